@@ -1,0 +1,15 @@
+// The application object: an error that escapes a handler is shown in the
+// error box and the program goes on with its event loop.
+#pragma once
+
+#include <QApplication>
+
+namespace zuruza {
+
+class ZuruzaApplication : public QApplication {
+ public:
+  ZuruzaApplication(int& argc, char** argv);
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace zuruza

@@ -1,0 +1,27 @@
+// The silent batch commands: started with parameters, the program fills the
+// fields of a job's window as a person would, operates its start button,
+// writes the report file and ends. Other parameters show the usage text.
+#pragma once
+
+#include <QStringList>
+#include <QString>
+
+class QWidget;
+
+namespace zuruza {
+
+class Tform_Busca;
+
+struct BatchWindows {
+  Tform_Busca* busca = nullptr;
+};
+
+// The usage text for `count` parameters, lines separated by CR LF.
+QString BatchUsageText(int count);
+
+// Runs the command of `parameters` (parameter 1 first). Called once, from
+// the launcher's first timer tick.
+void RunBatchCommand(QWidget* launcher, const QStringList& parameters, const BatchWindows& windows,
+                     bool batch_mode);
+
+}  // namespace zuruza

@@ -1,0 +1,120 @@
+#include "app/launcher.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QScreen>
+
+#include "app/batch.h"
+#include "app/qt_prompter.h"
+#include "app/qt_shell.h"
+#include "app/qt_text.h"
+#include "platform/fs.h"
+#include "platform/paths.h"
+#include "search/busca_window.h"
+
+namespace zuruza {
+
+namespace {
+
+// The launcher's margins from the screen's bottom and right edges.
+constexpr int kBottomMargin = 28;
+constexpr int kRightMargin = 1;
+
+QAction* AddItem(QMenu* menu, const QString& caption, const QString& name) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  return action;
+}
+
+}  // namespace
+
+void ShowToolWindow(QWidget* window) {
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+TForm1::TForm1(const QStringList& parameters, QWidget* parent)
+    : QMainWindow(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint | Qt::WindowTitleHint),
+      parameters_(parameters) {
+  setObjectName("Form1");
+  setWindowTitle("Zuruza by Vantrex");
+  setAccessibleName("Zuruza by Vantrex");
+
+  ZURUZA1 = menuBar()->addMenu("ZURUZA");
+  ZURUZA1->setObjectName("ZURUZA1");
+  connect(AddItem(ZURUZA1, "Busca", "Busca1"), &QAction::triggered, this, &TForm1::Busca1Click);
+  ZURUZA1->addSeparator();
+  connect(AddItem(ZURUZA1, "Salir", "Salir1"), &QAction::triggered, this, &TForm1::Salir1Click);
+
+  Ayuda1 = menuBar()->addMenu("Ayuda");
+  Ayuda1->setObjectName("Ayuda1");
+  connect(AddItem(Ayuda1, "De la Aplicación", "DelaAplicacin1"), &QAction::triggered, this,
+          &TForm1::DelaAplicacin1Click);
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(2000);
+  connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+  FormCreate();
+}
+
+void TForm1::FormCreate() {
+  // Not resizable by the user: its menu bar is its whole content.
+  int width = std::max(121, menuBar()->sizeHint().width());
+  setFixedSize(width, menuBar()->sizeHint().height());
+  BatchMode = false;
+  if (!parameters_.isEmpty()) {
+    Timer1->start();
+    BatchMode = true;
+  }
+}
+
+void TForm1::SetToolWindows(Tform_Busca* busca) { form_Busca = busca; }
+
+void TForm1::FormResize() {
+  QScreen* screen = this->screen();
+  if (!screen) return;
+  QRect area = screen->geometry();
+  QRect outer = frameGeometry();
+  move(area.x() + area.width() - outer.width() - kRightMargin,
+       area.y() + area.height() - outer.height() - kBottomMargin);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FormResize();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The frame is known only once the window is shown.
+  QTimer::singleShot(0, this, &TForm1::FormResize);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  event->accept();
+  QApplication::quit();
+}
+
+void TForm1::Busca1Click() { ShowToolWindow(form_Busca); }
+
+void TForm1::Salir1Click() { QApplication::quit(); }
+
+void TForm1::DelaAplicacin1Click() {
+  std::string help = ProgramDirectory() + "ayuda.html";
+  if (!IsExistingFile(help)) help = ProgramDirectory() + "../share/zuruza/ayuda.html";
+  if (!IsExistingFile(help) || !OpenWithDefaultApplication(help)) {
+    QtPrompter(this).ShowError("No se encuentra el fichero de ayuda: " + help);
+  }
+}
+
+void TForm1::Timer1Timer() {
+  Timer1->stop();
+  RunBatchCommand(this, parameters_, BatchWindows{form_Busca}, BatchMode);
+}
+
+}  // namespace zuruza

@@ -1,0 +1,52 @@
+// The launcher "Zuruza by Vantrex": a small always-on-top tool window in the
+// bottom-right corner whose menu opens the tool windows. Started with
+// command-line parameters it arms the batch mode.
+#pragma once
+
+#include <QMainWindow>
+#include <QMenu>
+#include <QStringList>
+#include <QTimer>
+
+namespace zuruza {
+
+class Tform_Busca;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // `parameters` are the command-line parameters after the program's path.
+  explicit TForm1(const QStringList& parameters, QWidget* parent = nullptr);
+
+  // Tool windows, handed over once created.
+  void SetToolWindows(Tform_Busca* busca);
+
+  bool BatchMode = false;
+  QTimer* Timer1;
+  QMenu* ZURUZA1;
+  QMenu* Ayuda1;
+
+ public slots:
+  void Busca1Click();
+  void Salir1Click();
+  void DelaAplicacin1Click();
+  void Timer1Timer();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormResize();
+
+  QStringList parameters_;
+  Tform_Busca* form_Busca = nullptr;
+};
+
+// Shows a window without a modal loop and brings it to the front.
+void ShowToolWindow(QWidget* window);
+
+}  // namespace zuruza

@@ -1,0 +1,46 @@
+// Start-up: the logo window while every window is created once, a pause,
+// then the launcher and the event loop. With parameters the launcher arms
+// the batch mode.
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "app/application.h"
+#include "app/launcher.h"
+#include "app/logo_window.h"
+#include "app/qt_prompter.h"
+#include "search/busca_window.h"
+
+int main(int argc, char** argv) {
+  const bool has_parameters = argc > 1;
+  // A batch run needs no display: without one it runs offscreen and its
+  // messages go to standard error.
+  const bool no_display = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
+  if (has_parameters && no_display && !std::getenv("QT_QPA_PLATFORM")) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  zuruza::ZuruzaApplication app(argc, argv);
+  if (has_parameters && (no_display || QGuiApplication::platformName() == "offscreen")) {
+    zuruza::SetHeadlessPrompts([](std::string_view text) {
+      std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    });
+  }
+
+  auto* logo = new zuruza::Tlogoform;
+  QApplication::processEvents();
+  logo->show();
+  logo->repaint();
+  QApplication::processEvents();
+
+  QStringList parameters = QApplication::arguments().mid(1);
+  zuruza::TForm1 launcher(parameters);
+  zuruza::Tform_Busca form_Busca(&launcher.BatchMode);
+  launcher.SetToolWindows(&form_Busca);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+  logo->hide();
+  delete logo;
+
+  launcher.show();
+  return app.exec();
+}

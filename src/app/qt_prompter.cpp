@@ -1,0 +1,101 @@
+#include "app/qt_prompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <exception>
+#include <functional>
+
+#include "app/qt_text.h"
+
+namespace zuruza {
+
+QString QtFilter(std::string_view filter) {
+  QStringList parts = ToQt(filter).split('|');
+  QStringList choices;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    // "*.*" means every file; on this system names need no dot.
+    QString patterns = QString(parts[i + 1]).replace(';', ' ');
+    if (patterns == "*.*") patterns = "*";
+    choices << parts[i] + " (" + patterns + ")";
+  }
+  return choices.join(";;");
+}
+
+namespace {
+std::function<void(std::string_view)>& HeadlessHandler() {
+  static std::function<void(std::string_view)> handler;
+  return handler;
+}
+}  // namespace
+
+void SetHeadlessPrompts(std::function<void(std::string_view)> handler) {
+  HeadlessHandler() = std::move(handler);
+}
+
+bool HeadlessPrompts() { return static_cast<bool>(HeadlessHandler()); }
+
+void QtPrompter::ShowMessage(std::string_view text) {
+  if (HeadlessPrompts()) return HeadlessHandler()(text);
+  QMessageBox::information(parent_, QApplication::applicationDisplayName(), ToQt(text));
+}
+
+void QtPrompter::ShowError(std::string_view text) {
+  if (HeadlessPrompts()) return HeadlessHandler()(text);
+  QMessageBox::critical(parent_, QApplication::applicationDisplayName(), ToQt(text));
+}
+
+std::string QtPrompter::InputBox(std::string_view caption, std::string_view prompt,
+                                 std::string_view default_text) {
+  if (HeadlessPrompts()) return std::string(default_text);
+  bool ok = false;
+  QString answer = QInputDialog::getText(parent_, ToQt(caption), ToQt(prompt), QLineEdit::Normal,
+                                         ToQt(default_text), &ok);
+  // Cancel gives the default text, exactly as if it had been accepted.
+  return ok ? FromQt(answer) : std::string(default_text);
+}
+
+bool QtPrompter::AskOkCancel(std::string_view text) {
+  if (HeadlessPrompts()) {
+    HeadlessHandler()(text);
+    return false;
+  }
+  return QMessageBox::critical(parent_, QApplication::applicationDisplayName(), ToQt(text),
+                               QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+std::optional<std::string> QtPrompter::OpenFileDialog(std::string_view filter) {
+  if (HeadlessPrompts()) return std::nullopt;
+  QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFilter(filter));
+  if (path.isEmpty()) return std::nullopt;
+  return FromQt(path);
+}
+
+std::optional<std::string> QtPrompter::SaveFileDialog(std::string_view filter,
+                                                      std::string_view default_extension) {
+  if (HeadlessPrompts()) return std::nullopt;
+  QFileDialog dialog(parent_);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilter(QtFilter(filter));
+  QString extension = ToQt(default_extension);
+  if (extension.startsWith('.')) extension.remove(0, 1);
+  dialog.setDefaultSuffix(extension);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return FromQt(dialog.selectedFiles().first());
+}
+
+void QtPrompter::ProcessEvents() { QApplication::processEvents(); }
+
+bool RunGuarded(QWidget* parent, const std::function<void()>& body) {
+  try {
+    body();
+    return true;
+  } catch (const std::exception& error) {
+    QtPrompter(parent).ShowError(error.what());
+  }
+  return false;
+}
+
+}  // namespace zuruza

@@ -1,0 +1,42 @@
+// The Prompter of the desktop: real message boxes, input boxes and file
+// dialogs, parented to a window.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <string_view>
+
+#include "core/prompter.h"
+
+namespace zuruza {
+
+class QtPrompter : public Prompter {
+ public:
+  explicit QtPrompter(QWidget* parent) : parent_(parent) {}
+
+  void ShowMessage(std::string_view text) override;
+  void ShowError(std::string_view text) override;
+  std::string InputBox(std::string_view caption, std::string_view prompt,
+                       std::string_view default_text) override;
+  bool AskOkCancel(std::string_view text) override;
+  std::optional<std::string> OpenFileDialog(std::string_view filter) override;
+  std::optional<std::string> SaveFileDialog(std::string_view filter,
+                                            std::string_view default_extension) override;
+  void ProcessEvents() override;
+
+ private:
+  QWidget* parent_;
+};
+
+// Without a display nobody can answer a dialog: once a handler is set here,
+// messages and errors go to it instead of a box, input boxes answer their
+// default, questions answer Cancel and file dialogs are cancelled. Batch runs
+// without a display print to standard error; tests record.
+void SetHeadlessPrompts(std::function<void(std::string_view)> handler);
+bool HeadlessPrompts();
+
+// Runs a handler's body; an error it raises is shown in the application's
+// error box and the program goes on. Returns false when it failed.
+bool RunGuarded(QWidget* parent, const std::function<void()>& body);
+
+}  // namespace zuruza

@@ -1,0 +1,220 @@
+#include "app/report_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "app/qt_prompter.h"
+#include "app/qt_text.h"
+#include "core/text_file.h"
+
+namespace zuruza {
+
+namespace {
+
+// Repaints of the progress text at most this often (milliseconds).
+constexpr qint64 kRepaintInterval = 40;
+
+QFont PaneFont() {
+  QFont font("Courier New");
+  font.setPointSize(8);
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  return font;
+}
+
+QLabel* AddStatusPanel(QStatusBar* bar, const QString& name) {
+  bar->setObjectName(name);
+  bar->setSizeGripEnabled(false);
+  auto* panel = new QLabel(bar);
+  panel->setObjectName(name + "Panel0");
+  panel->setAccessibleName(name);
+  bar->addWidget(panel, 1);
+  return panel;
+}
+
+}  // namespace
+
+ReportWindow::ReportWindow(const ReportWindowOptions& options, QWidget* parent)
+    : QMainWindow(parent) {
+  setObjectName(options.object_name);
+  setWindowTitle(options.caption);
+  resize(options.width, options.height);
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  Memo1 = new QPlainTextEdit(central);
+  Memo1->setObjectName("Memo1");
+  Memo1->setAccessibleName("Informe");
+  Memo1->setFont(PaneFont());
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setUndoRedoEnabled(false);  // a report of 200,000 lines needs no undo history
+  layout->addWidget(Memo1, 1);
+
+  Panel1 = new QWidget(central);
+  Panel1->setObjectName("Panel1");
+  layout->addWidget(Panel1);
+
+  GroupBox1 = new QGroupBox("Generar Fichero.", Panel1);
+  GroupBox1->setObjectName("GroupBox1");
+  GroupBox1->setAccessibleName("Generar Fichero.");
+  auto* group_layout = new QVBoxLayout(GroupBox1);
+  Edit2 = new QLineEdit(options.default_report_path, GroupBox1);
+  Edit2->setObjectName("Edit2");
+  Edit2->setAccessibleName("Fichero del informe");
+  ReportCheck = new QCheckBox("Generar Fichero", GroupBox1);
+  ReportCheck->setObjectName(options.report_check_name);
+  ReportCheck->setAccessibleName("Generar Fichero");
+  group_layout->addWidget(Edit2);
+  group_layout->addWidget(ReportCheck);
+
+  if (options.two_status_bars) {
+    StatusBar2 = new QStatusBar(central);
+    status_panel2_ = AddStatusPanel(StatusBar2, "StatusBar2");
+    layout->addWidget(StatusBar2);
+  }
+  setCentralWidget(central);
+  StatusBar1 = new QStatusBar(this);
+  status_panel1_ = AddStatusPanel(StatusBar1, "StatusBar1");
+  setStatusBar(StatusBar1);
+
+  Opciones = menuBar()->addMenu("Opciones");
+  Opciones->setObjectName("Opciones1");
+  auto add = [this](const QString& caption, const QString& name, void (ReportWindow::*slot)()) {
+    QAction* action = Opciones->addAction(caption, this, slot);
+    action->setObjectName(name);
+    return action;
+  };
+  add("Seleccionar Todo", "SeleccionarTodo1", &ReportWindow::SeleccionarTodo1Click);
+  add("Copiar", "Copiar1", &ReportWindow::Copiar1Click);
+  add(options.save_caption, "GrabarenFichero1", &ReportWindow::GrabarenFichero1Click);
+  Opciones->addSeparator();
+  add("Salir", "Salir1", &ReportWindow::Salir1Click);
+
+  repaint_clock_.start();
+}
+
+void ReportWindow::ClearReport() {
+  pending_lines_.clear();
+  Memo1->clear();
+  pane_empty_ = true;
+}
+
+void ReportWindow::AddReportLine(std::string_view text) { pending_lines_.append(ToQt(text)); }
+
+void ReportWindow::FlushReport() {
+  if (pending_lines_.isEmpty()) return;
+  QString block = pending_lines_.join('\n');
+  pending_lines_.clear();
+  if (pane_empty_) {
+    // An empty document already is one empty line: set, rather than append,
+    // so that a leading empty report line is kept as a line of its own.
+    Memo1->setPlainText(block);
+    pane_empty_ = false;
+  } else {
+    Memo1->appendPlainText(block);
+  }
+}
+
+QLabel* ReportWindow::StatusPanel(StatusBar bar) const {
+  return bar == StatusBar::kStatusBar2 && status_panel2_ ? status_panel2_ : status_panel1_;
+}
+
+QString ReportWindow::StatusText(StatusBar bar) const { return StatusPanel(bar)->text(); }
+
+void ReportWindow::ShowProgress(StatusBar bar, std::string_view text) {
+  QLabel* panel = StatusPanel(bar);
+  if (repaint_clock_.elapsed() < kRepaintInterval) {
+    // Keep the text without a repaint; the next shown one replaces it.
+    panel->setProperty("pendingText", ToQt(text));
+    return;
+  }
+  repaint_clock_.restart();
+  panel->setText(ToQt(text));
+  panel->setProperty("pendingText", QVariant());
+  FlushReport();
+  QApplication::processEvents();
+}
+
+void ReportWindow::SetStatus(StatusBar bar, std::string_view text) {
+  FlushReport();
+  QLabel* panel = StatusPanel(bar);
+  panel->setProperty("pendingText", QVariant());
+  panel->setText(ToQt(text));
+}
+
+void ReportWindow::SeleccionarTodo1Click() {
+  Memo1->selectAll();
+  Memo1->setFocus();
+}
+
+void ReportWindow::Copiar1Click() {
+  // With nothing selected the clipboard keeps what it had.
+  if (Memo1->textCursor().hasSelection()) Memo1->copy();
+}
+
+void ReportWindow::GrabarenFichero1Click() {
+  RunGuarded(this, [this] {
+    QtPrompter prompter(this);
+    std::optional<std::string> path =
+        prompter.SaveFileDialog("Ficheros de Texto|*.txt|Todos los Ficheros|*.*", ".txt");
+    if (!path) return;
+    FlushReport();
+    // Lines separated by CR LF, no line end after the last one.
+    QString text = Memo1->toPlainText();
+    text.replace('\n', "\r\n");
+    TextWriter writer(*path, TextWriter::Mode::kReplace);
+    writer.Write(FromQt(text));
+    writer.Close();
+  });
+}
+
+void ReportWindow::Salir1Click() { close(); }
+
+void ReportWindow::InsertAbovePanel(QWidget* widget) {
+  auto* layout = static_cast<QVBoxLayout*>(centralWidget()->layout());
+  layout->insertWidget(layout->indexOf(Panel1), widget);
+}
+
+bool ReportWindow::RunJob(const std::function<void()>& job) {
+  if (job_running_) {
+    QApplication::beep();  // one job at a time in a window
+    return false;
+  }
+  job_running_ = true;
+  bool ok = RunGuarded(this, [&] {
+    struct Release {
+      ReportWindow* window;
+      ~Release() {
+        window->FlushReport();
+        window->job_running_ = false;
+      }
+    } release{this};
+    job();
+  });
+  // A progress text held back by the throttle is shown now.
+  for (QLabel* panel : {status_panel1_, status_panel2_}) {
+    if (panel && panel->property("pendingText").isValid()) {
+      panel->setText(panel->property("pendingText").toString());
+      panel->setProperty("pendingText", QVariant());
+    }
+  }
+  return ok;
+}
+
+void ReportWindow::closeEvent(QCloseEvent* event) {
+  // Closing only hides: the report and the fields stay for the next showing.
+  hide();
+  event->ignore();
+}
+
+}  // namespace zuruza

@@ -1,0 +1,86 @@
+// The window shared by the report tools: the report pane Memo1, one or two
+// status bars, a bottom panel for the tool's own fields with the
+// "Generar Fichero." group, and the "Opciones" menu. It is the ReportSink of
+// the tool's job: lines reach the pane in batches and the status text is
+// repainted a few dozen times a second at most, the last text always shown.
+#pragma once
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QStringList>
+
+#include "core/report_sink.h"
+
+namespace zuruza {
+
+struct ReportWindowOptions {
+  QString object_name;
+  QString caption;
+  QString default_report_path;
+  QString report_check_name = "CheckBox1";
+  QString save_caption = "Grabar en Fichero";
+  bool two_status_bars = false;
+  int width = 546;
+  int height = 370;
+};
+
+class ReportWindow : public QMainWindow, public ReportSink {
+  Q_OBJECT
+
+ public:
+  explicit ReportWindow(const ReportWindowOptions& options, QWidget* parent = nullptr);
+
+  // ReportSink.
+  void ClearReport() override;
+  void AddReportLine(std::string_view text) override;
+  void ShowProgress(StatusBar bar, std::string_view text) override;
+  void SetStatus(StatusBar bar, std::string_view text) override;
+
+  // Moves the lines still waiting into the pane.
+  void FlushReport();
+  QString StatusText(StatusBar bar) const;
+  bool JobRunning() const { return job_running_; }
+
+  QPlainTextEdit* Memo1;
+  QWidget* Panel1;       // the tool's own fields go here
+  QGroupBox* GroupBox1;  // "Generar Fichero."
+  QLineEdit* Edit2;
+  QCheckBox* ReportCheck;  // CheckBox1, or CheckBox2 in the duplicate window
+  QMenu* Opciones;
+
+ public slots:
+  void SeleccionarTodo1Click();
+  void Copiar1Click();
+  void GrabarenFichero1Click();
+  void Salir1Click();
+
+ protected:
+  // Adds a widget between the pane and Panel1 (a notice line, say).
+  void InsertAbovePanel(QWidget* widget);
+  // Runs a job: refused while another runs, lines flushed and the guard
+  // released however it ends, an error shown in the error box.
+  // Returns true when the job ended normally.
+  bool RunJob(const std::function<void()>& job);
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QLabel* StatusPanel(StatusBar bar) const;
+
+  QStatusBar* StatusBar1;
+  QStatusBar* StatusBar2 = nullptr;
+  QLabel* status_panel1_;
+  QLabel* status_panel2_ = nullptr;
+  QStringList pending_lines_;
+  bool pane_empty_ = true;
+  QElapsedTimer repaint_clock_;
+  bool job_running_ = false;
+};
+
+}  // namespace zuruza

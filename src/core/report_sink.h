@@ -1,0 +1,26 @@
+// Where a report tool's job writes: the report pane and its status bars. A
+// window implements it on its widgets; tests and headless runs record.
+#pragma once
+
+#include <string_view>
+
+namespace zuruza {
+
+enum class StatusBar { kStatusBar1 = 1, kStatusBar2 = 2 };
+
+class ReportSink {
+ public:
+  virtual ~ReportSink() = default;
+
+  // Empties the report pane.
+  virtual void ClearReport() = 0;
+  // Appends the text as a new last line of the pane (empty text: empty line).
+  virtual void AddReportLine(std::string_view text) = 0;
+  // Sets the status bar's text and lets pending events run (a window may
+  // repaint less often, but the last text is always the one left shown).
+  virtual void ShowProgress(StatusBar bar, std::string_view text) = 0;
+  // Sets the status bar's final text, without letting events run.
+  virtual void SetStatus(StatusBar bar, std::string_view text) = 0;
+};
+
+}  // namespace zuruza

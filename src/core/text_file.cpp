@@ -1,0 +1,183 @@
+#include "core/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/errors.h"
+
+namespace zuruza {
+
+namespace {
+
+constexpr std::size_t kReadBufferSize = 256 * 1024;
+constexpr std::size_t kWriteBufferSize = 64 * 1024;
+constexpr char kCr = '\r';
+constexpr char kLf = '\n';
+constexpr char kCtrlZ = 26;
+// The runtime's code for using a file that is not open.
+constexpr int kFileNotOpen = 103;
+
+// Writes everything, going on after short writes and interruptions.
+// Returns 0 or the errno of the failure.
+int WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    // A device that takes nothing without an error would loop forever.
+    if (written == 0) return ENOSPC;
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+}  // namespace
+
+// --- TextReader ---
+
+TextReader::TextReader(const std::string& path) : path_(path) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) ThrowIoErrorFromErrno(errno);
+  // A directory opens for reading on POSIX but is no text file.
+  struct stat info {};
+  int error = ::fstat(fd_, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
+  if (error != 0) {
+    ::close(fd_);
+    fd_ = -1;
+    ThrowIoErrorFromErrno(error);
+  }
+  buffer_.resize(kReadBufferSize);
+}
+
+TextReader::~TextReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool TextReader::Fill() {
+  if (eof_) return false;
+  ssize_t got;
+  do {
+    got = ::read(fd_, buffer_.data(), buffer_.size());
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) ThrowIoErrorFromErrno(errno);
+  pos_ = 0;
+  end_ = static_cast<std::size_t>(got);
+  if (got == 0) {
+    eof_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool TextReader::ReadLine(std::string& line) {
+  line.clear();
+  bool started = false;
+  for (;;) {
+    if (pos_ == end_ && !Fill()) return started;
+    const char* begin = buffer_.data() + pos_;
+    const std::size_t available = end_ - pos_;
+    const char* cr = static_cast<const char*>(std::memchr(begin, kCr, available));
+    const std::size_t span = cr != nullptr ? static_cast<std::size_t>(cr - begin) : available;
+    if (const void* z = std::memchr(begin, kCtrlZ, span); z != nullptr) {
+      // Ctrl-Z ends the file right here; what came before it still counts.
+      const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(z) - begin);
+      line.append(begin, length);
+      consumed_ += length;
+      pos_ = end_ = 0;
+      eof_ = true;
+      return started || length > 0;
+    }
+    line.append(begin, span);
+    consumed_ += span;
+    pos_ += span;
+    if (cr == nullptr) {
+      started = true;
+      continue;
+    }
+    ++pos_;
+    ++consumed_;
+    // The LF of a CR LF may be the first byte of the next buffer.
+    if (pos_ < end_ || Fill()) {
+      if (buffer_[pos_] == kLf) {
+        ++pos_;
+        ++consumed_;
+      }
+    }
+    return true;
+  }
+}
+
+bool TextReader::AtEnd() {
+  if (pos_ == end_ && !Fill()) return true;
+  return buffer_[pos_] == kCtrlZ;
+}
+
+void TextReader::Rewind() {
+  if (::lseek(fd_, 0, SEEK_SET) < 0) ThrowIoErrorFromErrno(errno);
+  pos_ = end_ = 0;
+  eof_ = false;
+  consumed_ = 0;
+}
+
+// --- TextWriter ---
+
+TextWriter::TextWriter(const std::string& path, Mode mode) {
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::kAppend ? O_APPEND : O_TRUNC);
+  fd_ = ::open(path.c_str(), flags, 0666);
+  if (fd_ < 0) ThrowIoErrorFromErrno(errno);
+  buffer_.reserve(kWriteBufferSize);
+}
+
+TextWriter::~TextWriter() {
+  if (fd_ < 0) return;
+  WriteAll(fd_, buffer_.data(), buffer_.size());
+  ::close(fd_);
+}
+
+void TextWriter::Write(std::string_view bytes) {
+  if (fd_ < 0) throw IoError(kFileNotOpen);
+  if (buffer_.size() + bytes.size() <= kWriteBufferSize) {
+    buffer_.append(bytes);
+    return;
+  }
+  Flush();
+  if (bytes.size() >= kWriteBufferSize) {
+    if (int error = WriteAll(fd_, bytes.data(), bytes.size()); error != 0) ThrowIoErrorFromErrno(error);
+  } else {
+    buffer_.append(bytes);
+  }
+}
+
+void TextWriter::WriteLine(std::string_view text) {
+  Write(text);
+  Write("\r\n");
+}
+
+void TextWriter::Flush() {
+  if (fd_ < 0) throw IoError(kFileNotOpen);
+  int error = WriteAll(fd_, buffer_.data(), buffer_.size());
+  // What could not be written is dropped, so one failure is reported once.
+  buffer_.clear();
+  if (error != 0) ThrowIoErrorFromErrno(error);
+}
+
+void TextWriter::Close() {
+  if (fd_ < 0) return;
+  int flush_error = WriteAll(fd_, buffer_.data(), buffer_.size());
+  buffer_.clear();
+  int close_result = ::close(fd_);
+  int close_error = errno;
+  fd_ = -1;
+  if (flush_error != 0) ThrowIoErrorFromErrno(flush_error);
+  // After EINTR the descriptor is gone on Linux; nothing is left to retry.
+  if (close_result != 0 && close_error != EINTR) ThrowIoErrorFromErrno(close_error);
+}
+
+}  // namespace zuruza

@@ -1,0 +1,33 @@
+// The byte-level text rules every tool shares. Texts are raw bytes (names and
+// file contents are never decoded); only the ASCII letters have case.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zuruza {
+
+// Upper-cases the ASCII letters a-z only; every other byte is kept, so
+// accented letters and UTF-8 sequences never change.
+std::string UpperAscii(std::string_view text);
+
+// True when `needle` is a contiguous run of bytes of `haystack`, compared
+// exactly. An empty needle occurs nowhere.
+bool Occurs(std::string_view needle, std::string_view haystack);
+
+// The run of at most `count` bytes of `text` from the 1-based position
+// `start`. A start below 1 counts as 1; a start past the end, a count below 1
+// or an empty text give the empty string.
+std::string Substring(std::string_view text, long long start, long long count);
+
+// Removes blanks and control characters (bytes 0-32) from both ends.
+std::string Trim(std::string_view text);
+
+// True when the text holds nothing but blanks and control characters.
+bool IsBlank(std::string_view text);
+
+// Byte-by-byte order as unsigned values, a prefix before the longer text.
+// Negative, zero or positive like strcmp.
+int CompareBytes(std::string_view a, std::string_view b);
+
+}  // namespace zuruza

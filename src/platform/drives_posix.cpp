@@ -1,0 +1,250 @@
+#include "platform/drives.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+#include "platform/drives_internal.h"
+#include "platform/fs.h"
+
+namespace zuruza {
+namespace {
+
+using namespace std::string_view_literals;
+
+constexpr std::array kNetworkTypes = {"nfs"sv, "nfs4"sv, "cifs"sv, "smb3"sv, "smbfs"sv, "fuse.sshfs"sv, "9p"sv, "virtiofs"sv};
+
+constexpr std::array kPseudoTypes = {
+    "proc"sv,     "sysfs"sv,     "tmpfs"sv,       "devtmpfs"sv,    "devpts"sv,      "cgroup"sv,
+    "cgroup2"sv,  "mqueue"sv,    "debugfs"sv,     "tracefs"sv,     "securityfs"sv,  "pstore"sv,
+    "bpf"sv,      "configfs"sv,  "fusectl"sv,     "hugetlbfs"sv,   "autofs"sv,      "binfmt_misc"sv,
+    "rpc_pipefs"sv, "nsfs"sv,    "efivarfs"sv,    "ramfs"sv,       "squashfs"sv,    "overlay"sv};
+
+template <std::size_t N>
+bool IsOneOf(std::string_view value, const std::array<std::string_view, N>& set) {
+  return std::find(set.begin(), set.end(), value) != set.end();
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Byte order, compared as unsigned values whatever the signedness of char.
+struct ByteLess {
+  bool operator()(const std::string& a, const std::string& b) const {
+    const std::size_t common = std::min(a.size(), b.size());
+    const int order = std::memcmp(a.data(), b.data(), common);
+    return order != 0 ? order < 0 : a.size() < b.size();
+  }
+};
+
+bool IsOctal(char c) { return c >= '0' && c <= '7'; }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string WithoutTrailingSeps(std::string path) {
+  while (path.size() > 1 && path.back() == kPathSep) path.pop_back();
+  return path;
+}
+
+std::string ReadWholeFile(const char* path) {
+  std::string text;
+  const int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[16384];
+  for (;;) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+      text.append(buffer, static_cast<std::size_t>(got));
+    } else if (got == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  close(fd);
+  return text;
+}
+
+std::string RealPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
+}
+
+// Volume labels by the device node each /dev/disk/by-label link points to.
+std::map<std::string, std::string> ReadLabels() {
+  std::map<std::string, std::string> labels;
+  const std::string dir_path = "/dev/disk/by-label/";
+  DIR* dir = opendir(dir_path.c_str());
+  if (dir == nullptr) return labels;
+  while (const dirent* item = readdir(dir)) {
+    if (item->d_name[0] == '.') continue;
+    std::string device = RealPath(dir_path + item->d_name);
+    if (!device.empty()) labels[device] = internal::DecodeLabelName(item->d_name);
+  }
+  closedir(dir);
+  return labels;
+}
+
+}  // namespace
+
+namespace internal {
+
+std::string DecodeMountField(std::string_view field) {
+  std::string result;
+  result.reserve(field.size());
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) && IsOctal(field[i + 2]) &&
+        IsOctal(field[i + 3])) {
+      const int value = (field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0');
+      if (value <= 0xFF) {
+        result.push_back(static_cast<char>(value));
+        i += 3;
+        continue;
+      }
+    }
+    result.push_back(field[i]);
+  }
+  return result;
+}
+
+std::string DecodeLabelName(std::string_view name) {
+  std::string result;
+  result.reserve(name.size());
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x') {
+      const int high = HexValue(name[i + 2]);
+      const int low = HexValue(name[i + 3]);
+      if (high >= 0 && low >= 0) {
+        result.push_back(static_cast<char>(high * 16 + low));
+        i += 3;
+        continue;
+      }
+    }
+    result.push_back(name[i]);
+  }
+  return result;
+}
+
+std::vector<MountLine> ParseMountTable(std::string_view text) {
+  std::vector<MountLine> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+
+    std::string fields[3];
+    std::size_t found = 0;
+    std::size_t at = 0;
+    while (found < 3) {
+      at = line.find_first_not_of(" \t", at);
+      if (at == std::string_view::npos) break;
+      std::size_t stop = line.find_first_of(" \t", at);
+      if (stop == std::string_view::npos) stop = line.size();
+      fields[found++] = std::string(line.substr(at, stop - at));
+      at = stop;
+    }
+    if (found == 3) lines.push_back(MountLine{fields[0], fields[1], fields[2]});
+  }
+  return lines;
+}
+
+}  // namespace internal
+
+std::string DriveText(const Drive& drive) {
+  if (drive.network) return drive.mount_point + " " + drive.source;
+  if (!drive.label.empty()) return drive.mount_point + " [" + drive.label + "]";
+  return drive.mount_point;
+}
+
+std::string DriveRoot(const Drive& drive) { return WithTrailingSep(drive.mount_point); }
+
+std::vector<Drive> DrivesFromMounts(const std::vector<MountLine>& mounts,
+                                    const std::map<std::string, std::string>& labels) {
+  // Later lines mount over earlier ones at the same place, so the last one
+  // is what the person sees there.
+  std::map<std::string, MountLine, ByteLess> visible;
+  for (const MountLine& raw : mounts) {
+    MountLine line{internal::DecodeMountField(raw.source),
+                   WithoutTrailingSeps(internal::DecodeMountField(raw.mount_point)),
+                   internal::DecodeMountField(raw.fs_type)};
+    if (line.mount_point.empty()) continue;
+    std::string key = line.mount_point;
+    visible[key] = std::move(line);
+  }
+
+  std::vector<Drive> drives;
+  for (const auto& [mount_point, line] : visible) {
+    const bool network = IsOneOf(line.fs_type, kNetworkTypes);
+    // The root stays whatever it is: containers mount it as an overlay.
+    const bool keep = mount_point == "/" ||
+                      (!IsOneOf(line.fs_type, kPseudoTypes) && (network || StartsWith(line.source, "/dev/")));
+    if (!keep) continue;
+    Drive drive;
+    drive.mount_point = mount_point;
+    drive.source = line.source;
+    drive.network = network;
+    if (auto label = labels.find(line.source); label != labels.end()) drive.label = label->second;
+    drives.push_back(std::move(drive));
+  }
+  return drives;
+}
+
+std::vector<Drive> ListDrives() {
+  const std::vector<MountLine> mounts = internal::ParseMountTable(ReadWholeFile("/proc/self/mounts"));
+  std::map<std::string, std::string> labels = ReadLabels();
+  // Mounts name devices by other links (/dev/mapper/..., /dev/disk/by-uuid/...)
+  // than the device node the label link resolves to.
+  if (!labels.empty()) {
+    for (const MountLine& line : mounts) {
+      const std::string source = internal::DecodeMountField(line.source);
+      if (!StartsWith(source, "/dev/") || labels.count(source) != 0) continue;
+      if (auto label = labels.find(RealPath(source)); label != labels.end()) labels[source] = label->second;
+    }
+  }
+
+  std::vector<Drive> drives;
+  for (Drive& drive : DrivesFromMounts(mounts, labels)) {
+    // Files bind-mounted from a disk (containers' /etc/hosts) are not drives.
+    // Network shares are not probed: a dead server would block here.
+    if (drive.mount_point != "/" && !drive.network && !IsExistingDirectory(drive.mount_point)) continue;
+    drives.push_back(std::move(drive));
+  }
+  if (drives.empty() || drives.front().mount_point != "/") drives.insert(drives.begin(), Drive{"/", "", "", false});
+  return drives;
+}
+
+std::size_t DriveIndexOf(const std::vector<Drive>& drives, const std::string& path) {
+  std::size_t best = 0;
+  std::size_t best_length = 0;
+  bool found = false;
+  for (std::size_t i = 0; i < drives.size(); ++i) {
+    const std::string& mount = drives[i].mount_point;
+    if (mount.empty() || !StartsWith(path, mount)) continue;
+    // A prefix counts only at a component boundary: "/home" holds
+    // "/home/x" but not "/homework".
+    const bool boundary = path.size() == mount.size() || mount.back() == kPathSep || path[mount.size()] == kPathSep;
+    if (!boundary) continue;
+    if (!found || mount.size() > best_length) {
+      best = i;
+      best_length = mount.size();
+      found = true;
+    }
+  }
+  return best;
+}
+
+}  // namespace zuruza

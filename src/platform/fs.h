@@ -1,0 +1,59 @@
+// The file system as the tools see it. POSIX backend in fs_posix.cpp; no OS
+// header leaks through here.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zuruza {
+
+// The path separator wherever a path is built or cut.
+inline constexpr char kPathSep = '/';
+
+enum class EntryKind { kFile, kDirectory, kSymlink, kOther };
+
+// Nanoseconds since 1970-01-01 UTC.
+using UnixNanos = std::int64_t;
+
+struct DirEntry {
+  std::string name;
+  EntryKind kind = EntryKind::kFile;
+  // Full 64-bit byte count; 0 for directories.
+  std::uint64_t size = 0;
+  UnixNanos write_time = 0;
+  UnixNanos access_time = 0;
+  // Birth time where the file system records it, else the write time.
+  UnixNanos creation_time = 0;
+  bool IsDirectory() const { return kind == EntryKind::kDirectory; }
+};
+
+// Lists a directory: "." and ".." first, then every entry (dot files too) in
+// byte order of names, so that reports are the same on every run. Links are
+// reported as links (never as directories); an entry that vanishes between
+// the listing and its stat is left out. Returns false when the directory
+// cannot be enumerated (missing, unreadable, not a directory); `entries` is
+// then empty. Blocking; one enumeration per call.
+bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries);
+
+// The entry data of one path, without following a final link.
+std::optional<DirEntry> StatPath(const std::string& path);
+
+bool IsExistingFile(const std::string& path);       // a regular file (links followed)
+bool IsExistingDirectory(const std::string& path);  // a directory (links followed)
+bool PathExists(const std::string& path);           // anything, links not followed
+
+// Sets a regular file's last-write time, leaving its access time alone. The
+// file must open for reading and writing (a directory, link, read-only or
+// special file fails). Returns false on failure; nothing is changed then.
+bool SetWriteTime(const std::string& path, UnixNanos write_time);
+
+// Appends the separator when the path does not end with one.
+std::string WithTrailingSep(std::string_view path);
+
+// The current working directory, with a trailing separator.
+std::string CurrentDirectory();
+
+}  // namespace zuruza

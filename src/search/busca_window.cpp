@@ -1,0 +1,235 @@
+#include "search/busca_window.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+#include "app/qt_shell.h"
+#include "app/qt_text.h"
+#include "platform/clock.h"
+#include "platform/fs.h"
+#include "platform/paths.h"
+
+namespace zuruza {
+
+namespace {
+
+ReportWindowOptions SearchWindowOptions() {
+  ReportWindowOptions options;
+  options.object_name = "form_Busca";
+  options.caption = "Busca Archivos por el Disco";
+  options.default_report_path = ToQt(DefaultReportPath("bbb.tmp"));
+  options.width = 760;
+  options.height = 560;
+  return options;
+}
+
+QLineEdit* AddField(QWidget* parent, const QString& name, const QString& text = QString()) {
+  auto* edit = new QLineEdit(text, parent);
+  edit->setObjectName(name);
+  return edit;
+}
+
+QLabel* AddLabel(QWidget* parent, const QString& name, const QString& caption, QWidget* buddy) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(name);
+  if (buddy) {
+    label->setBuddy(buddy);
+    buddy->setAccessibleName(caption);
+  }
+  return label;
+}
+
+QCheckBox* AddCheck(QWidget* parent, const QString& name, const QString& caption) {
+  auto* check = new QCheckBox(caption, parent);
+  check->setObjectName(name);
+  check->setAccessibleName(caption.trimmed());
+  return check;
+}
+
+}  // namespace
+
+Tform_Busca::Tform_Busca(const bool* batch_mode, QWidget* parent)
+    : ReportWindow(SearchWindowOptions(), parent),
+      batch_mode_(batch_mode),
+      prompter_(this),
+      search_(*this, prompter_, SystemLocaleFormats()),
+      opener_(OpenWithDefaultApplication) {
+  CheckBox1 = ReportCheck;
+  Panel2 = new QLabel(
+      "Haciendo Doble Click en las líneas de la lista de arriba se EJECUTARA la aplicación "
+      "correspondiente.",
+      this);
+  Panel2->setObjectName("Panel2");
+  Panel2->setAccessibleName(Panel2->text());
+  Panel2->setStyleSheet("color: blue;");
+  InsertAbovePanel(Panel2);
+  BuildPanel();
+
+  connect(Button1, &QPushButton::clicked, this, &Tform_Busca::Button1Click);
+  connect(Button2, &QPushButton::clicked, this, &Tform_Busca::Button2Click);
+  // Enter in any single-line field starts the search, as the default button.
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+    connect(edit, &QLineEdit::returnPressed, this, &Tform_Busca::Button1Click);
+  }
+  DriveComboBox1->installEventFilter(this);
+  Memo1->viewport()->installEventFilter(this);
+  ClearReport();
+}
+
+void Tform_Busca::BuildPanel() {
+  auto* grid = new QGridLayout(Panel1);
+
+  DriveComboBox1 = new QComboBox(Panel1);
+  DriveComboBox1->setObjectName("DriveComboBox1");
+  Label1 = AddLabel(Panel1, "Label1", "Dónde Buscar:", DriveComboBox1);
+  Button2 = new QPushButton("...", Panel1);
+  Button2->setObjectName("Button2");
+  Button2->setAccessibleName("Releer unidades");
+  Button2->setMaximumWidth(32);
+  RebuildDrives();
+  DriveComboBox1->setCurrentIndex(static_cast<int>(DriveIndexOf(drives_, CurrentDirectory())));
+
+  Edit6 = AddField(Panel1, "Edit6");
+  Edit1 = AddField(Panel1, "Edit1");
+  tam_min = AddField(Panel1, "tam_min");
+  tam_min->setToolTip("Tamaño Mínimo de los ficheros a mostar en BYTES.");
+  CheckBox4 = AddCheck(Panel1, "CheckBox4", "Poner el tamaño en el listado");
+  Button1 = new QPushButton("Buscar", Panel1);
+  Button1->setObjectName("Button1");
+  Button1->setAccessibleName("Buscar");
+  Button1->setDefault(true);
+
+  grid->addWidget(Label1, 0, 0);
+  auto* drive_row = new QHBoxLayout;
+  drive_row->addWidget(DriveComboBox1, 1);
+  drive_row->addWidget(Button2);
+  grid->addLayout(drive_row, 0, 1);
+  grid->addWidget(AddLabel(Panel1, "Label6", "Directorio", Edit6), 1, 0);
+  grid->addWidget(Edit6, 1, 1);
+  grid->addWidget(AddLabel(Panel1, "Label2", "Qué Buscar", Edit1), 2, 0);
+  grid->addWidget(Edit1, 2, 1);
+  grid->addWidget(AddLabel(Panel1, "Label7", "Tamaño Mínimo del Fichero", tam_min), 3, 0);
+  grid->addWidget(tam_min, 3, 1);
+  grid->addWidget(CheckBox4, 4, 1);
+  grid->addWidget(GroupBox1, 5, 0, 1, 2);
+
+  GroupBox2 = new QGroupBox("Buscar Fechas", Panel1);
+  GroupBox2->setObjectName("GroupBox2");
+  GroupBox2->setAccessibleName("Buscar Fechas");
+  auto* dates = new QGridLayout(GroupBox2);
+  Edit4 = AddField(GroupBox2, "Edit4", "01/01/1990");
+  Edit3 = AddField(GroupBox2, "Edit3");
+  CheckBox2 = AddCheck(GroupBox2, "CheckBox2", "Cambiar la fecha por ");
+  Edit5 = AddField(GroupBox2, "Edit5", "01/01/1990");
+  Edit5->setAccessibleName("Cambiar la fecha por");
+  CheckBox3 = AddCheck(GroupBox2, "CheckBox3", "Poner la fecha en el listado");
+  Label5 = new QLabel(
+      "(Cuidado con las dos últimas opciones. Se aplicarán a archivos que coincidan con la "
+      "búsqueda)",
+      GroupBox2);
+  Label5->setObjectName("Label5");
+  Label5->setAccessibleName(Label5->text());
+  Label5->setWordWrap(true);
+  Label5->setStyleSheet("color: navy;");
+  dates->addWidget(AddLabel(GroupBox2, "Label4", "Archivos con fecha MAYOR a", Edit4), 0, 0);
+  dates->addWidget(Edit4, 0, 1);
+  dates->addWidget(AddLabel(GroupBox2, "Label3", "Archivos con fecha MENOR a", Edit3), 1, 0);
+  dates->addWidget(Edit3, 1, 1);
+  dates->addWidget(CheckBox2, 2, 0);
+  dates->addWidget(Edit5, 2, 1);
+  dates->addWidget(CheckBox3, 3, 0, 1, 2);
+  dates->addWidget(Label5, 4, 0, 1, 2);
+  grid->addWidget(GroupBox2, 0, 2, 5, 1);
+  grid->addWidget(Button1, 5, 2, Qt::AlignRight | Qt::AlignBottom);
+  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(2, 1);
+}
+
+void Tform_Busca::RebuildDrives() {
+  // Keep the selected drive across the rebuild, by its mount point.
+  std::string selected;
+  int index = DriveComboBox1->currentIndex();
+  if (index >= 0 && static_cast<std::size_t>(index) < drives_.size()) {
+    selected = drives_[static_cast<std::size_t>(index)].mount_point;
+  }
+  drives_ = ListDrives();
+  QSignalBlocker block(DriveComboBox1);
+  DriveComboBox1->clear();
+  int keep = 0;
+  for (std::size_t i = 0; i < drives_.size(); ++i) {
+    DriveComboBox1->addItem(ToQt(DriveText(drives_[i])));
+    if (drives_[i].mount_point == selected) keep = static_cast<int>(i);
+  }
+  DriveComboBox1->setCurrentIndex(keep);
+}
+
+SearchRequest Tform_Busca::GatherRequest() const {
+  SearchRequest request;
+  int index = DriveComboBox1->currentIndex();
+  if (index >= 0 && static_cast<std::size_t>(index) < drives_.size()) {
+    const Drive& drive = drives_[static_cast<std::size_t>(index)];
+    request.drive_text = DriveText(drive);
+    request.drive_root = DriveRoot(drive);
+  } else {
+    request.drive_root = "/";
+  }
+  request.directory = FromQt(Edit6->text());
+  request.search_text = FromQt(Edit1->text());
+  request.min_size = FromQt(tam_min->text());
+  request.newer_than = FromQt(Edit4->text());
+  request.older_than = FromQt(Edit3->text());
+  request.change_date = CheckBox2->isChecked();
+  request.new_date = FromQt(Edit5->text());
+  request.list_dates = CheckBox3->isChecked();
+  request.list_size = CheckBox4->isChecked();
+  request.write_report = CheckBox1->isChecked();
+  request.report_path = FromQt(Edit2->text());
+  return request;
+}
+
+void Tform_Busca::Button1Click() {
+  if (JobRunning()) {
+    QApplication::beep();
+    return;
+  }
+  search_.SetIndexMode(false);
+  ClearReport();
+  SearchRequest request = GatherRequest();
+  bool ok = RunJob([&] { search_.RunSearch(request); });
+  // The normalised start directory shows even when the walk stopped early.
+  if (!request.directory.empty()) Edit6->setText(ToQt(request.directory));
+  if (batch_mode_ && *batch_mode_) {
+    if (ok) {
+      QApplication::quit();
+    } else if (HeadlessPrompts()) {
+      QApplication::exit(1);  // nobody is there to read the error and close the program
+    }
+  }
+}
+
+void Tform_Busca::Button2Click() { RebuildDrives(); }
+
+void Tform_Busca::Memo1DblClick() {
+  std::string line = FromQt(Memo1->textCursor().block().text());
+  std::string path = PathAtCaret(line, 0);
+  if (!path.empty() && IsExistingFile(path)) opener_(path);
+}
+
+bool Tform_Busca::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == DriveComboBox1 && event->type() == QEvent::FocusIn) {
+    RebuildDrives();  // DriveComboBox1Enter
+  } else if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    Memo1->setTextCursor(Memo1->cursorForPosition(mouse->position().toPoint()));
+    Memo1DblClick();
+    return true;
+  }
+  return ReportWindow::eventFilter(watched, event);
+}
+
+}  // namespace zuruza

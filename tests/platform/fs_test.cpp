@@ -1,0 +1,466 @@
+#include "platform/fs.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/as_nobody.h"
+#include "support/temp_tree.h"
+
+namespace zuruza {
+namespace {
+
+using testing::TempTree;
+
+constexpr std::int64_t kSecond = 1'000'000'000;
+
+std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
+  std::vector<std::string> names;
+  for (const DirEntry& entry : entries) names.push_back(entry.name);
+  return names;
+}
+
+const DirEntry* Find(const std::vector<DirEntry>& entries, const std::string& name) {
+  for (const DirEntry& entry : entries)
+    if (entry.name == name) return &entry;
+  return nullptr;
+}
+
+void SetTimes(const std::string& path, timespec access, timespec write) {
+  timespec times[2] = {access, write};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+struct statx StatxOf(const std::string& path) {
+  struct statx info {};
+  EXPECT_EQ(statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info), 0) << path;
+  return info;
+}
+
+// --- ListDirectory ---
+
+TEST(ListDirectory, DotEntriesFirstThenByteOrder) {
+  TempTree tree("b\nB\na\n_\n.hidden\n10\n9\nZ/\n~\n");
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.root(), entries));
+  EXPECT_EQ(Names(entries),
+            (std::vector<std::string>{".", "..", ".hidden", "10", "9", "B", "Z", "_", "a", "b", "~"}));
+}
+
+TEST(ListDirectory, BytesAbove127SortAfterAscii) {
+  // Signed char comparison would put these before every ASCII name.
+  TempTree tree;
+  tree.AddFile("\xC3\xA9t\xC3\xA9");
+  tree.AddFile("\x80");
+  tree.AddFile("\xFF");
+  tree.AddFile("z");
+  tree.AddFile("\x7F");
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.root(), entries));
+  EXPECT_EQ(Names(entries),
+            (std::vector<std::string>{".", "..", "z", "\x7F", "\x80", "\xC3\xA9t\xC3\xA9", "\xFF"}));
+}
+
+TEST(ListDirectory, ShorterNameSortsBeforeItsExtension) {
+  TempTree tree("ab\na\nabc\na.\n");
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.root(), entries));
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{".", "..", "a", "a.", "ab", "abc"}));
+}
+
+TEST(ListDirectory, DotEntriesAreDirectoriesOfSizeZeroWithTimes) {
+  TempTree tree("sub/\nsub/f=1234\n");
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.Path("sub"), entries));
+  ASSERT_GE(entries.size(), 2u);
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(entries[i].name);
+    EXPECT_EQ(entries[i].kind, EntryKind::kDirectory);
+    EXPECT_TRUE(entries[i].IsDirectory());
+    EXPECT_EQ(entries[i].size, 0u);
+    EXPECT_GT(entries[i].write_time, 0);
+  }
+  EXPECT_EQ(entries[0].write_time, StatPath(tree.Path("sub"))->write_time);
+  EXPECT_EQ(entries[1].write_time, StatPath(tree.root())->write_time);
+}
+
+TEST(ListDirectory, KindsOfEntries) {
+  TempTree tree("file=x\ndir/\nlink_to_dir->dir\nlink_to_file->file\ndangling->nowhere\n");
+  ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0644), 0);
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.root(), entries));
+  struct Row {
+    const char* name;
+    EntryKind kind;
+  };
+  const Row rows[] = {{"file", EntryKind::kFile},
+                      {"dir", EntryKind::kDirectory},
+                      {"link_to_dir", EntryKind::kSymlink},
+                      {"link_to_file", EntryKind::kSymlink},
+                      {"dangling", EntryKind::kSymlink},
+                      {"fifo", EntryKind::kOther}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const DirEntry* entry = Find(entries, row.name);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->kind, row.kind);
+    EXPECT_EQ(entry->IsDirectory(), row.kind == EntryKind::kDirectory);
+  }
+  EXPECT_EQ(entries.size(), 2u + 6u);
+}
+
+TEST(ListDirectory, SizesOfFilesAndZeroForDirectories) {
+  TempTree tree("empty\nfive=12345\ndir/\ndir/inner=abcdefghij\n");
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.root(), entries));
+  EXPECT_EQ(Find(entries, "empty")->size, 0u);
+  EXPECT_EQ(Find(entries, "five")->size, 5u);
+  EXPECT_EQ(Find(entries, "dir")->size, 0u);
+}
+
+TEST(ListDirectory, SizeBeyondFourGibibytesKeepsAllBits) {
+  TempTree tree("big\n");
+  const std::uint64_t size = (5ull << 30) + 7;  // sparse: takes no disk space
+  ASSERT_EQ(truncate(tree.Path("big").c_str(), static_cast<off_t>(size)), 0);
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.root(), entries));
+  ASSERT_NE(Find(entries, "big"), nullptr);
+  EXPECT_EQ(Find(entries, "big")->size, size);
+}
+
+TEST(ListDirectory, TimesAreNanosecondsSinceEpoch) {
+  TempTree tree("f=x\nold=y\n");
+  SetTimes(tree.Path("f"), {1'600'000'000, 123'456'789}, {1'500'000'000, 987'654'321});
+  SetTimes(tree.Path("old"), {-10, 0}, {-1, 250'000'000});  // before 1970
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.root(), entries));
+  const DirEntry* f = Find(entries, "f");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->write_time, 1'500'000'000 * kSecond + 987'654'321);
+  EXPECT_EQ(f->access_time, 1'600'000'000 * kSecond + 123'456'789);
+  const DirEntry* old = Find(entries, "old");
+  ASSERT_NE(old, nullptr);
+  EXPECT_EQ(old->write_time, -750'000'000);
+  EXPECT_EQ(old->access_time, -10 * kSecond);
+}
+
+TEST(ListDirectory, CreationTimeIsBirthTimeOrElseWriteTime) {
+  TempTree tree("f=x\n");
+  SetTimes(tree.Path("f"), {1'000'000'000, 0}, {1'100'000'000, 0});
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.root(), entries));
+  const struct statx info = StatxOf(tree.Path("f"));
+  const DirEntry* f = Find(entries, "f");
+  ASSERT_NE(f, nullptr);
+  if (info.stx_mask & STATX_BTIME) {
+    EXPECT_EQ(f->creation_time, info.stx_btime.tv_sec * kSecond + info.stx_btime.tv_nsec);
+    // The birth time was not touched by setting the write time.
+    EXPECT_NE(f->creation_time, f->write_time);
+  } else {
+    EXPECT_EQ(f->creation_time, f->write_time);
+  }
+}
+
+TEST(ListDirectory, LinkTimesAndSizeAreTheLinksOwn) {
+  TempTree tree("target=0123456789\n");
+  tree.AddLink("link", "target");
+  SetTimes(tree.Path("target"), {1'000'000'000, 0}, {1'000'000'000, 0});
+  SetTimes(tree.Path("link"), {1'200'000'000, 0}, {1'200'000'000, 0});
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.root(), entries));
+  const DirEntry* link = Find(entries, "link");
+  ASSERT_NE(link, nullptr);
+  EXPECT_EQ(link->size, std::string("target").size());
+  EXPECT_EQ(link->write_time, 1'200'000'000 * kSecond);
+}
+
+TEST(ListDirectory, PathWithOrWithoutTrailingSeparator) {
+  TempTree tree("d/\nd/x\n");
+  std::vector<DirEntry> with_sep, without_sep;
+  ASSERT_TRUE(ListDirectory(tree.Path("d/"), with_sep));
+  ASSERT_TRUE(ListDirectory(tree.Path("d"), without_sep));
+  EXPECT_EQ(Names(with_sep), (std::vector<std::string>{".", "..", "x"}));
+  EXPECT_EQ(Names(without_sep), Names(with_sep));
+}
+
+TEST(ListDirectory, EmptyDirectoryHasOnlyDotEntries) {
+  TempTree tree("empty/\n");
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.Path("empty"), entries));
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{".", ".."}));
+}
+
+TEST(ListDirectory, FailuresReturnFalseAndClearEntries) {
+  TempTree tree("file=x\ndir/\ndir/a\nlink_to_file->file\n");
+  struct Row {
+    std::string path;
+  };
+  const Row rows[] = {{tree.Path("missing")}, {tree.Path("file")}, {tree.Path("file/")},
+                      {tree.Path("link_to_file")}, {""}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(ListDirectory(tree.Path("dir"), entries));
+    ASSERT_FALSE(entries.empty());
+    EXPECT_FALSE(ListDirectory(row.path, entries));
+    EXPECT_TRUE(entries.empty());
+  }
+}
+
+TEST(ListDirectory, UnreadableDirectoryFails) {
+  TempTree tree("locked/\nlocked/secret\nopen/\n");
+  ASSERT_TRUE(testing::MakeWorldTraversable(tree.root()));
+  ASSERT_EQ(chmod(tree.Path("locked").c_str(), 0), 0);
+  const std::string root = tree.root();
+  const std::string locked = tree.Path("locked");
+  EXPECT_AS_NOBODY(testing::RunAsNobody(
+      [&] {
+        std::vector<DirEntry> entries;
+        return ListDirectory(root, entries) && Find(entries, "open") != nullptr;
+      },
+      [&] {
+        std::vector<DirEntry> entries{DirEntry{}};
+        return !ListDirectory(locked, entries) && entries.empty();
+      }));
+}
+
+TEST(ListDirectory, SecondListingReplacesTheFirstAndReusesStorage) {
+  TempTree tree("big/\nbig/a\nbig/b\nbig/c\nbig/d\nbig/e\nsmall/\nsmall/only\n");
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.Path("big"), entries));
+  ASSERT_EQ(entries.size(), 7u);
+  const DirEntry* storage = entries.data();
+  const std::size_t capacity = entries.capacity();
+  ASSERT_TRUE(ListDirectory(tree.Path("small"), entries));
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{".", "..", "only"}));
+  EXPECT_EQ(entries.data(), storage);
+  EXPECT_EQ(entries.capacity(), capacity);
+  EXPECT_EQ(entries[2].kind, EntryKind::kFile);
+}
+
+TEST(ListDirectory, StaleFieldsFromEarlierListingAreOverwritten) {
+  TempTree tree("one/\none/x/\ntwo/\ntwo/x=abc\n");
+  SetTimes(tree.Path("two/x"), {7, 0}, {8, 0});
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.Path("one"), entries));
+  ASSERT_EQ(entries[2].kind, EntryKind::kDirectory);
+  ASSERT_TRUE(ListDirectory(tree.Path("two"), entries));
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[2].kind, EntryKind::kFile);
+  EXPECT_EQ(entries[2].size, 3u);
+  EXPECT_EQ(entries[2].write_time, 8 * kSecond);
+  EXPECT_EQ(entries[2].access_time, 7 * kSecond);
+}
+
+TEST(ListDirectory, ManyEntriesAllListedInOrder) {
+  TempTree tree;
+  std::vector<std::string> expected{".", ".."};
+  for (int i = 0; i < 3000; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f%05d", (i * 7919) % 3000);
+    tree.AddFile(name, std::string(static_cast<std::size_t>(i % 5), 'x'));
+  }
+  for (int i = 0; i < 3000; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f%05d", i);
+    expected.push_back(name);
+  }
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.root(), entries));
+  EXPECT_EQ(Names(entries), expected);
+}
+
+// --- StatPath ---
+
+TEST(StatPath, FileHasNameKindSizeAndTimes) {
+  TempTree tree("dir/\ndir/report.txt=hello\n");
+  SetTimes(tree.Path("dir/report.txt"), {1'300'000'000, 5}, {1'200'000'000, 6});
+  const auto entry = StatPath(tree.Path("dir/report.txt"));
+  ASSERT_TRUE(entry.has_value());
+  EXPECT_EQ(entry->name, "report.txt");
+  EXPECT_EQ(entry->kind, EntryKind::kFile);
+  EXPECT_EQ(entry->size, 5u);
+  EXPECT_EQ(entry->write_time, 1'200'000'000 * kSecond + 6);
+  EXPECT_EQ(entry->access_time, 1'300'000'000 * kSecond + 5);
+}
+
+TEST(StatPath, LinkIsNotFollowed) {
+  TempTree tree("dir/\nlink->dir\n");
+  const auto entry = StatPath(tree.Path("link"));
+  ASSERT_TRUE(entry.has_value());
+  EXPECT_EQ(entry->kind, EntryKind::kSymlink);
+  EXPECT_FALSE(entry->IsDirectory());
+  EXPECT_EQ(entry->name, "link");
+}
+
+TEST(StatPath, NameIsLastComponent) {
+  TempTree tree("dir/\ndir/sub/\n");
+  struct Row {
+    std::string path, name;
+  };
+  const Row rows[] = {{tree.Path("dir/sub"), "sub"}, {tree.Path("dir/sub/"), "sub"}, {tree.Path("dir/sub//"), "sub"},
+                      {"/", "/"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    const auto entry = StatPath(row.path);
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(entry->name, row.name);
+    EXPECT_EQ(entry->kind, EntryKind::kDirectory);
+    EXPECT_EQ(entry->size, 0u);
+  }
+}
+
+TEST(StatPath, RelativePathUsesWorkingDirectory) {
+  TempTree tree("f=abc\n");
+  const std::string previous = CurrentDirectory();
+  ASSERT_EQ(chdir(tree.root().c_str()), 0);
+  const auto entry = StatPath("f");
+  ASSERT_EQ(chdir(previous.c_str()), 0);
+  ASSERT_TRUE(entry.has_value());
+  EXPECT_EQ(entry->name, "f");
+  EXPECT_EQ(entry->size, 3u);
+}
+
+TEST(StatPath, MissingOrEmptyPathHasNoEntry) {
+  TempTree tree("f\n");
+  EXPECT_FALSE(StatPath(tree.Path("missing")).has_value());
+  EXPECT_FALSE(StatPath(tree.Path("f/inner")).has_value());
+  EXPECT_FALSE(StatPath("").has_value());
+}
+
+// --- ExistenceChecks: IsExistingFile, IsExistingDirectory, PathExists ---
+
+TEST(ExistenceChecks, LinksFollowedForFileAndDirectoryButNotForExistence) {
+  TempTree tree("file=x\ndir/\nlink_to_file->file\nlink_to_dir->dir\ndangling->missing\n");
+  ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0644), 0);
+  struct Row {
+    std::string relative;
+    bool file, directory, exists;
+  };
+  const Row rows[] = {
+      {"file", true, false, true},         {"dir", false, true, true},         {"dir/", false, true, true},
+      {"link_to_file", true, false, true}, {"link_to_dir", false, true, true}, {"dangling", false, false, true},
+      {"fifo", false, false, true},        {"missing", false, false, false},   {"file/x", false, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.relative);
+    const std::string path = tree.Path(row.relative);
+    EXPECT_EQ(IsExistingFile(path), row.file);
+    EXPECT_EQ(IsExistingDirectory(path), row.directory);
+    EXPECT_EQ(PathExists(path), row.exists);
+  }
+  EXPECT_FALSE(PathExists(""));
+  EXPECT_FALSE(IsExistingFile(""));
+  EXPECT_FALSE(IsExistingDirectory(""));
+}
+
+// --- SetWriteTime ---
+
+TEST(SetWriteTime, ChangesWriteTimeAndKeepsAccessTime) {
+  TempTree tree("f=content\n");
+  SetTimes(tree.Path("f"), {1'000'000'000, 111}, {1'000'000'000, 222});
+  const UnixNanos wanted = 1'234'567'890 * kSecond + 987'654'321;
+  ASSERT_TRUE(SetWriteTime(tree.Path("f"), wanted));
+  const auto entry = StatPath(tree.Path("f"));
+  ASSERT_TRUE(entry.has_value());
+  EXPECT_EQ(entry->write_time, wanted);
+  EXPECT_EQ(entry->access_time, 1'000'000'000 * kSecond + 111);
+  EXPECT_EQ(tree.ReadFile("f"), "content");
+}
+
+TEST(SetWriteTime, InstantsAroundEpochAreStoredExactly) {
+  TempTree tree("f\n");
+  struct Row {
+    UnixNanos when;
+  };
+  const Row rows[] = {{-1}, {-kSecond}, {-kSecond - 1}, {-1'500'000'000}, {0}, {kSecond - 1}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.when);
+    ASSERT_TRUE(SetWriteTime(tree.Path("f"), row.when));
+    const struct statx info = StatxOf(tree.Path("f"));
+    EXPECT_EQ(info.stx_mtime.tv_sec * kSecond + info.stx_mtime.tv_nsec, row.when);
+    EXPECT_GE(info.stx_mtime.tv_nsec, 0u);
+    EXPECT_LT(info.stx_mtime.tv_nsec, 1'000'000'000u);
+  }
+}
+
+TEST(SetWriteTime, RefusesAnythingButARegularFile) {
+  TempTree tree("file=x\ndir/\nlink->file\n");
+  ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0644), 0);
+  SetTimes(tree.Path("file"), {500, 0}, {500, 0});
+  const std::string rows[] = {"dir", "link", "fifo", "missing", "file/x"};
+  for (const std::string& relative : rows) {
+    SCOPED_TRACE(relative);
+    const auto before = StatPath(tree.Path(relative));
+    EXPECT_FALSE(SetWriteTime(tree.Path(relative), 42 * kSecond));
+    const auto after = StatPath(tree.Path(relative));
+    ASSERT_EQ(before.has_value(), after.has_value());
+    if (before) {
+      EXPECT_EQ(after->write_time, before->write_time);
+    }
+  }
+  // The link's target is left alone too.
+  EXPECT_EQ(StatPath(tree.Path("file"))->write_time, 500 * kSecond);
+}
+
+TEST(SetWriteTime, RefusesReadOnlyFile) {
+  TempTree tree("readonly=x\n");
+  ASSERT_TRUE(testing::MakeWorldTraversable(tree.root()));
+  const std::string path = tree.Path("readonly");
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(path.c_str(), testing::kNobodyId, testing::kNobodyId), 0);
+  }
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  SetTimes(path, {500, 0}, {500, 0});
+  EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingFile(path); },
+                                        [&] { return !SetWriteTime(path, 42 * kSecond); }));
+  EXPECT_EQ(StatPath(path)->write_time, 500 * kSecond);
+}
+
+// --- WithTrailingSep ---
+
+TEST(WithTrailingSep, AppendsSeparatorOnlyWhenMissing) {
+  struct Row {
+    std::string in, out;
+  };
+  const Row rows[] = {{"/home/user", "/home/user/"}, {"/home/user/", "/home/user/"}, {"/", "/"},
+                      {"relative", "relative/"},     {"a//", "a//"},                 {"", ""}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.in);
+    EXPECT_EQ(WithTrailingSep(row.in), row.out);
+  }
+}
+
+// --- CurrentDirectory ---
+
+TEST(CurrentDirectory, IsWorkingDirectoryWithTrailingSeparator) {
+  TempTree tree("sub/\n");
+  const std::string previous = CurrentDirectory();
+  ASSERT_FALSE(previous.empty());
+  EXPECT_EQ(previous.back(), '/');
+  char resolved[PATH_MAX];
+  ASSERT_NE(realpath(tree.Path("sub").c_str(), resolved), nullptr);
+  ASSERT_EQ(chdir(resolved), 0);
+  const std::string inside = CurrentDirectory();
+  ASSERT_EQ(chdir(previous.c_str()), 0);
+  EXPECT_EQ(inside, std::string(resolved) + "/");
+}
+
+TEST(CurrentDirectory, RootIsASingleSeparator) {
+  const std::string previous = CurrentDirectory();
+  ASSERT_EQ(chdir("/"), 0);
+  const std::string root = CurrentDirectory();
+  ASSERT_EQ(chdir(previous.c_str()), 0);
+  EXPECT_EQ(root, "/");
+}
+
+}  // namespace
+}  // namespace zuruza

@@ -1,0 +1,30 @@
+// A ReportSink that records what a job writes, for tests and headless runs.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/report_sink.h"
+
+namespace zuruza::testing {
+
+class RecordingSink : public ReportSink {
+ public:
+  void ClearReport() override { lines.clear(); }
+  void AddReportLine(std::string_view text) override { lines.emplace_back(text); }
+  void ShowProgress(StatusBar bar, std::string_view text) override {
+    Status(bar) = std::string(text);
+    ++progress_calls;
+  }
+  void SetStatus(StatusBar bar, std::string_view text) override { Status(bar) = std::string(text); }
+
+  std::string& Status(StatusBar bar) { return bar == StatusBar::kStatusBar1 ? status1 : status2; }
+
+  std::vector<std::string> lines;
+  std::string status1;
+  std::string status2;
+  int progress_calls = 0;
+};
+
+}  // namespace zuruza::testing

@@ -1,0 +1,80 @@
+#include "support/temp_tree.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace zuruza::testing {
+
+namespace fs = std::filesystem;
+
+TempTree::TempTree(std::string_view description) {
+  std::string pattern = (fs::temp_directory_path() / "zuruza-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  root_ = pattern + "/";
+  std::istringstream lines{std::string(description)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.empty()) continue;
+    if (auto arrow = line.find("->"); arrow != std::string::npos) {
+      AddLink(line.substr(0, arrow), line.substr(arrow + 2));
+    } else if (line.back() == '/') {
+      AddDirectory(line);
+    } else if (auto eq = line.find('='); eq != std::string::npos) {
+      AddFile(line.substr(0, eq), line.substr(eq + 1));
+    } else {
+      AddFile(line);
+    }
+  }
+}
+
+TempTree::~TempTree() {
+  std::error_code ignored;
+  // Directories a test made unreadable are opened up again first.
+  for (auto it = fs::recursive_directory_iterator(root_, fs::directory_options::skip_permission_denied, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    if (it->is_directory(ignored) && !it->is_symlink(ignored)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(root_, ignored);
+}
+
+std::string TempTree::Path(std::string_view relative) const { return root_ + std::string(relative); }
+
+void TempTree::AddFile(std::string_view relative, std::string_view content) {
+  fs::path path = Path(relative);
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+void TempTree::AddDirectory(std::string_view relative) { fs::create_directories(Path(relative)); }
+
+void TempTree::AddLink(std::string_view relative, std::string_view target) {
+  fs::path path = Path(relative);
+  fs::create_directories(path.parent_path());
+  fs::create_symlink(std::string(target), path);
+}
+
+void TempTree::SetWriteTime(std::string_view relative, long long unix_seconds) {
+  timespec times[2];
+  times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(unix_seconds);
+  times[0].tv_nsec = times[1].tv_nsec = 0;
+  if (utimensat(AT_FDCWD, Path(relative).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+    throw std::runtime_error("utimensat failed");
+}
+
+std::string TempTree::ReadFile(std::string_view relative) const {
+  std::ifstream in(Path(relative), std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+}  // namespace zuruza::testing
