@@ -1,0 +1,352 @@
+#include "search/busca.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <time.h>
+
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "platform/fs.h"
+#include "support/recording_sink.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_tree.h"
+
+namespace zuruza {
+namespace {
+
+using testing::RecordingSink;
+using testing::ScriptedPrompter;
+using testing::TempTree;
+
+constexpr long long k2001_02_04_10h = 981280800;  // 04/02/2001 10:00:00 UTC
+constexpr long long k1990_01_01 = 631152000;      // 01/01/1990 00:00:00 UTC
+
+class FileSearchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* tz = getenv("TZ");
+    saved_tz_ = tz ? tz : "";
+    had_tz_ = tz != nullptr;
+    setenv("TZ", "UTC", 1);
+    tzset();
+    search_.set_clock([] { return CivilDateTime{{2026, 12, 8}, 12, 0, 0}; });
+  }
+  void TearDown() override {
+    if (had_tz_) setenv("TZ", saved_tz_.c_str(), 1); else unsetenv("TZ");
+    tzset();
+  }
+
+  // A request over `dir` with no criteria but the window's default date.
+  SearchRequest Request(const std::string& dir, const std::string& text = "") {
+    SearchRequest request;
+    request.drive_text = "/";
+    request.drive_root = "/";
+    request.directory = dir;
+    request.search_text = text;
+    return request;
+  }
+
+  std::vector<std::string> Run(SearchRequest request) {
+    search_.RunSearch(request);
+    return sink_.lines;
+  }
+
+  RecordingSink sink_;
+  ScriptedPrompter prompter_;
+  FileSearch search_{sink_, prompter_, LocaleFormats{}};
+  std::string saved_tz_;
+  bool had_tz_ = false;
+};
+
+TEST_F(FileSearchTest, EmptyTextListsEveryEntryDescendingFirstWithDotEntries) {
+  TempTree tree("sub/x.txt=abc\ntop.txt=12345\n");
+  const std::string& r = tree.root();
+  std::vector<std::string> lines = Run(Request(r));
+  std::vector<std::string> expected = {
+      r + ".", r + "..",
+      r + "sub/.", r + "sub/..", r + "sub/x.txt",
+      r + "sub",  // a directory is listed after what was found inside it
+      r + "top.txt",
+      "",
+      "Se han encontrado 7 coincidencias. (           8 bytes.)"};
+  EXPECT_EQ(lines, expected);
+  EXPECT_EQ(sink_.status1, "Directorios/ficheros Examinados: 1/2");
+}
+
+TEST_F(FileSearchTest, ProgressNamesEachSubdirectoryBeforeItIsEntered) {
+  TempTree tree("a/b/\nf1\n");
+  Run(Request(tree.root(), "zzz"));
+  EXPECT_EQ(sink_.progress_calls, 2);
+  EXPECT_EQ(sink_.status1, "Directorios/ficheros Examinados: 2/1");
+}
+
+TEST_F(FileSearchTest, NameTestIsAsciiCaseInsensitiveAndExactForOtherBytes) {
+  TempTree tree("Carta.DOC\ncarta.doc\nmapa.txt\nÁrbol.txt\nárbol.txt\n lead.txt\n");
+  const std::string& r = tree.root();
+  struct Row {
+    std::string text;
+    std::vector<std::string> names;
+  } rows[] = {
+      {"CARTA", {"Carta.DOC", "carta.doc"}},
+      {"árbol", {"árbol.txt"}},  // the accented capital is another byte sequence
+      {" lead", {" lead.txt"}},   // compared as typed, leading blank included
+      {"lead ", {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    sink_.lines.clear();
+    std::vector<std::string> lines = Run(Request(r, row.text));
+    std::vector<std::string> expected;
+    for (const std::string& name : row.names) expected.push_back(r + name);
+    expected.push_back("");
+    expected.push_back("Se han encontrado " + std::to_string(row.names.size()) +
+                       " coincidencias. (           0 bytes.)");
+    EXPECT_EQ(lines, expected);
+  }
+}
+
+TEST_F(FileSearchTest, TextOfBlanksAloneMatchesEveryEntry) {
+  TempTree tree("a.txt\n");
+  std::vector<std::string> lines = Run(Request(tree.root(), "   "));
+  EXPECT_EQ(lines.back(), "Se han encontrado 3 coincidencias. (           0 bytes.)");
+}
+
+TEST_F(FileSearchTest, MinimumSizeCountsOnlyWholeNumbersAboveZero) {
+  TempTree tree("small=12\nexact=1234\nbig=123456\n");
+  struct Row {
+    std::string min;
+    int count;
+  } rows[] = {{"", 5}, {"0", 5}, {"-4", 5}, {"abc", 5}, {"4", 2}, {"5", 1}, {"2", 3}, {"7", 0}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.min);
+    sink_.lines.clear();
+    SearchRequest request = Request(tree.root(), "");
+    request.min_size = row.min;
+    std::vector<std::string> lines = Run(request);
+    EXPECT_EQ(search_.state().match_count, row.count);
+  }
+}
+
+TEST_F(FileSearchTest, DateWindowIsStrictOnBothSides) {
+  TempTree tree("old\nmid\nnew\n");
+  tree.SetWriteTime("old", k1990_01_01);  // exactly midnight of the default date
+  tree.SetWriteTime("mid", k1990_01_01 + 1);
+  tree.SetWriteTime("new", k2001_02_04_10h);
+  struct Row {
+    std::string newer, older;
+    std::vector<std::string> names;
+  } rows[] = {  // names in listing order
+      {"01/01/1990", "", {"mid", "new"}},
+      {"01/01/1990", "04/02/2001 10:00:00", {"mid"}},
+      {"01/01/1990", "04/02/2001 10:00:01", {"mid", "new"}},
+      {"04/02/2001", "", {"new"}},
+      {"", "01/01/1990 00:00:01", {"old"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.newer + " / " + row.older);
+    sink_.lines.clear();
+    SearchRequest request = Request(tree.root(), "");
+    request.newer_than = row.newer;
+    request.older_than = row.older;
+    std::vector<std::string> lines;
+    for (const std::string& line : Run(request)) {
+      // The dot entries carry the directory's own date: left out here.
+      if (line.rfind(tree.root(), 0) == 0 && line.back() != '.') lines.push_back(line);
+    }
+    std::vector<std::string> expected;
+    for (const std::string& name : row.names) expected.push_back(tree.root() + name);
+    EXPECT_EQ(lines, expected);
+  }
+}
+
+TEST_F(FileSearchTest, InvalidDateStopsAtFirstEntryTestedKeepingEarlierLines) {
+  TempTree tree("a/x.txt\nb.txt\n");
+  SearchRequest request = Request(tree.root(), "x.txt");
+  request.older_than = "31/02/2001";
+  request.write_report = true;
+  request.report_path = tree.Path("report.txt");
+  try {
+    search_.RunSearch(request);
+    FAIL() << "expected a conversion error";
+  } catch (const ConversionError& error) {
+    EXPECT_STREQ(error.what(), "'31/02/2001' is not a valid date and time");
+  }
+  EXPECT_TRUE(sink_.lines.empty());
+  // The status keeps the last progress text, the report file nothing but what was written.
+  EXPECT_EQ(sink_.status1, "Directorios/ficheros Examinados: 1/0 (a)");
+  EXPECT_EQ(tree.ReadFile("report.txt"), "");
+}
+
+TEST_F(FileSearchTest, InvalidNewDateStopsWhenFirstEntryIsRedated) {
+  TempTree tree("x.txt\n");
+  SearchRequest request = Request(tree.root(), "x.txt");
+  request.change_date = true;
+  request.new_date = "1/1/1990 10:00";
+  EXPECT_THROW(
+      {
+        try {
+          search_.RunSearch(request);
+        } catch (const ConversionError& error) {
+          EXPECT_STREQ(error.what(), "'1/1/1990 10:00' is not a valid date");
+          throw;
+        }
+      },
+      ConversionError);
+  EXPECT_EQ(sink_.lines, std::vector<std::string>{tree.root() + "x.txt"});
+}
+
+TEST_F(FileSearchTest, ChangeDateRedatesListedFilesToMidnightOnly) {
+  TempTree tree("hit.txt\nmiss.txt\nhitdir/\n");
+  tree.SetWriteTime("hit.txt", k2001_02_04_10h);
+  tree.SetWriteTime("miss.txt", k2001_02_04_10h);
+  SearchRequest request = Request(tree.root(), "hit");
+  request.change_date = true;
+  request.new_date = "15/03/2005";
+  Run(request);
+  EXPECT_EQ(StatPath(tree.Path("hit.txt"))->write_time, 1110844800LL * 1'000'000'000);
+  EXPECT_EQ(StatPath(tree.Path("miss.txt"))->write_time, k2001_02_04_10h * 1'000'000'000);
+  EXPECT_EQ(search_.state().match_count, 2);  // the directory is listed, not re-dated
+}
+
+TEST_F(FileSearchTest, SuffixesCarrySizeThenUtcDates) {
+  TempTree tree("carta.doc=" + std::string(1536, 'x') + "\n");
+  tree.SetWriteTime("carta.doc", k2001_02_04_10h);
+  SearchRequest request = Request(tree.root(), "carta");
+  request.list_size = true;
+  request.list_dates = true;
+  std::vector<std::string> lines = Run(request);
+  ASSERT_EQ(lines.size(), 4u);
+  const std::string prefix = tree.root() + "carta.doc (1536 bytes) (";
+  EXPECT_EQ(lines[0].substr(0, prefix.size()), prefix);
+  // The access date was set with the write date; the creation date is today.
+  EXPECT_EQ(lines[0].substr(lines[0].size() - 23), ";04/02/2001;04/02/2001)");
+  EXPECT_EQ(lines[2], "Se han encontrado 1 coincidencias. (        1536 bytes.)");
+  EXPECT_EQ(lines[3], "Las fechas son: Fecha creacion; fecha ultimo acceso; fecha ultima modificacion");
+}
+
+TEST_F(FileSearchTest, ReportFileRepeatsLinesWithItsOwnClosingWords) {
+  TempTree tree("a.txt=abc\n");
+  SearchRequest request = Request(tree.root(), "a.txt");
+  request.write_report = true;
+  request.list_dates = true;
+  request.report_path = tree.Path("out.txt");
+  Run(request);
+  std::string line = sink_.lines[0];
+  EXPECT_EQ(tree.ReadFile("out.txt"),
+            line + "\r\n\r\nSe han encontrado 1 coincidencias. (           3 bytes.)\r\n"
+                   "Las fechas son: Fecha creacion; fecha ultimo acceso; fecha ultima escritura\r\n");
+}
+
+TEST_F(FileSearchTest, ReportPathInMissingDirectoryFailsBeforeAnyLine) {
+  TempTree tree("a.txt\n");
+  SearchRequest request = Request(tree.root());
+  request.write_report = true;
+  request.report_path = tree.Path("missing/out.txt");
+  EXPECT_THROW(search_.RunSearch(request), IoError);
+  EXPECT_TRUE(sink_.lines.empty());
+  request.report_path = "";
+  EXPECT_THROW(search_.RunSearch(request), IoError);
+}
+
+TEST_F(FileSearchTest, MissingStartDirectoryGivesZeroTotals) {
+  TempTree tree;
+  std::vector<std::string> lines = Run(Request(tree.Path("nowhere")));
+  EXPECT_EQ(lines, (std::vector<std::string>{"", "Se han encontrado 0 coincidencias. (           0 bytes.)"}));
+  EXPECT_EQ(sink_.status1, "Directorios/ficheros Examinados: 0/0");
+}
+
+TEST_F(FileSearchTest, StartDirectoryIsTrimmedGivenSeparatorAndWrittenBack) {
+  TempTree tree("x.txt\n");
+  std::string typed = "  " + tree.root().substr(0, tree.root().size() - 1) + " ";
+  SearchRequest request = Request(typed, "x.txt");
+  search_.RunSearch(request);
+  EXPECT_EQ(request.directory, tree.root());
+  EXPECT_EQ(sink_.lines[0], tree.root() + "x.txt");
+
+  SearchRequest on_drive = Request("  ");
+  on_drive.drive_root = tree.root();
+  EXPECT_EQ(StartDirectory(on_drive), tree.root());
+}
+
+TEST_F(FileSearchTest, LinksAreEntriesNeverFollowed) {
+  TempTree tree("d/f.txt\nd/up->..\nd/self->.\n");
+  std::vector<std::string> lines = Run(Request(tree.root(), "up"));
+  EXPECT_EQ(lines[0], tree.root() + "d/up");
+  EXPECT_EQ(search_.state().dirs_examined, 1);
+}
+
+TEST_F(FileSearchTest, NamesThatAreNotUtf8AreListedByteForByte) {
+  TempTree tree(std::string("caf\xe9.txt\n"));
+  std::vector<std::string> lines = Run(Request(tree.root(), "CAF"));
+  EXPECT_EQ(lines[0], tree.root() + "caf\xe9.txt");
+}
+
+TEST_F(FileSearchTest, IndexModeWritesListingBlockAndAppendsTheNext) {
+  TempTree tree("disk/a.txt=12\ndisk/sub/b.txt=345\ndisk/z.txt\n");
+  tree.SetWriteTime("disk/a.txt", k2001_02_04_10h);
+  tree.SetWriteTime("disk/sub/b.txt", k1990_01_01);
+  tree.SetWriteTime("disk/z.txt", k2001_02_04_10h + 30);
+  const std::string disk = tree.Path("disk/");
+  SearchRequest request = Request(disk);
+  request.write_report = true;
+  request.report_path = tree.Path("listing.txt");
+  prompter_.input_answers = {std::string("DVD 7"), std::nullopt};
+  search_.SetIndexMode(true);
+  Run(request);
+  EXPECT_EQ(sink_.lines, std::vector<std::string>{"Se han encontrado 3 ficheros."});
+  EXPECT_EQ(prompter_.prompts[0], "Escribe el comentario. Etiqueta del DVD/CD.");
+
+  search_.SetIndexMode(true);
+  Run(request);  // the input box cancelled: the default comment stays
+  std::string block1 = disk + " (Listado generado el 08/12/2026 12:00:00) DVD 7\r\n"
+      "Tamaño (bytes)  FECHA                 NOMBRE\r\n"
+      "-------------- -------------------- -----------------------\r\n"
+      "(           2) 04/02/2001 10:00:00> " + disk + "a.txt\r\n"
+      "(           3) 01/01/1990         > " + disk + "sub/b.txt\r\n"
+      "(           0) 04/02/2001 10:00:30> " + disk + "z.txt\r\n"
+      "\r\nSe han encontrado 3 ficheros.\r\n";
+  std::string block2 = block1;
+  block2.replace(block2.find("DVD 7"), 5, "DVD/CD N.??" + disk);
+  EXPECT_EQ(tree.ReadFile("listing.txt"), block1 + block2);
+}
+
+TEST_F(FileSearchTest, IndexModeAbbreviatesRepeatedDirectoryAndPlaceIsDriveText) {
+  TempTree tree("d/a\nd/b\n");
+  SearchRequest request = Request("");
+  request.drive_root = tree.Path("d/");
+  request.drive_text = "/media/dvd [FOTOS]";
+  request.write_report = true;
+  request.list_size = true;
+  request.report_path = tree.Path("l.txt");
+  search_.SetIndexMode(true);
+  Run(request);
+  std::string listing = tree.ReadFile("l.txt");
+  EXPECT_EQ(listing.rfind("/media/dvd [FOTOS] (Listado generado el ", 0), 0u);
+  EXPECT_NE(listing.find("> " + tree.Path("d/") + "a (0 bytes)\r\n"), std::string::npos);
+  EXPECT_NE(listing.find("> <d>/b (0 bytes)\r\n"), std::string::npos);
+}
+
+TEST(PathAtCaret, TakesTheLineUnderTheCaretAndTheInventoryPath) {
+  struct Row {
+    std::string text;
+    std::size_t caret;
+    std::string path;
+  } rows[] = {
+      {"/a/one\n/b/two\n", 9, "/b/two"},
+      {"/a/one\n/b/two", 0, "/a/one"},
+      {"/a/one\r\n/b/two", 3, "/a/one"},
+      {"  /a/sp ace.txt \t", 5, "/a/sp ace.txt"},
+      {"(        1536) 03/02/2001 10:20:30> /d/viaje.jpg", 2, "/d/viaje.jpg"},
+      {"", 0, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(PathAtCaret(row.text, row.caret), row.path);
+  }
+}
+
+}  // namespace
+}  // namespace zuruza
