@@ -17,10 +17,12 @@ std::vector<std::string> MountPoints(const std::vector<Drive>& drives) {
   return points;
 }
 
-const Drive* FindDrive(const std::vector<Drive>& drives, const std::string& mount_point) {
+// The drive at the mount point; a failure and an empty drive when missing.
+Drive FindDrive(const std::vector<Drive>& drives, const std::string& mount_point) {
   for (const Drive& drive : drives)
-    if (drive.mount_point == mount_point) return &drive;
-  return nullptr;
+    if (drive.mount_point == mount_point) return drive;
+  ADD_FAILURE() << "no drive at " << mount_point;
+  return Drive{};
 }
 
 // --- DriveText and DriveRoot ---
@@ -70,12 +72,12 @@ TEST(DrivesFromMounts, KeepsBlockDevicesAndNetworkSharesDropsPseudoFileSystems) 
   const std::vector<Drive> drives = DrivesFromMounts(mounts, {});
   EXPECT_EQ(MountPoints(drives), (std::vector<std::string>{"/", "/boot/efi", "/media/usb", "/mnt/nfs", "/mnt/smb",
                                                           "/mnt/ssh"}));
-  EXPECT_FALSE(FindDrive(drives, "/")->network);
-  EXPECT_EQ(FindDrive(drives, "/")->source, "/dev/sda2");
-  EXPECT_TRUE(FindDrive(drives, "/mnt/nfs")->network);
-  EXPECT_EQ(FindDrive(drives, "/mnt/nfs")->source, "server:/export");
-  EXPECT_TRUE(FindDrive(drives, "/mnt/ssh")->network);
-  EXPECT_FALSE(FindDrive(drives, "/media/usb")->network);
+  EXPECT_FALSE(FindDrive(drives, "/").network);
+  EXPECT_EQ(FindDrive(drives, "/").source, "/dev/sda2");
+  EXPECT_TRUE(FindDrive(drives, "/mnt/nfs").network);
+  EXPECT_EQ(FindDrive(drives, "/mnt/nfs").source, "server:/export");
+  EXPECT_TRUE(FindDrive(drives, "/mnt/ssh").network);
+  EXPECT_FALSE(FindDrive(drives, "/media/usb").network);
 }
 
 TEST(DrivesFromMounts, EveryPseudoTypeIsDroppedEvenFromADevice) {
@@ -132,8 +134,8 @@ TEST(DrivesFromMounts, LastLineForAMountPointWins) {
   };
   const std::vector<Drive> drives = DrivesFromMounts(mounts, {});
   EXPECT_EQ(MountPoints(drives), (std::vector<std::string>{"/media/usb", "/revealed"}));
-  EXPECT_EQ(FindDrive(drives, "/media/usb")->source, "/dev/sdc1");
-  EXPECT_EQ(FindDrive(drives, "/revealed")->source, "/dev/sde1");
+  EXPECT_EQ(FindDrive(drives, "/media/usb").source, "/dev/sdc1");
+  EXPECT_EQ(FindDrive(drives, "/revealed").source, "/dev/sde1");
 }
 
 TEST(DrivesFromMounts, SortedByMountPointBytes) {
@@ -156,9 +158,8 @@ TEST(DrivesFromMounts, DecodesOctalEscapesOfTheMountTable) {
   const std::vector<Drive> drives = DrivesFromMounts(mounts, labels);
   EXPECT_EQ(MountPoints(drives),
             (std::vector<std::string>{"/media/My Disk", "/media/d", "/media/tab\tand\\slash"}));
-  ASSERT_NE(FindDrive(drives, "/media/d"), nullptr);
-  EXPECT_EQ(FindDrive(drives, "/media/d")->source, "/dev/disk a");
-  EXPECT_EQ(FindDrive(drives, "/media/d")->label, "SPACED");
+  EXPECT_EQ(FindDrive(drives, "/media/d").source, "/dev/disk a");
+  EXPECT_EQ(FindDrive(drives, "/media/d").label, "SPACED");
 }
 
 TEST(DrivesFromMounts, EscapedAndPlainLinesForOneMountPointAreOneDrive) {

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -276,6 +278,52 @@ TEST(ListDirectory, ManyEntriesAllListedInOrder) {
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(tree.root(), entries));
   EXPECT_EQ(Names(entries), expected);
+}
+
+TEST(ListDirectory, EntriesVanishingDuringTheListingAreLeftOutOthersKeepTheirOwnData) {
+  // Each file's size is the number in its name, so data stat'ed for one entry
+  // and reported under another name shows up.
+  constexpr int kFiles = 2000;
+  TempTree tree;
+  auto name_of = [](int i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f%05d", i);
+    return std::string(name);
+  };
+  auto create = [&](int i) {
+    const std::string path = tree.Path(name_of(i));
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      if (ftruncate(fd, i) != 0) std::abort();
+      close(fd);
+    }
+  };
+  for (int i = 0; i < kFiles; ++i) create(i);
+
+  std::atomic<bool> stop{false};
+  std::thread churn([&] {
+    for (int round = 0; !stop.load(); ++round) {
+      const int i = (round * 7) % kFiles;
+      unlink(tree.Path(name_of(i)).c_str());
+      create(i);
+    }
+  });
+  std::vector<DirEntry> entries;
+  int listings_missing_entries = 0;
+  for (int listing = 0; listing < 200; ++listing) {
+    ASSERT_TRUE(ListDirectory(tree.root(), entries));
+    if (entries.size() < 2u + kFiles) ++listings_missing_entries;
+    for (std::size_t k = 2; k < entries.size(); ++k) {
+      const DirEntry& entry = entries[k];
+      ASSERT_EQ(entry.name.size(), 6u) << entry.name;
+      ASSERT_EQ(entry.kind, EntryKind::kFile) << entry.name;
+      ASSERT_EQ(entry.size, std::stoull(entry.name.substr(1))) << entry.name;
+      if (k > 2) ASSERT_LT(entries[k - 1].name, entry.name);
+    }
+  }
+  stop = true;
+  churn.join();
+  RecordProperty("listings_missing_entries", listings_missing_entries);
 }
 
 // --- StatPath ---

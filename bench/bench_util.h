@@ -1,0 +1,83 @@
+// Shared pieces of the benchmarks: the test tree, a wall clock, running the
+// standard tool through the shell, and a sink that only counts.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "core/report_sink.h"
+
+namespace zuruza::bench {
+
+// A tree of `dirs` directories (100 top-level ones, the rest spread below
+// them two levels deep) holding `files_per_dir` files each, with sizes from 0
+// to a few KiB. Built once and kept: a marker file names its shape.
+inline std::string EnsureTree(const std::string& root, int dirs = 20000, int files_per_dir = 10) {
+  const std::string marker = root + "/.tree-" + std::to_string(dirs) + "x" + std::to_string(files_per_dir);
+  struct stat st;
+  if (stat(marker.c_str(), &st) == 0) return root;
+  std::string cmd = "rm -rf '" + root + "' && mkdir -p '" + root + "'";
+  if (std::system(cmd.c_str()) != 0) std::exit(1);
+  std::fprintf(stderr, "building %d directories x %d files in %s ...\n", dirs, files_per_dir, root.c_str());
+  std::string content(4096, 'z');
+  for (int d = 0; d < dirs; ++d) {
+    std::string dir = root + "/top" + std::to_string(d % 100);
+    mkdir(dir.c_str(), 0777);
+    if (d >= 100) {
+      dir += "/mid" + std::to_string((d / 100) % 20);
+      mkdir(dir.c_str(), 0777);
+      dir += "/leaf" + std::to_string(d);
+      mkdir(dir.c_str(), 0777);
+    }
+    for (int f = 0; f < files_per_dir; ++f) {
+      std::ofstream out(dir + "/file_" + std::to_string(f) + "_" + std::to_string(d) + ".dat",
+                        std::ios::binary);
+      out.write(content.data(), (d * 7 + f * 131) % 4096);
+    }
+  }
+  std::ofstream(marker).put('\n');
+  return root;
+}
+
+// Seconds taken by the best of `runs` calls (the first one warms the caches).
+inline double BestOf(int runs, const std::function<void()>& body) {
+  body();
+  double best = 1e100;
+  for (int i = 0; i < runs; ++i) {
+    auto start = std::chrono::steady_clock::now();
+    body();
+    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    if (took.count() < best) best = took.count();
+  }
+  return best;
+}
+
+inline void Shell(const std::string& command) {
+  if (std::system(command.c_str()) != 0) {
+    std::fprintf(stderr, "failed: %s\n", command.c_str());
+    std::exit(1);
+  }
+}
+
+class CountingSink : public ReportSink {
+ public:
+  void ClearReport() override { lines = 0; }
+  void AddReportLine(std::string_view) override { ++lines; }
+  void ShowProgress(StatusBar, std::string_view) override {}
+  void SetStatus(StatusBar, std::string_view) override {}
+  long lines = 0;
+};
+
+inline void PrintRatio(const char* what, double ours, double theirs, const char* tool, double target) {
+  double ratio = ours / theirs;
+  std::printf("%-28s ours %.3f s, %s %.3f s, ratio %.2f (target <= %.2f) %s\n", what, ours, tool, theirs,
+              ratio, target, ratio <= target ? "OK" : "SLOWER");
+}
+
+}  // namespace zuruza::bench
