@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   window.CheckBox1->setChecked(true);
   window.show();
   double gui = bench::BestOf(2, [&] { window.Button1Click(); });
-  std::printf("window pane holds %d lines\n", window.Memo1->blockCount());
+  std::printf("window pane holds %d lines\n", static_cast<int>(window.Memo1->LineCount()));
   bench::PrintRatio("search (window vs headless)", gui, ours, "headless", 1.5);
   return 0;
 }

@@ -40,7 +40,7 @@ void RunBatchCommand(QWidget* launcher, const QStringList& parameters, const Bat
     return;
   }
   QtPrompter(launcher).ShowMessage(FromQt(BatchUsageText(count)));
-  QApplication::quit();
+  QApplication::exit(2);  // the usage text: nothing was done
 }
 
 }  // namespace zuruza

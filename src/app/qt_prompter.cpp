@@ -88,12 +88,12 @@ std::optional<std::string> QtPrompter::SaveFileDialog(std::string_view filter,
 
 void QtPrompter::ProcessEvents() { QApplication::processEvents(); }
 
-bool RunGuarded(QWidget* parent, const std::function<void()>& body) {
+bool RunGuarded(Prompter& prompter, const std::function<void()>& body) {
   try {
     body();
     return true;
   } catch (const std::exception& error) {
-    QtPrompter(parent).ShowError(error.what());
+    prompter.ShowError(error.what());
   }
   return false;
 }

@@ -35,8 +35,8 @@ class QtPrompter : public Prompter {
 void SetHeadlessPrompts(std::function<void(std::string_view)> handler);
 bool HeadlessPrompts();
 
-// Runs a handler's body; an error it raises is shown in the application's
-// error box and the program goes on. Returns false when it failed.
-bool RunGuarded(QWidget* parent, const std::function<void()>& body);
+// Runs a handler's body; an error it raises is shown in the error box of
+// `prompter` and the program goes on. Returns false when it failed.
+bool RunGuarded(Prompter& prompter, const std::function<void()>& body);
 
 }  // namespace zuruza

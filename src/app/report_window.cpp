@@ -50,14 +50,10 @@ ReportWindow::ReportWindow(const ReportWindowOptions& options, QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
 
-  Memo1 = new QPlainTextEdit(central);
+  Memo1 = new ReportPane(central);
   Memo1->setObjectName("Memo1");
   Memo1->setAccessibleName("Informe");
   Memo1->setFont(PaneFont());
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo1->setUndoRedoEnabled(false);  // a report of 200,000 lines needs no undo history
   layout->addWidget(Memo1, 1);
 
   Panel1 = new QWidget(central);
@@ -105,24 +101,13 @@ ReportWindow::ReportWindow(const ReportWindowOptions& options, QWidget* parent)
 
 void ReportWindow::ClearReport() {
   pending_lines_.clear();
-  Memo1->clear();
-  pane_empty_ = true;
+  Memo1->Clear();
 }
 
-void ReportWindow::AddReportLine(std::string_view text) { pending_lines_.append(ToQt(text)); }
+void ReportWindow::AddReportLine(std::string_view text) { pending_lines_.emplace_back(text); }
 
 void ReportWindow::FlushReport() {
-  if (pending_lines_.isEmpty()) return;
-  QString block = pending_lines_.join('\n');
-  pending_lines_.clear();
-  if (pane_empty_) {
-    // An empty document already is one empty line: set, rather than append,
-    // so that a leading empty report line is kept as a line of its own.
-    Memo1->setPlainText(block);
-    pane_empty_ = false;
-  } else {
-    Memo1->appendPlainText(block);
-  }
+  if (!pending_lines_.empty()) Memo1->AppendLines(pending_lines_);
 }
 
 QLabel* ReportWindow::StatusPanel(StatusBar bar) const {
@@ -152,28 +137,19 @@ void ReportWindow::SetStatus(StatusBar bar, std::string_view text) {
   panel->setText(ToQt(text));
 }
 
-void ReportWindow::SeleccionarTodo1Click() {
-  Memo1->selectAll();
-  Memo1->setFocus();
-}
+void ReportWindow::SeleccionarTodo1Click() { Memo1->SelectAll(); }
 
-void ReportWindow::Copiar1Click() {
-  // With nothing selected the clipboard keeps what it had.
-  if (Memo1->textCursor().hasSelection()) Memo1->copy();
-}
+void ReportWindow::Copiar1Click() { Memo1->Copy(); }
 
 void ReportWindow::GrabarenFichero1Click() {
-  RunGuarded(this, [this] {
-    QtPrompter prompter(this);
+  RunGuarded(prompter_, [this] {
     std::optional<std::string> path =
-        prompter.SaveFileDialog("Ficheros de Texto|*.txt|Todos los Ficheros|*.*", ".txt");
+        prompter_.SaveFileDialog("Ficheros de Texto|*.txt|Todos los Ficheros|*.*", ".txt");
     if (!path) return;
     FlushReport();
     // Lines separated by CR LF, no line end after the last one.
-    QString text = Memo1->toPlainText();
-    text.replace('\n', "\r\n");
     TextWriter writer(*path, TextWriter::Mode::kReplace);
-    writer.Write(FromQt(text));
+    writer.Write(Memo1->Text("\r\n"));
     writer.Close();
   });
 }
@@ -191,7 +167,7 @@ bool ReportWindow::RunJob(const std::function<void()>& job) {
     return false;
   }
   job_running_ = true;
-  bool ok = RunGuarded(this, [&] {
+  bool ok = RunGuarded(prompter_, [&] {
     struct Release {
       ReportWindow* window;
       ~Release() {

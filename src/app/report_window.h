@@ -12,10 +12,14 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QStringList>
 
+#include <string>
+#include <vector>
+
+#include "app/qt_prompter.h"
+#include "app/report_pane.h"
+#include "core/prompter.h"
 #include "core/report_sink.h"
 
 namespace zuruza {
@@ -47,8 +51,12 @@ class ReportWindow : public QMainWindow, public ReportSink {
   void FlushReport();
   QString StatusText(StatusBar bar) const;
   bool JobRunning() const { return job_running_; }
+  // Who the window and its job ask and tell: real dialogs, unless a test
+  // points it elsewhere (nullptr goes back to the dialogs).
+  Prompter& prompter() { return prompter_; }
+  void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
 
-  QPlainTextEdit* Memo1;
+  ReportPane* Memo1;
   QWidget* Panel1;       // the tool's own fields go here
   QGroupBox* GroupBox1;  // "Generar Fichero."
   QLineEdit* Edit2;
@@ -77,10 +85,11 @@ class ReportWindow : public QMainWindow, public ReportSink {
   QStatusBar* StatusBar2 = nullptr;
   QLabel* status_panel1_;
   QLabel* status_panel2_ = nullptr;
-  QStringList pending_lines_;
-  bool pane_empty_ = true;
+  std::vector<std::string> pending_lines_;
   QElapsedTimer repaint_clock_;
   bool job_running_ = false;
+  QtPrompter qt_prompter_{this};
+  ForwardingPrompter prompter_{&qt_prompter_};
 };
 
 }  // namespace zuruza

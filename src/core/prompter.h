@@ -30,4 +30,32 @@ class Prompter {
   virtual void ProcessEvents() = 0;
 };
 
+// Passes every call on to another Prompter, which can be changed: a window
+// hands this one to its job, and a test points it at scripted answers.
+class ForwardingPrompter : public Prompter {
+ public:
+  explicit ForwardingPrompter(Prompter* target) : target_(target) {}
+  void set_target(Prompter* target) { target_ = target; }
+  Prompter& target() { return *target_; }
+
+  void ShowMessage(std::string_view text) override { target_->ShowMessage(text); }
+  void ShowError(std::string_view text) override { target_->ShowError(text); }
+  std::string InputBox(std::string_view caption, std::string_view prompt,
+                       std::string_view default_text) override {
+    return target_->InputBox(caption, prompt, default_text);
+  }
+  bool AskOkCancel(std::string_view text) override { return target_->AskOkCancel(text); }
+  std::optional<std::string> OpenFileDialog(std::string_view filter) override {
+    return target_->OpenFileDialog(filter);
+  }
+  std::optional<std::string> SaveFileDialog(std::string_view filter,
+                                            std::string_view default_extension) override {
+    return target_->SaveFileDialog(filter, default_extension);
+  }
+  void ProcessEvents() override { target_->ProcessEvents(); }
+
+ private:
+  Prompter* target_;
+};
+
 }  // namespace zuruza

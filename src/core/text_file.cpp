@@ -85,7 +85,7 @@ bool TextReader::ReadLine(std::string& line) {
     const std::size_t available = end_ - pos_;
     const char* cr = static_cast<const char*>(std::memchr(begin, kCr, available));
     const std::size_t span = cr != nullptr ? static_cast<std::size_t>(cr - begin) : available;
-    if (const void* z = std::memchr(begin, kCtrlZ, 0); z != nullptr) {
+    if (const void* z = std::memchr(begin, kCtrlZ, span); z != nullptr) {
       // Ctrl-Z ends the file right here; what came before it still counts.
       const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(z) - begin);
       line.append(begin, length);

@@ -1,10 +1,10 @@
-#include "platform/clock.h"
-
 #include <time.h>
 
 #include <algorithm>
 #include <limits>
 #include <optional>
+
+#include "platform/clock.h"
 
 namespace zuruza {
 namespace {
@@ -55,7 +55,8 @@ std::optional<time_t> ExactLocal(const CivilDateTime& when, int is_dst) {
 UnixNanos NanosFromSeconds(std::int64_t seconds) {
   std::int64_t nanos = 0;
   if (__builtin_mul_overflow(seconds, kNanosPerSecond, &nanos))
-    return seconds < 0 ? std::numeric_limits<UnixNanos>::min() : std::numeric_limits<UnixNanos>::max();
+    return seconds < 0 ? std::numeric_limits<UnixNanos>::min()
+                       : std::numeric_limits<UnixNanos>::max();
   return nanos;
 }
 

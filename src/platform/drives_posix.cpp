@@ -1,5 +1,3 @@
-#include "platform/drives.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -12,6 +10,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/drives.h"
 #include "platform/drives_internal.h"
 #include "platform/fs.h"
 
@@ -20,13 +19,14 @@ namespace {
 
 using namespace std::string_view_literals;
 
-constexpr std::array kNetworkTypes = {"nfs"sv, "nfs4"sv, "cifs"sv, "smb3"sv, "smbfs"sv, "fuse.sshfs"sv, "9p"sv, "virtiofs"sv};
+constexpr std::array kNetworkTypes = {"nfs"sv,   "nfs4"sv,       "cifs"sv, "smb3"sv,
+                                      "smbfs"sv, "fuse.sshfs"sv, "9p"sv,   "virtiofs"sv};
 
 constexpr std::array kPseudoTypes = {
-    "proc"sv,     "sysfs"sv,     "tmpfs"sv,       "devtmpfs"sv,    "devpts"sv,      "cgroup"sv,
-    "cgroup2"sv,  "mqueue"sv,    "debugfs"sv,     "tracefs"sv,     "securityfs"sv,  "pstore"sv,
-    "bpf"sv,      "configfs"sv,  "fusectl"sv,     "hugetlbfs"sv,   "autofs"sv,      "binfmt_misc"sv,
-    "rpc_pipefs"sv, "nsfs"sv,    "efivarfs"sv,    "ramfs"sv,       "squashfs"sv,    "overlay"sv};
+    "proc"sv,       "sysfs"sv,    "tmpfs"sv,    "devtmpfs"sv,  "devpts"sv,     "cgroup"sv,
+    "cgroup2"sv,    "mqueue"sv,   "debugfs"sv,  "tracefs"sv,   "securityfs"sv, "pstore"sv,
+    "bpf"sv,        "configfs"sv, "fusectl"sv,  "hugetlbfs"sv, "autofs"sv,     "binfmt_misc"sv,
+    "rpc_pipefs"sv, "nsfs"sv,     "efivarfs"sv, "ramfs"sv,     "squashfs"sv,   "overlay"sv};
 
 template <std::size_t N>
 bool IsOneOf(std::string_view value, const std::array<std::string_view, N>& set) {
@@ -105,8 +105,8 @@ std::string DecodeMountField(std::string_view field) {
   std::string result;
   result.reserve(field.size());
   for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) && IsOctal(field[i + 2]) &&
-        IsOctal(field[i + 3])) {
+    if (field[i] == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) &&
+        IsOctal(field[i + 2]) && IsOctal(field[i + 3])) {
       const int value = (field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0');
       if (value <= 0xFF) {
         result.push_back(static_cast<char>(value));
@@ -190,8 +190,8 @@ std::vector<Drive> DrivesFromMounts(const std::vector<MountLine>& mounts,
   for (const auto& [mount_point, line] : visible) {
     const bool network = IsOneOf(line.fs_type, kNetworkTypes);
     // The root stays whatever it is: containers mount it as an overlay.
-    const bool keep = mount_point == "/" ||
-                      (!IsOneOf(line.fs_type, kPseudoTypes) && (network || StartsWith(line.source, "/dev/")));
+    const bool keep = mount_point == "/" || (!IsOneOf(line.fs_type, kPseudoTypes) &&
+                                             (network || StartsWith(line.source, "/dev/")));
     if (!keep) continue;
     Drive drive;
     drive.mount_point = mount_point;
@@ -204,7 +204,8 @@ std::vector<Drive> DrivesFromMounts(const std::vector<MountLine>& mounts,
 }
 
 std::vector<Drive> ListDrives() {
-  const std::vector<MountLine> mounts = internal::ParseMountTable(ReadWholeFile("/proc/self/mounts"));
+  const std::vector<MountLine> mounts =
+      internal::ParseMountTable(ReadWholeFile("/proc/self/mounts"));
   std::map<std::string, std::string> labels = ReadLabels();
   // Mounts name devices by other links (/dev/mapper/..., /dev/disk/by-uuid/...)
   // than the device node the label link resolves to.
@@ -212,7 +213,8 @@ std::vector<Drive> ListDrives() {
     for (const MountLine& line : mounts) {
       const std::string source = internal::DecodeMountField(line.source);
       if (!StartsWith(source, "/dev/") || labels.count(source) != 0) continue;
-      if (auto label = labels.find(RealPath(source)); label != labels.end()) labels[source] = label->second;
+      if (auto label = labels.find(RealPath(source)); label != labels.end())
+        labels[source] = label->second;
     }
   }
 
@@ -220,10 +222,12 @@ std::vector<Drive> ListDrives() {
   for (Drive& drive : DrivesFromMounts(mounts, labels)) {
     // Files bind-mounted from a disk (containers' /etc/hosts) are not drives.
     // Network shares are not probed: a dead server would block here.
-    if (drive.mount_point != "/" && !drive.network && !IsExistingDirectory(drive.mount_point)) continue;
+    if (drive.mount_point != "/" && !drive.network && !IsExistingDirectory(drive.mount_point))
+      continue;
     drives.push_back(std::move(drive));
   }
-  if (drives.empty() || drives.front().mount_point != "/") drives.insert(drives.begin(), Drive{"/", "", "", false});
+  if (drives.empty() || drives.front().mount_point != "/")
+    drives.insert(drives.begin(), Drive{"/", "", "", false});
   return drives;
 }
 
@@ -236,7 +240,8 @@ std::size_t DriveIndexOf(const std::vector<Drive>& drives, const std::string& pa
     if (mount.empty() || !StartsWith(path, mount)) continue;
     // A prefix counts only at a component boundary: "/home" holds
     // "/home/x" but not "/homework".
-    const bool boundary = path.size() == mount.size() || mount.back() == kPathSep || path[mount.size()] == kPathSep;
+    const bool boundary =
+        path.size() == mount.size() || mount.back() == kPathSep || path[mount.size()] == kPathSep;
     if (!boundary) continue;
     if (!found || mount.size() > best_length) {
       best = i;

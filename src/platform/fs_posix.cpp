@@ -1,5 +1,3 @@
-#include "platform/fs.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+
+#include "platform/fs.h"
 
 namespace zuruza {
 namespace {
@@ -24,7 +24,8 @@ constexpr unsigned kStatMask = STATX_BASIC_STATS | STATX_BTIME;
 UnixNanos NanosOf(const struct statx_timestamp& stamp) {
   std::int64_t nanos = 0;
   if (__builtin_mul_overflow(static_cast<std::int64_t>(stamp.tv_sec), kNanosPerSecond, &nanos))
-    return stamp.tv_sec < 0 ? std::numeric_limits<UnixNanos>::min() : std::numeric_limits<UnixNanos>::max();
+    return stamp.tv_sec < 0 ? std::numeric_limits<UnixNanos>::min()
+                            : std::numeric_limits<UnixNanos>::max();
   if (__builtin_add_overflow(nanos, static_cast<std::int64_t>(stamp.tv_nsec), &nanos))
     return std::numeric_limits<UnixNanos>::max();
   return nanos;
@@ -42,7 +43,8 @@ void FillFromStatx(const struct statx& info, DirEntry& entry) {
   entry.size = entry.kind == EntryKind::kDirectory ? 0 : info.stx_size;
   entry.write_time = NanosOf(info.stx_mtime);
   entry.access_time = NanosOf(info.stx_atime);
-  entry.creation_time = (info.stx_mask & STATX_BTIME) != 0 ? NanosOf(info.stx_btime) : entry.write_time;
+  entry.creation_time =
+      (info.stx_mask & STATX_BTIME) != 0 ? NanosOf(info.stx_btime) : entry.write_time;
 }
 
 // Compares raw bytes as unsigned values, whatever the signedness of char.
@@ -135,7 +137,8 @@ bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries) 
 
 std::optional<DirEntry> StatPath(const std::string& path) {
   struct statx info;
-  if (path.empty() || statx(AT_FDCWD, path.c_str(), kStatFlags, kStatMask, &info) != 0) return std::nullopt;
+  if (path.empty() || statx(AT_FDCWD, path.c_str(), kStatFlags, kStatMask, &info) != 0)
+    return std::nullopt;
   DirEntry entry;
   FillFromStatx(info, entry);
   // The name is the last component; trailing separators do not count.

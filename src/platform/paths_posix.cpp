@@ -1,5 +1,3 @@
-#include "platform/paths.h"
-
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "platform/fs.h"
+#include "platform/paths.h"
 
 namespace zuruza {
 namespace {
@@ -22,8 +21,9 @@ std::string EnvOrEmpty(const char* name) {
 // directory.
 std::string XdgDirectory(const char* variable, const char* fallback_under_home) {
   const std::string value = EnvOrEmpty(variable);
-  const std::string base = !value.empty() && value[0] == kPathSep ? WithTrailingSep(value)
-                                                                  : HomeDirectory() + fallback_under_home;
+  const std::string base = !value.empty() && value[0] == kPathSep
+                               ? WithTrailingSep(value)
+                               : HomeDirectory() + fallback_under_home;
   return base + "zuruza/";
 }
 
@@ -32,7 +32,8 @@ std::string PasswordHome() {
   std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
   passwd entry{};
   passwd* found = nullptr;
-  while (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE) buffer.resize(buffer.size() * 2);
+  while (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE)
+    buffer.resize(buffer.size() * 2);
   return found != nullptr && found->pw_dir != nullptr ? std::string(found->pw_dir) : std::string();
 }
 
@@ -79,7 +80,8 @@ bool MakeDirectories(const std::string& path) {
   for (std::size_t i = 1; i < path.size(); ++i) {
     if (path[i] != kPathSep || path[i - 1] == kPathSep) continue;
     const std::string parent = path.substr(0, i);
-    if (mkdir(parent.c_str(), 0777) != 0 && errno != EEXIST && !IsExistingDirectory(parent)) return false;
+    if (mkdir(parent.c_str(), 0777) != 0 && errno != EEXIST && !IsExistingDirectory(parent))
+      return false;
   }
   if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return false;
   return IsExistingDirectory(path);

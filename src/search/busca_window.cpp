@@ -4,8 +4,6 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QMouseEvent>
-#include <QTextBlock>
 #include <QVBoxLayout>
 
 #include "app/qt_shell.h"
@@ -56,8 +54,7 @@ QCheckBox* AddCheck(QWidget* parent, const QString& name, const QString& caption
 Tform_Busca::Tform_Busca(const bool* batch_mode, QWidget* parent)
     : ReportWindow(SearchWindowOptions(), parent),
       batch_mode_(batch_mode),
-      prompter_(this),
-      search_(*this, prompter_, SystemLocaleFormats()),
+      search_(*this, prompter(), SystemLocaleFormats()),
       opener_(OpenWithDefaultApplication) {
   CheckBox1 = ReportCheck;
   Panel2 = new QLabel(
@@ -77,7 +74,7 @@ Tform_Busca::Tform_Busca(const bool* batch_mode, QWidget* parent)
     connect(edit, &QLineEdit::returnPressed, this, &Tform_Busca::Button1Click);
   }
   DriveComboBox1->installEventFilter(this);
-  Memo1->viewport()->installEventFilter(this);
+  connect(Memo1, &ReportPane::LineDoubleClicked, this, [this] { Memo1DblClick(); });
   ClearReport();
 }
 
@@ -215,19 +212,14 @@ void Tform_Busca::Button1Click() {
 void Tform_Busca::Button2Click() { RebuildDrives(); }
 
 void Tform_Busca::Memo1DblClick() {
-  std::string line = FromQt(Memo1->textCursor().block().text());
-  std::string path = PathAtCaret(line, 0);
+  if (Memo1->LineCount() == 0) return;
+  std::string path = PathAtCaret(Memo1->Line(Memo1->CaretLine()), 0);
   if (!path.empty() && IsExistingFile(path)) opener_(path);
 }
 
 bool Tform_Busca::eventFilter(QObject* watched, QEvent* event) {
   if (watched == DriveComboBox1 && event->type() == QEvent::FocusIn) {
     RebuildDrives();  // DriveComboBox1Enter
-  } else if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    Memo1->setTextCursor(Memo1->cursorForPosition(mouse->position().toPoint()));
-    Memo1DblClick();
-    return true;
   }
   return ReportWindow::eventFilter(watched, event);
 }

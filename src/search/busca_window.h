@@ -66,7 +66,6 @@ class Tform_Busca : public ReportWindow {
   void RebuildDrives();
 
   const bool* batch_mode_;
-  QtPrompter prompter_;
   FileSearch search_;
   std::vector<Drive> drives_;
   std::function<bool(const std::string&)> opener_;

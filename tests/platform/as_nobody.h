@@ -20,7 +20,8 @@ inline constexpr uid_t kNobodyId = 65534;
 // `reachable` must hold for the unprivileged user (e.g. the temp tree can be
 // listed), so that a failure of `check` is due to the permission under test
 // and not to a parent directory nobody can enter.
-inline AsNobodyResult RunAsNobody(const std::function<bool()>& reachable, const std::function<bool()>& check) {
+inline AsNobodyResult RunAsNobody(const std::function<bool()>& reachable,
+                                  const std::function<bool()>& check) {
   if (geteuid() != 0) {
     if (!reachable()) return AsNobodyResult::kSetupUnreachable;
     return check() ? AsNobodyResult::kPassed : AsNobodyResult::kFailed;
@@ -37,10 +38,14 @@ inline AsNobodyResult RunAsNobody(const std::function<bool()>& reachable, const 
   int status = 0;
   if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return AsNobodyResult::kFailed;
   switch (WEXITSTATUS(status)) {
-    case 0: return AsNobodyResult::kPassed;
-    case 2: return AsNobodyResult::kCannotDropPrivileges;
-    case 3: return AsNobodyResult::kSetupUnreachable;
-    default: return AsNobodyResult::kFailed;
+    case 0:
+      return AsNobodyResult::kPassed;
+    case 2:
+      return AsNobodyResult::kCannotDropPrivileges;
+    case 3:
+      return AsNobodyResult::kSetupUnreachable;
+    default:
+      return AsNobodyResult::kFailed;
   }
 }
 
@@ -51,14 +56,17 @@ inline bool MakeWorldTraversable(const std::string& path) { return chmod(path.c_
 
 // Skips with the reason when the check could not run as intended; fails when
 // it ran and did not hold.
-#define EXPECT_AS_NOBODY(result)                                                                        \
-  do {                                                                                                  \
-    switch (result) {                                                                                   \
-      case ::zuruza::testing::AsNobodyResult::kPassed: break;                                           \
-      case ::zuruza::testing::AsNobodyResult::kFailed: ADD_FAILURE() << "check failed as user nobody"; break; \
-      case ::zuruza::testing::AsNobodyResult::kCannotDropPrivileges:                                   \
-        GTEST_SKIP() << "cannot drop root privileges to user nobody here";                              \
-      case ::zuruza::testing::AsNobodyResult::kSetupUnreachable:                                       \
-        GTEST_SKIP() << "the temp directory is not reachable by user nobody (check TMPDIR)";           \
-    }                                                                                                   \
+#define EXPECT_AS_NOBODY(result)                                                             \
+  do {                                                                                       \
+    switch (result) {                                                                        \
+      case ::zuruza::testing::AsNobodyResult::kPassed:                                       \
+        break;                                                                               \
+      case ::zuruza::testing::AsNobodyResult::kFailed:                                       \
+        ADD_FAILURE() << "check failed as user nobody";                                      \
+        break;                                                                               \
+      case ::zuruza::testing::AsNobodyResult::kCannotDropPrivileges:                         \
+        GTEST_SKIP() << "cannot drop root privileges to user nobody here";                   \
+      case ::zuruza::testing::AsNobodyResult::kSetupUnreachable:                             \
+        GTEST_SKIP() << "the temp directory is not reachable by user nobody (check TMPDIR)"; \
+    }                                                                                        \
   } while (false)

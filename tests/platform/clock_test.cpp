@@ -1,5 +1,6 @@
 #include "platform/clock.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <time.h>
 
@@ -7,8 +8,6 @@
 #include <limits>
 #include <optional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -32,8 +31,8 @@ CivilDateTime At(int year, int month, int day, int hour, int minute, int second)
 
 std::string Text(const CivilDateTime& when) {
   char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", when.date.year, when.date.month, when.date.day,
-                when.hour, when.minute, when.second);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", when.date.year, when.date.month,
+                when.date.day, when.hour, when.minute, when.second);
   return text;
 }
 
@@ -114,10 +113,8 @@ TEST_F(LocalFromUnix, FixedOffsetsShiftTheClock) {
     const char* expected;
   };
   const Row rows[] = {
-      {"XST-3", 0, "1970-01-01 03:00:00"},
-      {"XST-3", -1, "1970-01-01 02:59:59"},
-      {"YST5", 0, "1969-12-31 19:00:00"},
-      {"YST5", -kSecond - 1, "1969-12-31 18:59:58"},
+      {"XST-3", 0, "1970-01-01 03:00:00"},    {"XST-3", -1, "1970-01-01 02:59:59"},
+      {"YST5", 0, "1969-12-31 19:00:00"},     {"YST5", -kSecond - 1, "1969-12-31 18:59:58"},
       {"ZST-5:30", 0, "1970-01-01 05:30:00"},
   };
   for (const Row& row : rows) {
@@ -138,7 +135,14 @@ TEST_F(LocalFromUnix, DaylightSavingTimeFollowsTheZoneRules) {
 
 TEST_F(UnixFromLocal, InverseOfLocalFromUnixAcrossZones) {
   const char* zones[] = {"UTC0", "XST-3", "YST5", "ZST-5:30", kNewYorkRules};
-  const std::int64_t seconds[] = {0, -1, 86'399, -86'401, 951'782'400, 1'609'502'400, 1'625'140'800, 2'147'483'648,
+  const std::int64_t seconds[] = {0,
+                                  -1,
+                                  86'399,
+                                  -86'401,
+                                  951'782'400,
+                                  1'609'502'400,
+                                  1'625'140'800,
+                                  2'147'483'648,
                                   -2'208'988'800};
   for (const char* zone : zones) {
     UseZone(zone);

@@ -1,9 +1,9 @@
 #include "platform/drives.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/drives_internal.h"
 #include "platform/fs.h"
@@ -70,8 +70,8 @@ TEST(DrivesFromMounts, KeepsBlockDevicesAndNetworkSharesDropsPseudoFileSystems) 
       {"/dev/loop3", "/snap/core/1", "squashfs"},
   };
   const std::vector<Drive> drives = DrivesFromMounts(mounts, {});
-  EXPECT_EQ(MountPoints(drives), (std::vector<std::string>{"/", "/boot/efi", "/media/usb", "/mnt/nfs", "/mnt/smb",
-                                                          "/mnt/ssh"}));
+  EXPECT_EQ(MountPoints(drives), (std::vector<std::string>{"/", "/boot/efi", "/media/usb",
+                                                           "/mnt/nfs", "/mnt/smb", "/mnt/ssh"}));
   EXPECT_FALSE(FindDrive(drives, "/").network);
   EXPECT_EQ(FindDrive(drives, "/").source, "/dev/sda2");
   EXPECT_TRUE(FindDrive(drives, "/mnt/nfs").network);
@@ -81,10 +81,11 @@ TEST(DrivesFromMounts, KeepsBlockDevicesAndNetworkSharesDropsPseudoFileSystems) 
 }
 
 TEST(DrivesFromMounts, EveryPseudoTypeIsDroppedEvenFromADevice) {
-  const char* pseudo_types[] = {"proc",     "sysfs",      "tmpfs",      "devtmpfs",  "devpts",  "cgroup",
-                                "cgroup2",  "mqueue",     "debugfs",    "tracefs",   "securityfs", "pstore",
-                                "bpf",      "configfs",   "fusectl",    "hugetlbfs", "autofs",  "binfmt_misc",
-                                "rpc_pipefs", "nsfs",     "efivarfs",   "ramfs",     "squashfs", "overlay"};
+  const char* pseudo_types[] = {"proc",       "sysfs",   "tmpfs",       "devtmpfs",   "devpts",
+                                "cgroup",     "cgroup2", "mqueue",      "debugfs",    "tracefs",
+                                "securityfs", "pstore",  "bpf",         "configfs",   "fusectl",
+                                "hugetlbfs",  "autofs",  "binfmt_misc", "rpc_pipefs", "nsfs",
+                                "efivarfs",   "ramfs",   "squashfs",    "overlay"};
   for (const char* type : pseudo_types) {
     SCOPED_TRACE(type);
     EXPECT_TRUE(DrivesFromMounts({{"/dev/x", "/mnt/p", type}, {type, "/mnt/q", type}}, {}).empty());
@@ -92,7 +93,8 @@ TEST(DrivesFromMounts, EveryPseudoTypeIsDroppedEvenFromADevice) {
 }
 
 TEST(DrivesFromMounts, EveryNetworkTypeIsKeptAsNetwork) {
-  const char* network_types[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "9p", "virtiofs"};
+  const char* network_types[] = {"nfs",   "nfs4",       "cifs", "smb3",
+                                 "smbfs", "fuse.sshfs", "9p",   "virtiofs"};
   for (const char* type : network_types) {
     SCOPED_TRACE(type);
     const std::vector<Drive> drives = DrivesFromMounts({{"remote-source", "/mnt/net", type}}, {});
@@ -107,7 +109,8 @@ TEST(DrivesFromMounts, RootIsKeptWhateverItsType) {
   struct Row {
     MountLine line;
   };
-  const Row rows[] = {{{"overlay", "/", "overlay"}}, {{"rootfs", "/", "rootfs"}}, {{"tmpfs", "/", "tmpfs"}}};
+  const Row rows[] = {
+      {{"overlay", "/", "overlay"}}, {{"rootfs", "/", "rootfs"}}, {{"tmpfs", "/", "tmpfs"}}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line.fs_type);
     const std::vector<Drive> drives = DrivesFromMounts({row.line, {"tmpfs", "/tmp", "tmpfs"}}, {});
@@ -119,8 +122,10 @@ TEST(DrivesFromMounts, RootIsKeptWhateverItsType) {
 }
 
 TEST(DrivesFromMounts, OtherSourcesThanDevicesAreDropped) {
-  EXPECT_TRUE(DrivesFromMounts({{"rpool/data", "/data", "zfs"}, {"none", "/x", "ext4"}, {"dev/sda1", "/y", "ext4"}}, {})
-                  .empty());
+  EXPECT_TRUE(
+      DrivesFromMounts(
+          {{"rpool/data", "/data", "zfs"}, {"none", "/x", "ext4"}, {"dev/sda1", "/y", "ext4"}}, {})
+          .empty());
 }
 
 TEST(DrivesFromMounts, LastLineForAMountPointWins) {
@@ -140,12 +145,17 @@ TEST(DrivesFromMounts, LastLineForAMountPointWins) {
 
 TEST(DrivesFromMounts, SortedByMountPointBytes) {
   const std::vector<MountLine> mounts = {
-      {"/dev/a", "/mnt/\xC3\xA9t\xC3\xA9", "ext4"}, {"/dev/b", "/mnt/z", "ext4"}, {"/dev/c", "/mnt/Z", "ext4"},
-      {"/dev/d", "/mnt", "ext4"},                    {"/dev/e", "/mnt-2", "ext4"}, {"/dev/f", "/", "ext4"},
+      {"/dev/a", "/mnt/\xC3\xA9t\xC3\xA9", "ext4"},
+      {"/dev/b", "/mnt/z", "ext4"},
+      {"/dev/c", "/mnt/Z", "ext4"},
+      {"/dev/d", "/mnt", "ext4"},
+      {"/dev/e", "/mnt-2", "ext4"},
+      {"/dev/f", "/", "ext4"},
       {"/dev/g", "/mnt/\x7F", "ext4"},
   };
   EXPECT_EQ(MountPoints(DrivesFromMounts(mounts, {})),
-            (std::vector<std::string>{"/", "/mnt", "/mnt-2", "/mnt/Z", "/mnt/z", "/mnt/\x7F", "/mnt/\xC3\xA9t\xC3\xA9"}));
+            (std::vector<std::string>{"/", "/mnt", "/mnt-2", "/mnt/Z", "/mnt/z", "/mnt/\x7F",
+                                      "/mnt/\xC3\xA9t\xC3\xA9"}));
 }
 
 TEST(DrivesFromMounts, DecodesOctalEscapesOfTheMountTable) {
@@ -163,16 +173,17 @@ TEST(DrivesFromMounts, DecodesOctalEscapesOfTheMountTable) {
 }
 
 TEST(DrivesFromMounts, EscapedAndPlainLinesForOneMountPointAreOneDrive) {
-  const std::vector<Drive> drives =
-      DrivesFromMounts({{"/dev/sdb1", "/media/a\\040b", "vfat"}, {"/dev/sdc1", "/media/a b", "ext4"}}, {});
+  const std::vector<Drive> drives = DrivesFromMounts(
+      {{"/dev/sdb1", "/media/a\\040b", "vfat"}, {"/dev/sdc1", "/media/a b", "ext4"}}, {});
   ASSERT_EQ(drives.size(), 1u);
   EXPECT_EQ(drives[0].source, "/dev/sdc1");
 }
 
 TEST(DrivesFromMounts, LabelsLookedUpBySourceDevice) {
-  const std::map<std::string, std::string> labels = {{"/dev/sdb1", "BACKUP"}, {"/dev/sda9", "UNMOUNTED"}};
-  const std::vector<Drive> drives =
-      DrivesFromMounts({{"/dev/sdb1", "/media/b", "vfat"}, {"/dev/sdc1", "/media/c", "ext4"}}, labels);
+  const std::map<std::string, std::string> labels = {{"/dev/sdb1", "BACKUP"},
+                                                     {"/dev/sda9", "UNMOUNTED"}};
+  const std::vector<Drive> drives = DrivesFromMounts(
+      {{"/dev/sdb1", "/media/b", "vfat"}, {"/dev/sdc1", "/media/c", "ext4"}}, labels);
   ASSERT_EQ(drives.size(), 2u);
   EXPECT_EQ(drives[0].label, "BACKUP");
   EXPECT_EQ(DriveText(drives[0]), "/media/b [BACKUP]");
@@ -181,7 +192,8 @@ TEST(DrivesFromMounts, LabelsLookedUpBySourceDevice) {
 }
 
 TEST(DrivesFromMounts, TrailingSeparatorsLeftOffExceptForRoot) {
-  const std::vector<Drive> drives = DrivesFromMounts({{"/dev/a", "/", "ext4"}, {"/dev/b", "/data/", "ext4"}}, {});
+  const std::vector<Drive> drives =
+      DrivesFromMounts({{"/dev/a", "/", "ext4"}, {"/dev/b", "/data/", "ext4"}}, {});
   EXPECT_EQ(MountPoints(drives), (std::vector<std::string>{"/", "/data"}));
 }
 
@@ -194,9 +206,15 @@ TEST(DecodeMountField, OctalEscapesBecomeBytesOthersStay) {
     std::string in, out;
   };
   const Row rows[] = {
-      {"plain", "plain"},        {"a\\040b", "a b"},       {"\\011\\012\\134", "\t\n\\"},
-      {"\\101\\102", "AB"},      {"\\377", "\xFF"},        {"end\\04", "end\\04"},
-      {"\\400", "\\400"},        {"\\08a", "\\08a"},       {"\\", "\\"},
+      {"plain", "plain"},
+      {"a\\040b", "a b"},
+      {"\\011\\012\\134", "\t\n\\"},
+      {"\\101\\102", "AB"},
+      {"\\377", "\xFF"},
+      {"end\\04", "end\\04"},
+      {"\\400", "\\400"},
+      {"\\08a", "\\08a"},
+      {"\\", "\\"},
       {"", ""},
   };
   for (const Row& row : rows) {
@@ -210,9 +228,10 @@ TEST(DecodeLabelName, HexEscapesBecomeBytesOthersStay) {
     std::string in, out;
   };
   const Row rows[] = {
-      {"BACKUP", "BACKUP"},      {"My\\x20Disk", "My Disk"}, {"a\\x2fb", "a/b"},
-      {"\\xC3\\xA9t\\xc3\\xa9", "\xC3\xA9t\xC3\xA9"},        {"bad\\xZZ", "bad\\xZZ"},
-      {"short\\x2", "short\\x2"}, {"\\040", "\\040"},       {"", ""},
+      {"BACKUP", "BACKUP"},     {"My\\x20Disk", "My Disk"},
+      {"a\\x2fb", "a/b"},       {"\\xC3\\xA9t\\xc3\\xa9", "\xC3\xA9t\xC3\xA9"},
+      {"bad\\xZZ", "bad\\xZZ"}, {"short\\x2", "short\\x2"},
+      {"\\040", "\\040"},       {"", ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.in);
@@ -266,18 +285,28 @@ TEST(ListDrives, RootFirstSortedAndEveryLocalDriveADirectory) {
 
 TEST(DriveIndexOf, LongestMountPointAtAComponentBoundary) {
   const std::vector<Drive> drives = {
-      {"/", "", "/dev/a", false},          {"/home", "", "/dev/b", false},
-      {"/home/user/media", "", "/dev/c", false}, {"/mnt/share", "", "srv:/x", true},
+      {"/", "", "/dev/a", false},
+      {"/home", "", "/dev/b", false},
+      {"/home/user/media", "", "/dev/c", false},
+      {"/mnt/share", "", "srv:/x", true},
   };
   struct Row {
     std::string path;
     std::size_t expected;
   };
   const Row rows[] = {
-      {"/", 0},           {"/etc/passwd", 0},          {"/home", 1},
-      {"/home/", 1},      {"/homework/x", 0},          {"/home/user/file", 1},
-      {"/home/user/media", 2}, {"/home/user/media/a/b", 2}, {"/home/user/mediafile", 1},
-      {"/mnt/share/doc", 3}, {"/mnt/shared", 0},       {"relative/path", 0},
+      {"/", 0},
+      {"/etc/passwd", 0},
+      {"/home", 1},
+      {"/home/", 1},
+      {"/homework/x", 0},
+      {"/home/user/file", 1},
+      {"/home/user/media", 2},
+      {"/home/user/media/a/b", 2},
+      {"/home/user/mediafile", 1},
+      {"/mnt/share/doc", 3},
+      {"/mnt/shared", 0},
+      {"relative/path", 0},
       {"", 0},
   };
   for (const Row& row : rows) {
@@ -287,8 +316,9 @@ TEST(DriveIndexOf, LongestMountPointAtAComponentBoundary) {
 }
 
 TEST(DriveIndexOf, OrderOfTheListDoesNotMatter) {
-  const std::vector<Drive> drives = {
-      {"/data/deep", "", "/dev/c", false}, {"/data", "", "/dev/b", false}, {"/", "", "/dev/a", false}};
+  const std::vector<Drive> drives = {{"/data/deep", "", "/dev/c", false},
+                                     {"/data", "", "/dev/b", false},
+                                     {"/", "", "/dev/a", false}};
   EXPECT_EQ(DriveIndexOf(drives, "/data/deep/x"), 0u);
   EXPECT_EQ(DriveIndexOf(drives, "/data/x"), 1u);
   EXPECT_EQ(DriveIndexOf(drives, "/other"), 2u);
@@ -296,8 +326,11 @@ TEST(DriveIndexOf, OrderOfTheListDoesNotMatter) {
 
 TEST(DriveIndexOf, NoDrivesOrNoMatchIsZero) {
   EXPECT_EQ(DriveIndexOf({}, "/home"), 0u);
-  EXPECT_EQ(DriveIndexOf({{"/data", "", "/dev/b", false}, {"/home", "", "/dev/c", false}}, "/home/x"), 1u);
-  EXPECT_EQ(DriveIndexOf({{"/data", "", "/dev/b", false}, {"/home", "", "/dev/c", false}}, "/srv"), 0u);
+  EXPECT_EQ(
+      DriveIndexOf({{"/data", "", "/dev/b", false}, {"/home", "", "/dev/c", false}}, "/home/x"),
+      1u);
+  EXPECT_EQ(DriveIndexOf({{"/data", "", "/dev/b", false}, {"/home", "", "/dev/c", false}}, "/srv"),
+            0u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/fs.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,8 +12,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/as_nobody.h"
 #include "support/temp_tree.h"
@@ -43,7 +42,9 @@ void SetTimes(const std::string& path, timespec access, timespec write) {
 
 struct statx StatxOf(const std::string& path) {
   struct statx info {};
-  EXPECT_EQ(statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info), 0) << path;
+  EXPECT_EQ(
+      statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info), 0)
+      << path;
   return info;
 }
 
@@ -53,8 +54,8 @@ TEST(ListDirectory, DotEntriesFirstThenByteOrder) {
   TempTree tree("b\nB\na\n_\n.hidden\n10\n9\nZ/\n~\n");
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(tree.root(), entries));
-  EXPECT_EQ(Names(entries),
-            (std::vector<std::string>{".", "..", ".hidden", "10", "9", "B", "Z", "_", "a", "b", "~"}));
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{".", "..", ".hidden", "10", "9", "B", "Z",
+                                                      "_", "a", "b", "~"}));
 }
 
 TEST(ListDirectory, BytesAbove127SortAfterAscii) {
@@ -67,8 +68,8 @@ TEST(ListDirectory, BytesAbove127SortAfterAscii) {
   tree.AddFile("\x7F");
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(tree.root(), entries));
-  EXPECT_EQ(Names(entries),
-            (std::vector<std::string>{".", "..", "z", "\x7F", "\x80", "\xC3\xA9t\xC3\xA9", "\xFF"}));
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{".", "..", "z", "\x7F", "\x80",
+                                                      "\xC3\xA9t\xC3\xA9", "\xFF"}));
 }
 
 TEST(ListDirectory, ShorterNameSortsBeforeItsExtension) {
@@ -103,12 +104,9 @@ TEST(ListDirectory, KindsOfEntries) {
     const char* name;
     EntryKind kind;
   };
-  const Row rows[] = {{"file", EntryKind::kFile},
-                      {"dir", EntryKind::kDirectory},
-                      {"link_to_dir", EntryKind::kSymlink},
-                      {"link_to_file", EntryKind::kSymlink},
-                      {"dangling", EntryKind::kSymlink},
-                      {"fifo", EntryKind::kOther}};
+  const Row rows[] = {{"file", EntryKind::kFile},           {"dir", EntryKind::kDirectory},
+                      {"link_to_dir", EntryKind::kSymlink}, {"link_to_file", EntryKind::kSymlink},
+                      {"dangling", EntryKind::kSymlink},    {"fifo", EntryKind::kOther}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const DirEntry* entry = Find(entries, row.name);
@@ -205,8 +203,11 @@ TEST(ListDirectory, FailuresReturnFalseAndClearEntries) {
   struct Row {
     std::string path;
   };
-  const Row rows[] = {{tree.Path("missing")}, {tree.Path("file")}, {tree.Path("file/")},
-                      {tree.Path("link_to_file")}, {""}};
+  const Row rows[] = {{tree.Path("missing")},
+                      {tree.Path("file")},
+                      {tree.Path("file/")},
+                      {tree.Path("link_to_file")},
+                      {""}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path);
     std::vector<DirEntry> entries;
@@ -280,49 +281,70 @@ TEST(ListDirectory, ManyEntriesAllListedInOrder) {
   EXPECT_EQ(Names(entries), expected);
 }
 
+// Deletes and recreates files in a directory until destroyed.
+class Churn {
+ public:
+  Churn(const TempTree& tree, int files) : tree_(tree), files_(files) {
+    thread_ = std::thread([this] {
+      for (int round = 0; !stop_.load(); ++round) {
+        const int i = (round * 7) % files_;
+        unlink(tree_.Path(ListedName(i)).c_str());
+        Create(tree_, i);
+      }
+    });
+  }
+  ~Churn() {
+    stop_ = true;
+    thread_.join();
+  }
+  Churn(const Churn&) = delete;
+  Churn& operator=(const Churn&) = delete;
+
+  static std::string Name(int i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f%05d", i);
+    return name;
+  }
+  static std::string ListedName(int i) { return "listed/" + Name(i); }
+  // Made aside and renamed into place, so a listing never sees a half-made file.
+  static void Create(const TempTree& tree, int i) {
+    const std::string staged = tree.Path("staging/" + Name(i));
+    const int fd = open(staged.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ftruncate(fd, i) != 0 || close(fd) != 0) std::abort();
+    if (rename(staged.c_str(), tree.Path(ListedName(i)).c_str()) != 0) std::abort();
+  }
+
+ private:
+  const TempTree& tree_;
+  const int files_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 TEST(ListDirectory, EntriesVanishingDuringTheListingAreLeftOutOthersKeepTheirOwnData) {
   // Each file's size is the number in its name, so data stat'ed for one entry
   // and reported under another name shows up.
-  constexpr int kFiles = 2000;
-  TempTree tree;
-  auto name_of = [](int i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "f%05d", i);
-    return std::string(name);
-  };
-  auto create = [&](int i) {
-    const std::string path = tree.Path(name_of(i));
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-      if (ftruncate(fd, i) != 0) std::abort();
-      close(fd);
-    }
-  };
-  for (int i = 0; i < kFiles; ++i) create(i);
-
-  std::atomic<bool> stop{false};
-  std::thread churn([&] {
-    for (int round = 0; !stop.load(); ++round) {
-      const int i = (round * 7) % kFiles;
-      unlink(tree.Path(name_of(i)).c_str());
-      create(i);
-    }
-  });
+  constexpr int kFiles = 500;
+  TempTree tree("listed/\nstaging/\n");
+  for (int i = 0; i < kFiles; ++i) Churn::Create(tree, i);
   std::vector<DirEntry> entries;
   int listings_missing_entries = 0;
-  for (int listing = 0; listing < 200; ++listing) {
-    ASSERT_TRUE(ListDirectory(tree.root(), entries));
-    if (entries.size() < 2u + kFiles) ++listings_missing_entries;
-    for (std::size_t k = 2; k < entries.size(); ++k) {
-      const DirEntry& entry = entries[k];
-      ASSERT_EQ(entry.name.size(), 6u) << entry.name;
-      ASSERT_EQ(entry.kind, EntryKind::kFile) << entry.name;
-      ASSERT_EQ(entry.size, std::stoull(entry.name.substr(1))) << entry.name;
-      if (k > 2) ASSERT_LT(entries[k - 1].name, entry.name);
+  {
+    Churn churn(tree, kFiles);
+    for (int listing = 0; listing < 100; ++listing) {
+      ASSERT_TRUE(ListDirectory(tree.Path("listed"), entries));
+      if (entries.size() < 2u + kFiles) ++listings_missing_entries;
+      for (std::size_t k = 2; k < entries.size(); ++k) {
+        const DirEntry& entry = entries[k];
+        ASSERT_EQ(entry.name.size(), 6u) << entry.name;
+        ASSERT_EQ(entry.kind, EntryKind::kFile) << entry.name;
+        ASSERT_EQ(entry.size, std::stoull(entry.name.substr(1))) << entry.name;
+        if (k > 2) {
+          ASSERT_LT(entries[k - 1].name, entry.name);
+        }
+      }
     }
   }
-  stop = true;
-  churn.join();
   RecordProperty("listings_missing_entries", listings_missing_entries);
 }
 
@@ -354,7 +376,9 @@ TEST(StatPath, NameIsLastComponent) {
   struct Row {
     std::string path, name;
   };
-  const Row rows[] = {{tree.Path("dir/sub"), "sub"}, {tree.Path("dir/sub/"), "sub"}, {tree.Path("dir/sub//"), "sub"},
+  const Row rows[] = {{tree.Path("dir/sub"), "sub"},
+                      {tree.Path("dir/sub/"), "sub"},
+                      {tree.Path("dir/sub//"), "sub"},
                       {"/", "/"}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path);
@@ -394,9 +418,11 @@ TEST(ExistenceChecks, LinksFollowedForFileAndDirectoryButNotForExistence) {
     bool file, directory, exists;
   };
   const Row rows[] = {
-      {"file", true, false, true},         {"dir", false, true, true},         {"dir/", false, true, true},
-      {"link_to_file", true, false, true}, {"link_to_dir", false, true, true}, {"dangling", false, false, true},
-      {"fifo", false, false, true},        {"missing", false, false, false},   {"file/x", false, false, false},
+      {"file", true, false, true},        {"dir", false, true, true},
+      {"dir/", false, true, true},        {"link_to_file", true, false, true},
+      {"link_to_dir", false, true, true}, {"dangling", false, false, true},
+      {"fifo", false, false, true},       {"missing", false, false, false},
+      {"file/x", false, false, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.relative);
@@ -479,8 +505,12 @@ TEST(WithTrailingSep, AppendsSeparatorOnlyWhenMissing) {
   struct Row {
     std::string in, out;
   };
-  const Row rows[] = {{"/home/user", "/home/user/"}, {"/home/user/", "/home/user/"}, {"/", "/"},
-                      {"relative", "relative/"},     {"a//", "a//"},                 {"", ""}};
+  const Row rows[] = {{"/home/user", "/home/user/"},
+                      {"/home/user/", "/home/user/"},
+                      {"/", "/"},
+                      {"relative", "relative/"},
+                      {"a//", "a//"},
+                      {"", ""}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.in);
     EXPECT_EQ(WithTrailingSep(row.in), row.out);

@@ -1,6 +1,7 @@
 #include "platform/paths.h"
 
 #include <errno.h>
+#include <gtest/gtest.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -8,8 +9,6 @@
 
 #include <optional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "platform/as_nobody.h"
 #include "platform/fs.h"
@@ -47,7 +46,8 @@ class EnvironmentTest : public ::testing::Test {
 
  private:
   static constexpr int kCount = 4;
-  static constexpr const char* kNames[kCount] = {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"};
+  static constexpr const char* kNames[kCount] = {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                                                 "TMPDIR"};
   std::optional<std::string> saved_[kCount];
 };
 
@@ -120,7 +120,8 @@ TEST_F(CacheDirectory, DataAndCacheVariablesAreIndependent) {
 }
 
 TEST_F(TempDirectory, TmpdirWithTrailingSeparatorElseTmp) {
-  const EnvRow rows[] = {{"/var/tmp", "/var/tmp/"}, {"/scratch/", "/scratch/"}, {"", "/tmp/"}, {nullptr, "/tmp/"}};
+  const EnvRow rows[] = {
+      {"/var/tmp", "/var/tmp/"}, {"/scratch/", "/scratch/"}, {"", "/tmp/"}, {nullptr, "/tmp/"}};
   for (const EnvRow& row : rows) {
     SCOPED_TRACE(row.value ? row.value : "unset");
     Set("TMPDIR", row.value);
@@ -161,7 +162,8 @@ TEST(MakeDirectories, CreatesEveryMissingParent) {
 
 TEST(MakeDirectories, ExistingDirectoryOrLinkToOneIsSuccess) {
   TempTree tree("dir/\nlink->dir\n");
-  const std::string rows[] = {tree.Path("dir"), tree.Path("dir/"), tree.Path("link"), tree.root(), "/"};
+  const std::string rows[] = {tree.Path("dir"), tree.Path("dir/"), tree.Path("link"), tree.root(),
+                              "/"};
   for (const std::string& path : rows) {
     SCOPED_TRACE(path);
     EXPECT_TRUE(zuruza::MakeDirectories(path));
@@ -172,8 +174,8 @@ TEST(MakeDirectories, ExistingDirectoryOrLinkToOneIsSuccess) {
 
 TEST(MakeDirectories, FileInTheWayOrEmptyPathFails) {
   TempTree tree("file=x\nlink->file\n");
-  const std::string rows[] = {tree.Path("file"), tree.Path("file/"), tree.Path("file/sub/deeper"), tree.Path("link"),
-                              ""};
+  const std::string rows[] = {tree.Path("file"), tree.Path("file/"), tree.Path("file/sub/deeper"),
+                              tree.Path("link"), ""};
   for (const std::string& path : rows) {
     SCOPED_TRACE(path);
     EXPECT_FALSE(zuruza::MakeDirectories(path));
@@ -212,8 +214,9 @@ TEST(MakeDirectories, UnwritableParentFailsAndLeavesNothing) {
   const std::string root = tree.root();
   const std::string target = tree.Path("readonly/new/deeper");
   const std::string first = tree.Path("readonly/new");
-  EXPECT_AS_NOBODY(zuruza::testing::RunAsNobody([&] { return zuruza::IsExistingDirectory(root + "readonly"); },
-                                                [&] { return !zuruza::MakeDirectories(target); }));
+  EXPECT_AS_NOBODY(
+      zuruza::testing::RunAsNobody([&] { return zuruza::IsExistingDirectory(root + "readonly"); },
+                                   [&] { return !zuruza::MakeDirectories(target); }));
   EXPECT_FALSE(zuruza::PathExists(first));
 }
 

@@ -1,0 +1,222 @@
+// The search window driven as a person would, offscreen.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest>
+#include <stdlib.h>
+
+#include "app/launcher.h"
+#include "app/report_pane.h"
+#include "search/busca_window.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_tree.h"
+
+using namespace zuruza;
+using zuruza::testing::ScriptedPrompter;
+using zuruza::testing::TempTree;
+
+namespace {
+
+std::vector<std::string> PaneLines(const ReportWindow& window) {
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < window.Memo1->LineCount(); ++i) lines.push_back(window.Memo1->Line(i));
+  return lines;
+}
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+class SearchWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    batch_ = false;
+    window_ = std::make_unique<Tform_Busca>(&batch_);
+    window_->set_prompter(&prompter_);
+    prompter_ = ScriptedPrompter();
+    tree_ = std::make_unique<TempTree>("sub/carta.doc=1234\nmapa.txt=12\n");
+    window_->Edit6->setText(Q(tree_->root()));
+    window_->Edit4->clear();
+  }
+  void cleanup() {
+    window_.reset();
+    tree_.reset();
+  }
+
+  void SearchFillsPaneStatusAndReportFile() {
+    std::string root = tree_->root();
+    window_->Edit6->setText(Q(root.substr(0, root.size() - 1)));  // no trailing separator
+    window_->Edit1->setText("CARTA");
+    window_->CheckBox4->setChecked(true);
+    window_->CheckBox1->setChecked(true);
+    window_->Edit2->setText(Q(tree_->Path("informe.txt")));
+    window_->Button1->click();
+
+    std::vector<std::string> expected = {root + "sub/carta.doc (4 bytes)", "",
+                                         "Se han encontrado 1 coincidencias. (           4 bytes.)"};
+    QCOMPARE(PaneLines(*window_), expected);
+    QCOMPARE(window_->StatusText(StatusBar::kStatusBar1), QString("Directorios/ficheros Examinados: 1/3"));
+    QCOMPARE(window_->Edit6->text(), Q(root));
+    QCOMPARE(tree_->ReadFile("informe.txt"),
+             expected[0] + "\r\n\r\n" + expected[2] + "\r\n");
+    QVERIFY(prompter_.errors.empty());
+  }
+
+  void SecondSearchReplacesTheReportAndEnterStartsIt() {
+    window_->Edit1->setText("mapa");
+    window_->Button1->click();
+    QCOMPARE(window_->Memo1->LineCount(), std::size_t{3});
+    window_->Edit1->setText("carta");
+    QTest::keyClick(window_->Edit1, Qt::Key_Return);
+    QCOMPARE(window_->Memo1->Line(0), tree_->root() + "sub/carta.doc");
+    QCOMPARE(window_->Memo1->LineCount(), std::size_t{3});
+  }
+
+  void InvalidDateShowsTheErrorAndKeepsTheLinesSoFar() {
+    window_->Edit3->setText("32/13/2000");
+    window_->Button1->click();
+    QCOMPARE(prompter_.errors, std::vector<std::string>{"'32/13/2000' is not a valid date and time"});
+    QCOMPARE(window_->Memo1->LineCount(), std::size_t{0});
+    // The window takes a new search after the error.
+    window_->Edit3->clear();
+    window_->Button1->click();
+    QCOMPARE(prompter_.errors.size(), std::size_t{1});
+    QVERIFY(window_->Memo1->LineCount() > 0);
+  }
+
+  void ReportFileThatCannotBeCreatedStopsBeforeAnyLine() {
+    window_->CheckBox1->setChecked(true);
+    window_->Edit2->setText(Q(tree_->Path("missing/informe.txt")));
+    window_->Button1->click();
+    QCOMPARE(prompter_.errors, std::vector<std::string>{"File not found"});
+    QCOMPARE(window_->Memo1->LineCount(), std::size_t{0});
+  }
+
+  void DoubleClickOpensTheListedFileOnly() {
+    std::vector<std::string> opened;
+    window_->set_opener([&](const std::string& path) {
+      opened.push_back(path);
+      return true;
+    });
+    window_->Button1->click();
+    std::vector<std::string> lines = PaneLines(*window_);
+    auto line_of = [&](const std::string& text) {
+      return static_cast<std::size_t>(std::find(lines.begin(), lines.end(), text) - lines.begin());
+    };
+    window_->Memo1->SetCaret(line_of(tree_->root() + "mapa.txt"), 3);
+    window_->Memo1DblClick();
+    window_->Memo1->SetCaret(line_of(tree_->root() + "sub"), 0);  // a directory
+    window_->Memo1DblClick();
+    window_->Memo1->SetCaret(lines.size() - 1, 0);  // the totals
+    window_->Memo1DblClick();
+    QCOMPARE(opened, std::vector<std::string>{tree_->root() + "mapa.txt"});
+  }
+
+  void SaveWritesThePaneWithCrLfBetweenLines() {
+    window_->Edit1->setText("mapa");
+    window_->Button1->click();
+    prompter_.dialog_answers = {tree_->Path("guardado.txt"), std::nullopt};
+    window_->GrabarenFichero1Click();
+    QCOMPARE(tree_->ReadFile("guardado.txt"),
+             tree_->root() + "mapa.txt\r\n\r\nSe han encontrado 1 coincidencias. (           2 bytes.)");
+    window_->GrabarenFichero1Click();  // cancelled: nothing happens
+    QVERIFY(prompter_.errors.empty());
+  }
+
+  void ClosingHidesAndKeepsTheReport() {
+    window_->show();
+    window_->Button1->click();
+    std::size_t lines = window_->Memo1->LineCount();
+    window_->Salir1Click();
+    QVERIFY(!window_->isVisible());
+    ShowToolWindow(window_.get());
+    QVERIFY(window_->isVisible());
+    QCOMPARE(window_->Memo1->LineCount(), lines);
+    QCOMPARE(window_->Edit6->text(), Q(tree_->root()));
+  }
+
+  void LauncherArmsBatchModeOnlyWithParameters() {
+    TForm1 plain({});
+    QVERIFY(!plain.BatchMode);
+    QVERIFY(!plain.Timer1->isActive());
+    TForm1 armed({"whatever"});
+    QVERIFY(armed.BatchMode);
+    QVERIFY(armed.Timer1->isActive());
+    QCOMPARE(armed.Timer1->interval(), 2000);
+    armed.Timer1->stop();
+  }
+
+  void LauncherShowsTheSameSearchWindowAndSitsBottomRight() {
+    TForm1 launcher({});
+    launcher.SetToolWindows(window_.get());
+    launcher.show();
+    QCoreApplication::processEvents();
+    QRect screen = launcher.screen()->geometry();
+    QRect outer = launcher.frameGeometry();
+    QCOMPARE(outer.x() + outer.width(), screen.width() - 1);
+    QCOMPARE(outer.y() + outer.height(), screen.height() - 28);
+    launcher.Busca1Click();
+    QVERIFY(window_->isVisible());
+    window_->Edit1->setText("kept");
+    window_->hide();
+    launcher.Busca1Click();
+    QCOMPARE(window_->Edit1->text(), QString("kept"));
+  }
+
+  void EveryControlHasItsNameAndAnAccessibleName() {
+    TForm1 launcher({});
+    for (QWidget* top : std::initializer_list<QWidget*>{&launcher, window_.get()}) {
+      QVERIFY(!top->objectName().isEmpty());
+      for (QWidget* w : top->findChildren<QWidget*>()) {
+        bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QCheckBox*>(w) ||
+                     qobject_cast<QComboBox*>(w) || qobject_cast<QPushButton*>(w) ||
+                     qobject_cast<ReportPane*>(w);
+        if (!input || (w->parent() && qobject_cast<QComboBox*>(w->parent()))) continue;
+        QVERIFY2(!w->objectName().isEmpty(), qPrintable(w->metaObject()->className()));
+        QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+      }
+      for (QAction* action : top->findChildren<QAction*>()) {
+        if (action->isSeparator() || action->menu()) continue;
+        QVERIFY2(!action->objectName().isEmpty(), qPrintable(action->text()));
+        QVERIFY(!action->text().isEmpty());
+      }
+    }
+  }
+
+  void BatchSearchRunsWithoutDisplayAndWritesTheReport() {
+    QString binary = qEnvironmentVariable("ZURUZA_TEST_BINARY");
+    if (binary.isEmpty()) QSKIP("ZURUZA_TEST_BINARY not set");
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    process.setProcessEnvironment(env);
+    process.start(binary, {"/busca", Q(tree_->root()), "mapa", "1", Q(tree_->Path("out.txt"))});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(tree_->ReadFile("out.txt"), tree_->root() + "mapa.txt\r\n\r\n"
+                                         "Se han encontrado 1 coincidencias. (           2 bytes.)\r\n");
+
+    process.start(binary, {"notacommand"});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY(process.readAllStandardError().contains("Parametros detectados: 1\r\nForma de uso POR COMANDOS:"));
+  }
+
+ private:
+  bool batch_ = false;
+  ScriptedPrompter prompter_;
+  std::unique_ptr<Tform_Busca> window_;
+  std::unique_ptr<TempTree> tree_;
+};
+
+QTEST_MAIN(SearchWindowTest)
+#include "search_window_test.moc"
