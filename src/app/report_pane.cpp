@@ -12,7 +12,9 @@
 #include <QTextCharFormat>
 #include <QTextLayout>
 #include <QTimerEvent>
+#include <QtMath>
 #include <climits>
+#include <cmath>
 #include <iterator>
 
 #include "app/qt_text.h"
@@ -21,8 +23,8 @@ namespace zuruza {
 
 namespace {
 
-constexpr int kMargin = 2;      // pixels left of the text
-constexpr int kCaretWidth = 1;  // pixels
+constexpr int kMargin = 2;               // pixels left of the text
+constexpr int kCaretWidth = 1;           // pixels
 constexpr int kDragScrollInterval = 50;  // milliseconds between scroll steps of a drag
 
 // One UTF-8 character, or one byte that starts no valid character. The rules
@@ -162,11 +164,12 @@ bool IsNavigationKey(int key) {
 }
 
 bool IsTyping(const QKeyEvent* event) {
-  const Qt::KeyboardModifiers mods = event->modifiers();
-  // Ctrl+Alt is AltGr on some keyboards; plain Ctrl is a command.
-  const bool command = (mods & (Qt::ControlModifier | Qt::MetaModifier)) &&
-                       !(mods & Qt::AltModifier);
-  return !command && PrintableText(event->text());
+  const Qt::KeyboardModifiers mods =
+      event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier);
+  // Ctrl+Alt is AltGr on some systems; Ctrl, Alt or Meta alone make a command
+  // (Alt+letter opens a menu).
+  const bool plain = mods == Qt::NoModifier || mods == (Qt::ControlModifier | Qt::AltModifier);
+  return plain && PrintableText(event->text());
 }
 
 }  // namespace
@@ -523,11 +526,12 @@ void ReportPane::EnsureCaretVisible() {
 }
 
 void ReportPane::UpdateMetrics() {
-  const QFontMetrics metrics(font());
-  line_height_ = std::max(1, metrics.lineSpacing());
+  const QFontMetricsF metrics(font());
+  line_height_ = std::max(1, QFontMetrics(font()).lineSpacing());
   // 'M' is as wide as any character of a fixed-pitch font and errs wide in others.
-  char_width_ =
-      std::max({1, metrics.averageCharWidth(), metrics.horizontalAdvance(QLatin1Char('M'))});
+  char_advance_ =
+      std::max({1.0, metrics.averageCharWidth(), metrics.horizontalAdvance(QLatin1Char('M'))});
+  char_width_ = qCeil(char_advance_);
   verticalScrollBar()->setSingleStep(1);
   horizontalScrollBar()->setSingleStep(char_width_);
   UpdateScrollBars();
@@ -537,14 +541,16 @@ void ReportPane::UpdateScrollBars() {
   const int rows = VisibleLineCount();
   QScrollBar* vertical = verticalScrollBar();
   const long long lines = static_cast<long long>(lines_.size());
-  vertical->setRange(0, static_cast<int>(std::clamp(lines - rows, 0LL, static_cast<long long>(INT_MAX))));
+  vertical->setRange(
+      0, static_cast<int>(std::clamp(lines - rows, 0LL, static_cast<long long>(INT_MAX))));
   vertical->setPageStep(rows);
 
   QScrollBar* horizontal = horizontalScrollBar();
   const int view = viewport()->width();
-  const long long content = static_cast<long long>(max_chars_) * char_width_ + 2 * kMargin +
-                            kCaretWidth;
-  horizontal->setRange(0, static_cast<int>(std::clamp(content - view, 0LL, static_cast<long long>(INT_MAX))));
+  const auto content = static_cast<long long>(
+      std::ceil(static_cast<double>(max_chars_) * char_advance_) + 2 * kMargin + kCaretWidth);
+  horizontal->setRange(
+      0, static_cast<int>(std::clamp(content - view, 0LL, static_cast<long long>(INT_MAX))));
   horizontal->setPageStep(std::max(1, view));
 }
 
@@ -608,8 +614,9 @@ void ReportPane::paintEvent(QPaintEvent* event) {
   painter.setPen(colors.color(QPalette::Text));
 
   const std::size_t from = first + static_cast<std::size_t>(std::max(0, area.top() / line_height_));
-  const std::size_t to = std::min(
-      lines_.size(), first + static_cast<std::size_t>(std::max(0, area.bottom() / line_height_)) + 1);
+  const std::size_t to =
+      std::min(lines_.size(),
+               first + static_cast<std::size_t>(std::max(0, area.bottom() / line_height_)) + 1);
   for (std::size_t i = from; i < to; ++i) {
     const std::string& line = lines_[i];
     const int y = static_cast<int>(i - first) * line_height_;
@@ -619,8 +626,8 @@ void ReportPane::paintEvent(QPaintEvent* event) {
     QList<QTextLayout::FormatRange> ranges;
     if (selection && i >= start.line && i <= end.line) {
       const int begin = i == start.line ? Utf16Index(line, start.column) : 0;
-      const int stop = i == end.line ? Utf16Index(line, end.column)
-                                     : static_cast<int>(layout.text().size());
+      const int stop =
+          i == end.line ? Utf16Index(line, end.column) : static_cast<int>(layout.text().size());
       if (stop > begin) ranges.append({begin, stop - begin, selected});
       if (i < end.line) {
         // The line break is part of the selection: show it as one cell.
@@ -663,8 +670,12 @@ void ReportPane::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Left:
       if (!shift && HasSelection()) return MoveCaret(SelectionStart(), false);
-      if (caret_.column > 0) return MoveCaret({caret_.line, PrevBoundary(line, caret_.column)}, shift);
-      if (caret_.line > 0) return MoveCaret({caret_.line - 1, lines_[caret_.line - 1].size()}, shift);
+      if (caret_.column > 0) {
+        return MoveCaret({caret_.line, PrevBoundary(line, caret_.column)}, shift);
+      }
+      if (caret_.line > 0) {
+        return MoveCaret({caret_.line - 1, lines_[caret_.line - 1].size()}, shift);
+      }
       return MoveCaret(caret_, shift);
     case Qt::Key_Right:
       if (!shift && HasSelection()) return MoveCaret(SelectionEnd(), false);

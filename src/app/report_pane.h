@@ -113,7 +113,8 @@ class ReportPane : public QAbstractScrollArea {
   Position anchor_;
   int goal_x_ = -1;  // kept while moving up and down through shorter lines
   int line_height_ = 1;
-  int char_width_ = 1;
+  qreal char_advance_ = 1;  // one character's width, for the horizontal extent
+  int char_width_ = 1;      // the same, rounded up
   bool caret_shown_ = true;
   bool dragging_ = false;
   QPoint drag_point_;

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/as_nobody.h"
+#include "support/as_nobody.h"
 #include "support/temp_tree.h"
 
 namespace zuruza {

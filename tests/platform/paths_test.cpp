@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/as_nobody.h"
+#include "support/as_nobody.h"
 #include "platform/fs.h"
 #include "support/temp_tree.h"
 

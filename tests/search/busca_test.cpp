@@ -10,6 +10,7 @@
 
 #include "core/errors.h"
 #include "platform/fs.h"
+#include "support/as_nobody.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
@@ -327,6 +328,24 @@ TEST_F(FileSearchTest, IndexModeAbbreviatesRepeatedDirectoryAndPlaceIsDriveText)
   EXPECT_EQ(listing.rfind("/media/dvd [FOTOS] (Listado generado el ", 0), 0u);
   EXPECT_NE(listing.find("> " + tree.Path("d/") + "a (0 bytes)\r\n"), std::string::npos);
   EXPECT_NE(listing.find("> <d>/b (0 bytes)\r\n"), std::string::npos);
+}
+
+TEST_F(FileSearchTest, UnreadableSubdirectoryIsSkippedSilently) {
+  TempTree tree("open/a.txt\nshut/b.txt\nz.txt\n");
+  ASSERT_TRUE(::zuruza::testing::MakeWorldTraversable(tree.root()));
+  chmod(tree.Path("open").c_str(), 0755);
+  chmod(tree.Path("shut").c_str(), 0);
+  const std::string root = tree.root();
+  EXPECT_AS_NOBODY(::zuruza::testing::RunAsNobody(
+      [&] { return IsExistingDirectory(root); },
+      [&] {
+        sink_.lines.clear();
+        SearchRequest request = Request(root, ".txt");
+        search_.RunSearch(request);
+        return sink_.lines == std::vector<std::string>{root + "open/a.txt", root + "z.txt", "",
+                                                       "Se han encontrado 2 coincidencias. (           0 bytes.)"} &&
+               sink_.status1 == "Directorios/ficheros Examinados: 2/2";
+      }));
 }
 
 TEST(PathAtCaret, TakesTheLineUnderTheCaretAndTheInventoryPath) {
