@@ -8,7 +8,6 @@ namespace zuruza {
 
 ZuruzaApplication::ZuruzaApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("zuruza");
-  setApplicationDisplayName("Zuruza");
 }
 
 bool ZuruzaApplication::notify(QObject* receiver, QEvent* event) {

@@ -37,8 +37,9 @@ void ShowToolWindow(QWidget* window) {
 }
 
 TForm1::TForm1(const QStringList& parameters, QWidget* parent)
-    : QMainWindow(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowMinimizeButtonHint |
-                              Qt::WindowCloseButtonHint | Qt::WindowTitleHint),
+    : QMainWindow(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       parameters_(parameters) {
   setObjectName("Form1");
   setWindowTitle("Zuruza by Vantrex");

@@ -25,6 +25,10 @@ QString QtFilter(std::string_view filter) {
 }
 
 namespace {
+
+// Message boxes carry the program's name as their title.
+const QString kBoxTitle = QStringLiteral("Zuruza");
+
 std::function<void(std::string_view)>& HeadlessHandler() {
   static std::function<void(std::string_view)> handler;
   return handler;
@@ -39,12 +43,12 @@ bool HeadlessPrompts() { return static_cast<bool>(HeadlessHandler()); }
 
 void QtPrompter::ShowMessage(std::string_view text) {
   if (HeadlessPrompts()) return HeadlessHandler()(text);
-  QMessageBox::information(parent_, QApplication::applicationDisplayName(), ToQt(text));
+  QMessageBox::information(parent_, kBoxTitle, ToQt(text));
 }
 
 void QtPrompter::ShowError(std::string_view text) {
   if (HeadlessPrompts()) return HeadlessHandler()(text);
-  QMessageBox::critical(parent_, QApplication::applicationDisplayName(), ToQt(text));
+  QMessageBox::critical(parent_, kBoxTitle, ToQt(text));
 }
 
 std::string QtPrompter::InputBox(std::string_view caption, std::string_view prompt,
@@ -62,7 +66,7 @@ bool QtPrompter::AskOkCancel(std::string_view text) {
     HeadlessHandler()(text);
     return false;
   }
-  return QMessageBox::critical(parent_, QApplication::applicationDisplayName(), ToQt(text),
+  return QMessageBox::critical(parent_, kBoxTitle, ToQt(text),
                                QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 

@@ -31,6 +31,8 @@ QLabel* AddStatusPanel(QStatusBar* bar, const QString& name) {
   bar->setObjectName(name);
   bar->setSizeGripEnabled(false);
   auto* panel = new QLabel(bar);
+  // An empty status bar keeps the height of a line of text.
+  panel->setMinimumHeight(panel->fontMetrics().height() + 4);
   panel->setObjectName(name + "Panel0");
   panel->setAccessibleName(name);
   bar->addWidget(panel, 1);

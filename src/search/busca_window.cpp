@@ -22,7 +22,7 @@ ReportWindowOptions SearchWindowOptions() {
   options.caption = "Busca Archivos por el Disco";
   options.default_report_path = ToQt(DefaultReportPath("bbb.tmp"));
   options.width = 760;
-  options.height = 560;
+  options.height = 660;
   return options;
 }
 
