@@ -10,6 +10,7 @@
 #include "app/logo_window.h"
 #include "app/qt_prompter.h"
 #include "search/busca_window.h"
+#include "search/inventario_window.h"
 
 int main(int argc, char** argv) {
   const bool has_parameters = argc > 1;
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
   QStringList parameters = QApplication::arguments().mid(1);
   zuruza::TForm1 launcher(parameters);
   zuruza::Tform_Busca form_Busca(&launcher.BatchMode);
+  zuruza::TF_inventario F_inventario;
+  form_Busca.SetListingChooser(&F_inventario);
   launcher.SetToolWindows(&form_Busca);
 
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));

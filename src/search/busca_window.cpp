@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMenuBar>
 #include <QVBoxLayout>
 
 #include "app/qt_shell.h"
@@ -11,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/paths.h"
+#include "search/inventario.h"
 
 namespace zuruza {
 
@@ -55,7 +57,9 @@ Tform_Busca::Tform_Busca(const bool* batch_mode, QWidget* parent)
     : ReportWindow(SearchWindowOptions(), parent),
       batch_mode_(batch_mode),
       search_(*this, prompter(), SystemLocaleFormats()),
-      opener_(OpenWithDefaultApplication) {
+      opener_(OpenWithDefaultApplication),
+      results_candidates_(DefaultResultsFileCandidates()),
+      pane_capacity_(DefaultPaneCapacity()) {
   CheckBox1 = ReportCheck;
   Panel2 = new QLabel(
       "Haciendo Doble Click en las líneas de la lista de arriba se EJECUTARA la aplicación "
@@ -66,6 +70,15 @@ Tform_Busca::Tform_Busca(const bool* batch_mode, QWidget* parent)
   Panel2->setStyleSheet("color: blue;");
   InsertAbovePanel(Panel2);
   BuildPanel();
+
+  InventariodeDiscos1 = menuBar()->addMenu("Inventario de Discos");
+  InventariodeDiscos1->setObjectName("InventariodeDiscos1");
+  auto add = [this](const QString& caption, const QString& name, void (Tform_Busca::*slot)()) {
+    InventariodeDiscos1->addAction(caption, this, slot)->setObjectName(name);
+  };
+  add("Indexar un Nuevo Disco", "GererarListadodeFicheros1", &Tform_Busca::GererarListadodeFicheros1Click);
+  add("Buscar un Fichero", "BuscarunFichero1", &Tform_Busca::BuscarunFichero1Click);
+  add("Ver Discos Indexados", "VerDiscosIndexados1", &Tform_Busca::VerDiscosIndexados1Click);
 
   connect(Button1, &QPushButton::clicked, this, &Tform_Busca::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &Tform_Busca::Button2Click);
