@@ -7,6 +7,10 @@
 #include <cerrno>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/errors.h"
 
 namespace zuruza {
@@ -42,7 +46,7 @@ int WriteAll(int fd, const char* data, std::size_t size) {
 
 // --- TextReader ---
 
-TextReader::TextReader(const std::string& path) : path_(path) {
+TextReader::TextReader(const std::string& path, std::size_t buffer_size) : path_(path) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) ThrowIoErrorFromErrno(errno);
   // A directory opens for reading on POSIX but is no text file.
@@ -53,7 +57,7 @@ TextReader::TextReader(const std::string& path) : path_(path) {
     fd_ = -1;
     ThrowIoErrorFromErrno(error);
   }
-  buffer_.resize(kReadBufferSize);
+  buffer_.resize(buffer_size > 0 ? buffer_size : kReadBufferSize);
 }
 
 TextReader::~TextReader() {
@@ -112,6 +116,93 @@ bool TextReader::ReadLine(std::string& line) {
     }
     return true;
   }
+}
+
+bool TextReader::FillMore() {
+  if (eof_) return false;
+  std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+  end_ -= pos_;
+  pos_ = 0;
+  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // one line fills it
+  ssize_t got;
+  do {
+    got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) ThrowIoErrorFromErrno(errno);
+  if (got == 0) {
+    eof_ = true;
+    return false;
+  }
+  end_ += static_cast<std::size_t>(got);
+  return true;
+}
+
+bool TextReader::ReadBlock(std::string_view& block) {
+  for (;;) {
+    const char* begin = buffer_.data() + pos_;
+    std::size_t available = end_ - pos_;
+    if (const void* z = std::memchr(begin, kCtrlZ, available); z != nullptr) {
+      // Ctrl-Z ends the file right here; what came before it still counts.
+      available = static_cast<std::size_t>(static_cast<const char*>(z) - begin);
+      eof_ = true;
+      end_ = pos_ + available;
+    }
+    if (eof_) {
+      // The last line may have no end.
+      block = std::string_view(begin, available);
+      pos_ = end_;
+      consumed_ += available;
+      return available > 0;
+    }
+    // Whole lines only: up to the last CR whose following byte is known.
+    const void* last_cr = available > 1 ? memrchr(begin, kCr, available - 1) : nullptr;
+    if (last_cr != nullptr) {
+      std::size_t cut = static_cast<std::size_t>(static_cast<const char*>(last_cr) - begin) + 1;
+      if (begin[cut] == kLf) ++cut;
+      block = std::string_view(begin, cut);
+      pos_ += cut;
+      consumed_ += cut;
+      return true;
+    }
+    FillMore();
+  }
+}
+
+bool NextLine(std::string_view& block, std::string_view& line) {
+  if (block.empty()) return false;
+  std::size_t cr = block.find(kCr);
+  if (cr == std::string_view::npos) {
+    line = block;
+    block = {};
+    return true;
+  }
+  line = block.substr(0, cr);
+  std::size_t next = cr + 1;
+  if (next < block.size() && block[next] == kLf) ++next;
+  block.remove_prefix(next);
+  return true;
+}
+
+std::size_t CountLineEnds(std::string_view text) {
+  std::size_t count = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Byte counters in a register: each match subtracts -1; summed every 255
+  // rounds, before a counter can overflow.
+  const __m128i cr = _mm_set1_epi8(kCr);
+  while (i + 16 <= text.size()) {
+    __m128i counters = _mm_setzero_si128();
+    for (int round = 0; round < 255 && i + 16 <= text.size(); ++round, i += 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+      counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(bytes, cr));
+    }
+    const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+    count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+             static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+  }
+#endif
+  for (; i < text.size(); ++i) count += text[i] == kCr;
+  return count;
 }
 
 bool TextReader::AtEnd() {

@@ -17,13 +17,17 @@ namespace zuruza {
 // its last line. Buffered; blocking. Open failures throw IoError.
 class TextReader {
  public:
-  explicit TextReader(const std::string& path);
+  explicit TextReader(const std::string& path, std::size_t buffer_size = 256 * 1024);
   ~TextReader();
   TextReader(const TextReader&) = delete;
   TextReader& operator=(const TextReader&) = delete;
 
   // Reads the next line into `line` (without its end); false at end of file.
   bool ReadLine(std::string& line);
+  // Reads a block of whole lines, line ends included, for callers that scan
+  // many lines at once; split it with NextLine(). The view lasts until the
+  // next call. False at end of file. Do not mix with ReadLine().
+  bool ReadBlock(std::string_view& block);
   // True when no further line can be read.
   bool AtEnd();
   // Starts again from the first line.
@@ -33,6 +37,9 @@ class TextReader {
 
  private:
   bool Fill();
+  // Keeps the unread bytes, moved to the buffer's start, and reads more
+  // after them (growing the buffer when it is full). False at end of file.
+  bool FillMore();
 
   int fd_ = -1;
   std::string path_;
@@ -42,6 +49,14 @@ class TextReader {
   bool eof_ = false;  // the file (or a Ctrl-Z) has ended
   std::uint64_t consumed_ = 0;
 };
+
+// Takes the first line off a block from TextReader::ReadBlock: `line` is its
+// text up to the CR (or the block's end), and the CR and an LF right after
+// it are dropped. False when the block is empty.
+bool NextLine(std::string_view& block, std::string_view& line);
+
+// How many line ends (CR bytes) a text holds. Fast on long texts.
+std::size_t CountLineEnds(std::string_view text);
 
 // Writes lines, each followed by CR LF. Buffered. Errors (a full disk, a
 // vanished directory) throw IoError at the write, flush or close that meets

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zuruza {
 
 namespace {
@@ -54,6 +58,58 @@ int CompareBytes(std::string_view a, std::string_view b) {
   }
   if (a.size() == b.size()) return 0;
   return a.size() < b.size() ? -1 : 1;
+}
+
+namespace {
+
+char UpperByte(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualsUpper(const char* text, const char* upper, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    if (UpperByte(text[i]) != upper[i]) return false;
+  }
+  return true;
+}
+
+#if defined(__SSE2__)
+// The bytes a-z of a 16-byte chunk upper-cased; others unchanged. Bytes of
+// 128 and more compare as negative, so they never count as letters.
+__m128i UpperChunk(__m128i bytes) {
+  const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('a' - 1)),
+                                      _mm_cmplt_epi8(bytes, _mm_set1_epi8('z' + 1)));
+  return _mm_sub_epi8(bytes, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
+}
+#endif
+
+}  // namespace
+
+std::size_t FindUpperAscii(std::string_view text, std::string_view upper_needle, std::size_t from) {
+  const std::size_t k = upper_needle.size();
+  if (k == 0 || from > text.size() || text.size() - from < k) return std::string_view::npos;
+  const char* s = text.data();
+  const std::size_t last_start = text.size() - k;  // the last place a match can begin
+  std::size_t i = from;
+#if defined(__SSE2__)
+  // Compare the needle's first and last bytes at 16 places at once; check
+  // the bytes between only where both agree.
+  const __m128i first = _mm_set1_epi8(upper_needle[0]);
+  const __m128i last = _mm_set1_epi8(upper_needle[k - 1]);
+  for (; i + 16 <= last_start + 1; i += 16) {
+    const __m128i at_first = UpperChunk(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
+    const __m128i at_last = UpperChunk(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + k - 1)));
+    unsigned mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(at_first, first), _mm_cmpeq_epi8(at_last, last))));
+    while (mask != 0) {
+      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+      if (EqualsUpper(s + at + 1, upper_needle.data() + 1, k > 2 ? k - 2 : 0)) return at;
+      mask &= mask - 1;
+    }
+  }
+#endif
+  for (; i <= last_start; ++i) {
+    if (UpperByte(s[i]) == upper_needle[0] && EqualsUpper(s + i + 1, upper_needle.data() + 1, k - 1)) return i;
+  }
+  return std::string_view::npos;
 }
 
 }  // namespace zuruza

@@ -20,6 +20,12 @@ bool Occurs(std::string_view needle, std::string_view haystack);
 // or an empty text give the empty string.
 std::string Substring(std::string_view text, long long start, long long count);
 
+// Where `upper_needle` (already upper-cased) first occurs in `text`
+// upper-cased, at or after `from`, without copying the text: the same answer
+// as UpperAscii(text).find(upper_needle, from). Fast on long texts (16 bytes
+// at a time where the processor allows). An empty needle: npos.
+std::size_t FindUpperAscii(std::string_view text, std::string_view upper_needle, std::size_t from = 0);
+
 // Removes blanks and control characters (bytes 0-32) from both ends.
 std::string Trim(std::string_view text);
 

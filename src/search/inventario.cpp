@@ -1,5 +1,8 @@
 #include "search/inventario.h"
+#include "search/inventario_detail.h"
 
+#include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "core/errors.h"
@@ -59,6 +62,52 @@ std::string LineDirectory(std::string_view line) {
   return path;
 }
 
+bool IsHeader(std::string_view line) { return line.find(kListingHeaderMark) != std::string_view::npos; }
+
+// The next header mark in a block at or after `from`: memmem skips through
+// the many "(" of the file lines much faster than a plain find.
+std::size_t FindHeaderMark(std::string_view block, std::size_t from) {
+  if (from >= block.size()) return std::string_view::npos;
+  const void* mark = memmem(block.data() + from, block.size() - from, kListingHeaderMark.data(),
+                            kListingHeaderMark.size());
+  return mark == nullptr ? std::string_view::npos
+                         : static_cast<std::size_t>(static_cast<const char*>(mark) - block.data());
+}
+bool IsAbbreviated(std::string_view line) { return line.find(kSameDirMark) != std::string_view::npos; }
+
+// Start of the line holding the byte at `at` of a block of whole lines.
+std::size_t LineStart(std::string_view block, std::size_t at) {
+  if (at == 0) return 0;
+  const void* cr = memrchr(block.data(), '\r', at);
+  if (cr == nullptr) return 0;
+  std::size_t start = static_cast<std::size_t>(static_cast<const char*>(cr) - block.data()) + 1;
+  if (start < block.size() && block[start] == '\n' && start <= at) {
+    // The LF of a CR LF belongs to the line end, unless the byte asked for is
+    // that very LF (then the line starts right after it anyway).
+    ++start;
+  }
+  return start;
+}
+
+// The directory of the last line before `end` that is neither a header nor
+// an abbreviated line, searching back; false when none is in the block.
+bool DirectoryBefore(std::string_view block, std::size_t end, std::string& dir) {
+  while (end > 0) {
+    // The line ending just before `end`: drop its line end first.
+    std::size_t stop = end;
+    if (stop > 0 && block[stop - 1] == '\n' && stop > 1 && block[stop - 2] == '\r') stop -= 2;
+    else if (stop > 0 && block[stop - 1] == '\r') stop -= 1;
+    std::size_t start = LineStart(block, stop);
+    std::string_view line = block.substr(start, stop - start);
+    if (!IsHeader(line) && !IsAbbreviated(line)) {
+      dir = LineDirectory(line);
+      return true;
+    }
+    end = start;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::vector<std::string> LoadListingIndex(const std::string& program_dir) {
@@ -107,91 +156,240 @@ ResultsFile CreateResultsFile(const std::vector<std::string>& candidates) {
   throw IoError(kFileNotFound);
 }
 
+namespace {
+
+// What "Buscar un Fichero" keeps while it reads a listing: the criteria, the
+// header waiting for its disk's first match, the directory of the last
+// full-path line, the counters, and where matches go.
+class ListingMatcher {
+ public:
+  ListingMatcher(const ListingSearchRequest& request, ResultsFile& results, ReportSink& sink,
+                 const LocaleFormats& formats, int current_year, std::size_t pane_capacity)
+      : request_(request),
+        results_(results),
+        sink_(sink),
+        formats_(formats),
+        current_year_(current_year),
+        pane_capacity_(pane_capacity),
+        min_size_(static_cast<double>(MinimumSize(request.min_size))) {}
+
+  void SetPendingHeader(std::string_view header) {
+    pending_header_.assign(header);
+    header_pending_ = true;
+  }
+  std::string& current_dir() { return current_dir_; }
+
+  // The date bounds are read at the first line tested, so that an invalid
+  // one stops the search there.
+  void ReadBounds() {
+    if (bounds_read_) return;
+    if (!IsBlank(request_.older_than)) older_than_ = ParseDateTime(request_.older_than, formats_, current_year_);
+    if (!IsBlank(request_.newer_than)) newer_than_ = ParseDateTime(request_.newer_than, formats_, current_year_);
+    bounds_read_ = true;
+  }
+
+  // The size and date tests of a line whose text already matched.
+  bool PassesFilters(std::string_view line) const {
+    if (LineSize(line) < min_size_) return false;
+    if (older_than_ || newer_than_) {
+      CivilDateTime date = LineDate(line, formats_, current_year_);
+      if (older_than_ && !(date < *older_than_)) return false;
+      if (newer_than_ && !(date > *newer_than_)) return false;
+    }
+    return true;
+  }
+
+  // A matching line: its disk's header first, then the line with "<d>" given
+  // its directory back. `line_number` counts the lines read so far.
+  void Emit(std::string_view line, bool same_dir, int line_number) {
+    if (header_pending_) {
+      ++result_.lines_added;
+      Add(pending_header_);
+      header_pending_ = false;
+    }
+    line_.assign(line);
+    if (same_dir) {
+      std::string mark = std::string(kSameDirMark) + kPathSep;
+      std::size_t at = line_.find(mark);
+      if (at != std::string::npos) line_.replace(at, mark.size(), current_dir_);
+    }
+    ++result_.lines_added;
+    ++result_.matches;
+    sink_.ShowProgress(StatusBar::kStatusBar1, "Coincidencias:" + FormatInt(result_.matches) + " de " +
+                                                   FormatInt(line_number) + " ficheros.");
+    Add(line_);
+  }
+
+  ListingSearchResult Finish(int lines_read) {
+    result_.lines_read = lines_read;
+    ++result_.lines_added;  // the empty line and the count are counted as one
+    Add("");
+    Add("Coincidencias Encontradas: " + FormatInt(result_.matches));
+    results_.writer->Close();
+    if (pane_lines_ < file_lines_) {
+      sink_.ClearReport();
+      result_.pane_overflowed = true;
+    }
+    sink_.SetStatus(StatusBar::kStatusBar1, "FIN. Buscar en Discos Indexados. Coincidencias:" +
+                                                FormatInt(result_.matches) + " de " +
+                                                FormatInt(lines_read) + " ficheros.");
+    return result_;
+  }
+
+ private:
+  void Add(const std::string& text) {
+    ++file_lines_;
+    if (pane_lines_ < pane_capacity_) {
+      sink_.AddReportLine(text);
+      ++pane_lines_;
+    }
+    results_.writer->WriteLine(text);
+  }
+
+  const ListingSearchRequest& request_;
+  ResultsFile& results_;
+  ReportSink& sink_;
+  const LocaleFormats& formats_;
+  const int current_year_;
+  const std::size_t pane_capacity_;
+  const double min_size_;
+  std::optional<CivilDateTime> older_than_, newer_than_;
+  bool bounds_read_ = false;
+  std::string pending_header_;
+  bool header_pending_ = false;
+  std::string current_dir_;
+  std::string line_;
+  std::size_t pane_lines_ = 0, file_lines_ = 0;
+  ListingSearchResult result_;
+};
+
+// Line by line: every line is tested. Serves an empty search text, where
+// every line matches anyway.
+ListingSearchResult SearchLineByLine(TextReader& listing, const std::string& upper_text,
+                                     ListingMatcher& matcher, Prompter& prompter) {
+  std::string line, upper_line;
+  int lines_read = 0;
+  while (listing.ReadLine(line)) {
+    prompter.ProcessEvents();
+    ++lines_read;
+    if (IsHeader(line)) {
+      matcher.SetPendingHeader(line);
+      continue;
+    }
+    const bool same_dir = IsAbbreviated(line);
+    if (!same_dir) matcher.current_dir() = LineDirectory(line);
+    matcher.ReadBounds();
+    if (!upper_text.empty()) {
+      UpperInto(line, upper_line);
+      if (!Occurs(upper_text, upper_line)) continue;
+    }
+    if (matcher.PassesFilters(line)) matcher.Emit(line, same_dir, lines_read);
+  }
+  return matcher.Finish(lines_read);
+}
+
+// Block by block: the text is looked for in a whole block of lines at once,
+// and only the lines where it occurs are taken apart; headers and
+// directories are found when a match needs them. Gives exactly the result of
+// SearchLineByLine for a text without line-end bytes.
+ListingSearchResult SearchByBlocks(TextReader& listing, const std::string& upper_text,
+                                   ListingMatcher& matcher, Prompter& prompter) {
+  std::string_view block;
+  int lines_before = 0;  // lines of the blocks already done
+  bool tested_any = false;
+  while (listing.ReadBlock(block)) {
+    prompter.ProcessEvents();
+    if (!tested_any) {
+      // The bounds are read at the first line that is not a header.
+      std::string_view rest = block, line;
+      while (NextLine(rest, line)) {
+        if (!IsHeader(line)) {
+          matcher.ReadBounds();
+          tested_any = true;
+          break;
+        }
+      }
+    }
+    std::size_t counted = 0;     // line ends counted up to here
+    int line_ends = 0;           // ... and how many
+    std::size_t headers_seen = 0;  // headers looked for up to here
+    std::size_t from = 0;
+    for (;;) {
+      const std::size_t at = FindUpperAscii(block, upper_text, from);
+      if (at == std::string_view::npos) break;
+      const std::size_t start = LineStart(block, at);
+      std::size_t stop = block.find('\r', at);
+      if (stop == std::string_view::npos) stop = block.size();
+      from = stop;
+      const std::string_view line = block.substr(start, stop - start);
+      if (IsHeader(line)) continue;  // headers are never tested
+
+      // The last header before this line waits for its disk's first match.
+      for (std::size_t h = headers_seen; h < start;) {
+        std::size_t mark = FindHeaderMark(block.substr(0, start), h);
+        if (mark == std::string_view::npos) break;
+        std::size_t header_start = LineStart(block, mark);
+        std::size_t header_stop = block.find('\r', mark);
+        matcher.SetPendingHeader(block.substr(header_start, header_stop - header_start));
+        h = header_stop;
+      }
+      headers_seen = start;
+      line_ends += static_cast<int>(CountLineEnds(block.substr(counted, start - counted)));
+      counted = start;
+      if (!matcher.PassesFilters(line)) continue;
+      const bool same_dir = IsAbbreviated(line);
+      if (same_dir) DirectoryBefore(block, start, matcher.current_dir());
+      matcher.Emit(line, same_dir, lines_before + line_ends + 1);
+    }
+
+    // Carry to the next block: its headers, its last directory, its lines.
+    for (std::size_t h = headers_seen;;) {
+      std::size_t mark = FindHeaderMark(block, h);
+      if (mark == std::string_view::npos) break;
+      std::size_t header_start = LineStart(block, mark);
+      std::size_t header_stop = std::min(block.find('\r', mark), block.size());
+      matcher.SetPendingHeader(block.substr(header_start, header_stop - header_start));
+      h = header_stop;
+    }
+    DirectoryBefore(block, block.size(), matcher.current_dir());
+    line_ends += static_cast<int>(CountLineEnds(block.substr(counted)));
+    // A last line without an end still counts.
+    if (block.back() != '\r' && !(block.size() > 1 && block.back() == '\n' && block[block.size() - 2] == '\r')) {
+      ++line_ends;
+    }
+    lines_before += line_ends;
+  }
+  return matcher.Finish(lines_before);
+}
+
+}  // namespace
+
+namespace detail {
+
+ListingSearchResult SearchListing(const std::string& listing_path, const ListingSearchRequest& request,
+                                  ResultsFile& results, ReportSink& sink, Prompter& prompter,
+                                  const LocaleFormats& formats, int current_year,
+                                  std::size_t pane_capacity, std::size_t read_buffer,
+                                  bool line_by_line) {
+  sink.ClearReport();
+  TextReader listing(listing_path, read_buffer);
+  ListingMatcher matcher(request, results, sink, formats, current_year, pane_capacity);
+  const std::string upper_text = IsBlank(request.search_text) ? std::string() : UpperAscii(request.search_text);
+  if (line_by_line || upper_text.empty() || upper_text.find_first_of("\r\n") != std::string::npos) {
+    return SearchLineByLine(listing, upper_text, matcher, prompter);
+  }
+  return SearchByBlocks(listing, upper_text, matcher, prompter);
+}
+
+}  // namespace detail
+
 ListingSearchResult SearchIndexedDisks(const std::string& listing_path,
                                        const ListingSearchRequest& request, ResultsFile& results,
                                        ReportSink& sink, Prompter& prompter,
                                        const LocaleFormats& formats, int current_year,
                                        std::size_t pane_capacity) {
-  ListingSearchResult result;
-  sink.ClearReport();
-  TextReader listing(listing_path);
-
-  const std::string upper_text = IsBlank(request.search_text) ? std::string() : UpperAscii(request.search_text);
-  const double min_size = static_cast<double>(MinimumSize(request.min_size));
-  std::optional<CivilDateTime> older_than, newer_than;
-  bool bounds_read = false;
-
-  std::string line, upper_line, pending_header, current_dir;
-  bool header_pending = false;
-  std::size_t pane_lines = 0, file_lines = 0;
-  auto add = [&](const std::string& text) {
-    ++file_lines;
-    if (pane_lines < pane_capacity) {
-      sink.AddReportLine(text);
-      ++pane_lines;
-    }
-    results.writer->WriteLine(text);
-  };
-
-  while (listing.ReadLine(line)) {
-    prompter.ProcessEvents();
-    ++result.lines_read;
-    if (line.find(kListingHeaderMark) != std::string::npos) {
-      pending_header = line;
-      header_pending = true;
-      continue;
-    }
-    const bool same_dir = line.find(kSameDirMark) != std::string::npos;
-    if (!same_dir) current_dir = LineDirectory(line);
-
-    // The bounds are read at the first line tested, so that an invalid one
-    // stops the search there.
-    if (!bounds_read) {
-      if (!IsBlank(request.older_than)) older_than = ParseDateTime(request.older_than, formats, current_year);
-      if (!IsBlank(request.newer_than)) newer_than = ParseDateTime(request.newer_than, formats, current_year);
-      bounds_read = true;
-    }
-    if (!upper_text.empty()) {
-      UpperInto(line, upper_line);
-      if (!Occurs(upper_text, upper_line)) continue;
-    }
-    if (LineSize(line) < min_size) continue;
-    if (older_than || newer_than) {
-      CivilDateTime date = LineDate(line, formats, current_year);
-      if (older_than && !(date < *older_than)) continue;
-      if (newer_than && !(date > *newer_than)) continue;
-    }
-
-    if (header_pending) {
-      ++result.lines_added;
-      add(pending_header);
-      header_pending = false;
-    }
-    if (same_dir) {
-      std::string mark = std::string(kSameDirMark) + kPathSep;
-      std::size_t at = line.find(mark);
-      if (at != std::string::npos) line.replace(at, mark.size(), current_dir);
-    }
-    ++result.lines_added;
-    ++result.matches;
-    sink.ShowProgress(StatusBar::kStatusBar1, "Coincidencias:" + FormatInt(result.matches) + " de " +
-                                                  FormatInt(result.lines_read) + " ficheros.");
-    add(line);
-  }
-
-  ++result.lines_added;  // the empty line and the count are counted as one
-  add("");
-  add("Coincidencias Encontradas: " + FormatInt(result.matches));
-  results.writer->Close();
-
-  if (pane_lines < file_lines) {
-    sink.ClearReport();
-    result.pane_overflowed = true;
-  }
-  sink.SetStatus(StatusBar::kStatusBar1, "FIN. Buscar en Discos Indexados. Coincidencias:" +
-                                             FormatInt(result.matches) + " de " +
-                                             FormatInt(result.lines_read) + " ficheros.");
-  return result;
+  return detail::SearchListing(listing_path, request, results, sink, prompter, formats, current_year,
+                               pane_capacity, 0, false);
 }
 
 int ListIndexedDisks(const std::string& listing_path, ReportSink& sink) {

@@ -63,7 +63,7 @@ struct ListingSearchResult {
 // to the pane and the results file, preceded by its disk's header the first
 // time; "<d>" lines are given their directory back. The pane receives at most
 // `pane_capacity` lines; when more were found it is emptied and the result
-// says so. Closes the results file. Lets events run at every line.
+// says so. Closes the results file. Lets events run while it reads.
 ListingSearchResult SearchIndexedDisks(const std::string& listing_path,
                                        const ListingSearchRequest& request, ResultsFile& results,
                                        ReportSink& sink, Prompter& prompter,

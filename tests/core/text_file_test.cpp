@@ -77,6 +77,33 @@ TEST(TextReader, SplitsLinesByTheLineRules) {
   }
 }
 
+// Reading by blocks follows the same rules as reading line by line, whatever
+// the buffer's size; the line ends counted agree with the lines that end.
+TEST(TextReader, BlocksSplitIntoTheSameLinesAsReadLine) {
+  const std::string contents[] = {"", "abc", "a\r\nb\r\n", "a\rb", "a\nb\r\n", "a\r\r", "a\n\r\n",
+                                  "a\r\n\n", "\r", "ab\x1a" "cd\r\n", "\x1a" "abc", "a\r\x1a" "b",
+                                  "a\r\nb\x1a\r\nc", "long line here\r\nand\rmore\nstill\r\n\r\nend"};
+  TempTree tree;
+  for (const std::string& content : contents) {
+    tree.AddFile("f.txt", content);
+    const Lines expected = ReadAll(tree.Path("f.txt"));
+    for (std::size_t buffer : {1, 2, 3, 5, 8, 64}) {
+      SCOPED_TRACE("'" + content + "' with a buffer of " + std::to_string(buffer));
+      TextReader reader(tree.Path("f.txt"), buffer);
+      Lines lines;
+      std::size_t line_ends = 0;
+      std::string_view block, line;
+      while (reader.ReadBlock(block)) {
+        line_ends += CountLineEnds(block);
+        while (NextLine(block, line)) lines.emplace_back(line);
+      }
+      EXPECT_EQ(lines, expected);
+      EXPECT_LE(lines.size() - line_ends, 1u);
+    }
+  }
+  EXPECT_EQ(CountLineEnds(std::string(1000, '\r') + "x\r" + std::string(37, 'y')), 1001u);
+}
+
 // The buffer size is the reader's own business, so the line ends are placed
 // around every power of two a buffer could plausibly have.
 TEST(TextReader, LineEndsSplitAcrossReadsAreJoined) {

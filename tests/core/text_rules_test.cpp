@@ -78,5 +78,23 @@ TEST(TextRules, CompareBytesOrdersUnsignedWithPrefixFirst) {
   }
 }
 
+// The case-blind search must agree with upper-casing and finding, at every
+// offset of a long text (the fast path takes 16 bytes at a time).
+TEST(TextRules, FindUpperAsciiAgreesWithUpperCaseAndFind) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "ab_Cd\xc3\xa1\r\n\xe9zZ"[i * 7 % 13];
+  const std::string needles[] = {"A", "AB", "_CD", "Z", "ZZA", "\xc3\xa1", "\xc3\x81", "\r\nE",
+                                 "NOPE", "B_CD\xc3\xa1\r\n"};
+  const std::string upper = UpperAscii(text);
+  for (const std::string& needle : needles) {
+    SCOPED_TRACE(needle);
+    for (std::size_t from = 0; from <= text.size() + 1; from += 7) {
+      EXPECT_EQ(FindUpperAscii(text, needle, from), from > text.size() ? std::string::npos : upper.find(needle, from));
+    }
+  }
+  EXPECT_EQ(FindUpperAscii("abc", ""), std::string::npos);
+  EXPECT_EQ(FindUpperAscii("", "A"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace zuruza
