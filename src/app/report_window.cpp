@@ -119,24 +119,34 @@ QLabel* ReportWindow::StatusPanel(StatusBar bar) const {
 QString ReportWindow::StatusText(StatusBar bar) const { return StatusPanel(bar)->text(); }
 
 void ReportWindow::ShowProgress(StatusBar bar, std::string_view text) {
-  QLabel* panel = StatusPanel(bar);
+  PendingStatus& pending = pending_status_[bar == StatusBar::kStatusBar2 ? 1 : 0];
   if (repaint_clock_.elapsed() < kRepaintInterval) {
-    // Keep the text without a repaint; the next shown one replaces it.
-    panel->setProperty("pendingText", ToQt(text));
+    // Keep the text without a repaint; the next shown one replaces it. This
+    // runs once per file of a walk, so nothing is converted here.
+    pending.text.assign(text);
+    pending.waiting = true;
     return;
   }
   repaint_clock_.restart();
-  panel->setText(ToQt(text));
-  panel->setProperty("pendingText", QVariant());
+  pending.waiting = false;
+  StatusPanel(bar)->setText(ToQt(text));
+  ShowPendingStatus();
   FlushReport();
   QApplication::processEvents();
 }
 
 void ReportWindow::SetStatus(StatusBar bar, std::string_view text) {
   FlushReport();
-  QLabel* panel = StatusPanel(bar);
-  panel->setProperty("pendingText", QVariant());
-  panel->setText(ToQt(text));
+  pending_status_[bar == StatusBar::kStatusBar2 ? 1 : 0].waiting = false;
+  StatusPanel(bar)->setText(ToQt(text));
+}
+
+void ReportWindow::ShowPendingStatus() {
+  for (int i = 0; i < 2; ++i) {
+    if (!pending_status_[i].waiting) continue;
+    pending_status_[i].waiting = false;
+    StatusPanel(i == 0 ? StatusBar::kStatusBar1 : StatusBar::kStatusBar2)->setText(ToQt(pending_status_[i].text));
+  }
 }
 
 void ReportWindow::SeleccionarTodo1Click() { Memo1->SelectAll(); }
@@ -180,12 +190,7 @@ bool ReportWindow::RunJob(const std::function<void()>& job) {
     job();
   });
   // A progress text held back by the throttle is shown now.
-  for (QLabel* panel : {status_panel1_, status_panel2_}) {
-    if (panel && panel->property("pendingText").isValid()) {
-      panel->setText(panel->property("pendingText").toString());
-      panel->setProperty("pendingText", QVariant());
-    }
-  }
+  ShowPendingStatus();
   return ok;
 }
 

@@ -80,6 +80,8 @@ class ReportWindow : public QMainWindow, public ReportSink {
 
  private:
   QLabel* StatusPanel(StatusBar bar) const;
+  // Shows the progress texts the throttle held back.
+  void ShowPendingStatus();
 
   QStatusBar* StatusBar1;
   QStatusBar* StatusBar2 = nullptr;
@@ -87,6 +89,10 @@ class ReportWindow : public QMainWindow, public ReportSink {
   QLabel* status_panel2_ = nullptr;
   std::vector<std::string> pending_lines_;
   QElapsedTimer repaint_clock_;
+  struct PendingStatus {
+    std::string text;
+    bool waiting = false;
+  } pending_status_[2];
   bool job_running_ = false;
   QtPrompter qt_prompter_{this};
   ForwardingPrompter prompter_{&qt_prompter_};

@@ -58,7 +58,17 @@ std::int32_t StrToInt(std::string_view text) {
   return static_cast<std::int32_t>(*value);
 }
 
+std::int64_t StrToInt64(std::string_view text) {
+  std::string_view rest = text;
+  while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  std::optional<std::int64_t> value = ParseInteger(rest);
+  if (!value) ThrowInvalidInteger(text);
+  return *value;
+}
+
 std::string FormatFixed12(double value) { return Printf("%12.0f", value); }
+
+std::string FormatFixed(double value, int decimals) { return Printf("%.*f", decimals, value); }
 
 std::string FormatThousands(double value) {
   if (!std::isfinite(value)) return Printf("%.0f", value);

@@ -18,9 +18,16 @@ std::optional<std::int64_t> ParseInteger(std::string_view text);
 // "'<text>' is not a valid integer value".
 std::int32_t StrToInt(std::string_view text);
 
+// The same for 64-bit values (sizes of files of any size).
+std::int64_t StrToInt64(std::string_view text);
+
 // "%12.0f": the nearest whole number, right-aligned in 12 characters (wider
 // values take the room they need).
 std::string FormatFixed12(double value);
+
+// Fixed notation with `decimals` decimals, a point as decimal mark, no
+// grouping: FormatFixed(19.53, 1) is "19.5".
+std::string FormatFixed(double value, int decimals);
 
 // Whole number with "." between groups of three digits: 1234567 -> "1.234.567".
 std::string FormatThousands(double value);

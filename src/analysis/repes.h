@@ -1,0 +1,103 @@
+// The duplicate finder: walks a tree depth first and lists every file with
+// the same name (byte for byte) and the same size as a file met earlier in
+// the walk, with its dates and the first copy's when asked, above a minimum
+// size when asked, and ends with the per-directory summary.
+//
+// Blocking; lets events run through ReportSink::ShowProgress for every
+// directory and every file examined. Failures (a report file that cannot be
+// created, a minimum that is not a number) throw zuruza::Error where they
+// are met.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "analysis/directory_summary.h"
+#include "core/dates.h"
+#include "core/prompter.h"
+#include "core/report_file.h"
+#include "core/report_sink.h"
+#include "platform/fs.h"
+
+namespace zuruza {
+
+// The texts and ticks of the duplicate window's fields.
+struct DuplicateRequest {
+  std::string base_directory;  // Edit1: empty means the current directory
+  bool write_report = false;   // CheckBox2
+  std::string report_path;     // Edit2
+  bool details = false;        // CheckBox1: dates, size and the first copy
+  bool min_size_filter = false;  // CheckBox3
+  std::string min_size;          // Edit3
+  bool batch_mode = false;       // no informative message boxes
+};
+
+// How many different files (name and size) the table holds at most.
+inline constexpr std::size_t kDistinctFileCapacity = 90000;
+
+// Characters 7-10, 4-5 and 1-2 of a date text: "03/02/2001" -> "20010203".
+std::string CompactDate(std::string_view date_text);
+
+class DuplicateFinder {
+ public:
+  // `capacity` is the table's size (tests make it small).
+  DuplicateFinder(ReportSink& sink, Prompter& prompter, LocaleFormats formats,
+                  std::size_t capacity = kDistinctFileCapacity);
+
+  void RunDuplicateSearch(const DuplicateRequest& request);
+
+  std::int32_t dirs_examined() const { return dirs_examined_; }
+  std::int32_t files_examined() const { return files_examined_; }
+  std::int32_t repeated_files() const { return repeated_files_; }
+  double repeated_bytes() const { return repeated_bytes_; }
+  const DirectorySummary& summary() const { return summary_; }
+
+ private:
+  struct Entry {
+    std::string name;
+    std::string directory;
+    std::uint64_t size;
+    bool origin_listed;
+  };
+  // The table's index: (name, size) to the entry, found without copying.
+  struct Key {
+    std::string_view name;
+    std::uint64_t size;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& key) const {
+      return std::hash<std::string_view>()(key.name) ^ (key.size * 0x9e3779b97f4a7c15ULL);
+    }
+  };
+
+  void WalkForDuplicates(const std::string& dir);
+  void ExamineFile(const std::string& dir, const DirEntry& entry);
+  std::string FileDetails(const DirEntry& entry) const;
+  void AddLine(std::string line);
+
+  ReportSink& sink_;
+  Prompter& prompter_;
+  LocaleFormats formats_;
+  const std::size_t capacity_;
+  const DuplicateRequest* request_ = nullptr;
+  ReportFile report_;
+  DirectorySummary summary_;
+  // Entries are never moved once stored (a deque-like vector of pointers
+  // would do too): the index keeps views of their names.
+  std::vector<std::unique_ptr<Entry>> table_;
+  std::unordered_map<Key, std::size_t, KeyHash> index_;
+  std::vector<std::string> pane_lines_;  // what this job put in the pane
+  std::int32_t dirs_examined_ = 0;
+  std::int32_t files_examined_ = 0;
+  std::int32_t repeated_files_ = 0;
+  double repeated_bytes_ = 0;
+  bool min_size_read_ = false;
+  std::int64_t min_size_ = 0;
+};
+
+}  // namespace zuruza
