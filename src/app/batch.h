@@ -6,22 +6,18 @@
 #include <QStringList>
 #include <QString>
 
+#include "app/launcher.h"
+
 class QWidget;
 
 namespace zuruza {
 
-class Tform_Busca;
-
-struct BatchWindows {
-  Tform_Busca* busca = nullptr;
-};
 
 // The usage text for `count` parameters, lines separated by CR LF.
 QString BatchUsageText(int count);
 
 // Runs the command of `parameters` (parameter 1 first). Called once, from
 // the launcher's first timer tick.
-void RunBatchCommand(QWidget* launcher, const QStringList& parameters, const BatchWindows& windows,
-                     bool batch_mode);
+void RunBatchCommand(QWidget* launcher, const QStringList& parameters, const ToolWindows& windows);
 
 }  // namespace zuruza

@@ -12,6 +12,7 @@
 #include "app/qt_text.h"
 #include "platform/fs.h"
 #include "platform/paths.h"
+#include "analysis/repes_window.h"
 #include "search/busca_window.h"
 
 namespace zuruza {
@@ -48,6 +49,7 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
   ZURUZA1 = menuBar()->addMenu("ZURUZA");
   ZURUZA1->setObjectName("ZURUZA1");
   connect(AddItem(ZURUZA1, "Busca", "Busca1"), &QAction::triggered, this, &TForm1::Busca1Click);
+  connect(AddItem(ZURUZA1, "Repetidos", "Repetidos1"), &QAction::triggered, this, &TForm1::Repetidos1Click);
   ZURUZA1->addSeparator();
   connect(AddItem(ZURUZA1, "Salir", "Salir1"), &QAction::triggered, this, &TForm1::Salir1Click);
 
@@ -74,8 +76,6 @@ void TForm1::FormCreate() {
   }
 }
 
-void TForm1::SetToolWindows(Tform_Busca* busca) { form_Busca = busca; }
-
 void TForm1::FormResize() {
   QScreen* screen = this->screen();
   if (!screen) return;
@@ -101,7 +101,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
   QApplication::quit();
 }
 
-void TForm1::Busca1Click() { ShowToolWindow(form_Busca); }
+void TForm1::Busca1Click() { ShowToolWindow(tools_.form_Busca); }
+
+void TForm1::Repetidos1Click() { ShowToolWindow(tools_.Form_repes); }
 
 void TForm1::Salir1Click() { QApplication::quit(); }
 
@@ -115,7 +117,7 @@ void TForm1::DelaAplicacin1Click() {
 
 void TForm1::Timer1Timer() {
   Timer1->stop();
-  RunBatchCommand(this, parameters_, BatchWindows{form_Busca}, BatchMode);
+  RunBatchCommand(this, parameters_, tools_);
 }
 
 }  // namespace zuruza

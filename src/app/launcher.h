@@ -11,6 +11,13 @@
 namespace zuruza {
 
 class Tform_Busca;
+class TForm_repes;
+
+// The tool windows the launcher shows, created once at start-up.
+struct ToolWindows {
+  Tform_Busca* form_Busca = nullptr;
+  TForm_repes* Form_repes = nullptr;
+};
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -20,7 +27,7 @@ class TForm1 : public QMainWindow {
   explicit TForm1(const QStringList& parameters, QWidget* parent = nullptr);
 
   // Tool windows, handed over once created.
-  void SetToolWindows(Tform_Busca* busca);
+  void SetToolWindows(const ToolWindows& tools) { tools_ = tools; }
 
   bool BatchMode = false;
   QTimer* Timer1;
@@ -29,6 +36,7 @@ class TForm1 : public QMainWindow {
 
  public slots:
   void Busca1Click();
+  void Repetidos1Click();
   void Salir1Click();
   void DelaAplicacin1Click();
   void Timer1Timer();
@@ -43,7 +51,7 @@ class TForm1 : public QMainWindow {
   void FormResize();
 
   QStringList parameters_;
-  Tform_Busca* form_Busca = nullptr;
+  ToolWindows tools_;
 };
 
 // Shows a window without a modal loop and brings it to the front.

@@ -9,6 +9,7 @@
 #include "app/launcher.h"
 #include "app/logo_window.h"
 #include "app/qt_prompter.h"
+#include "analysis/repes_window.h"
 #include "search/busca_window.h"
 #include "search/inventario_window.h"
 
@@ -35,10 +36,12 @@ int main(int argc, char** argv) {
 
   QStringList parameters = QApplication::arguments().mid(1);
   zuruza::TForm1 launcher(parameters);
+  // Every window is created once, in this order, and lives until the end.
+  zuruza::TForm_repes Form_repes(&launcher.BatchMode);
   zuruza::Tform_Busca form_Busca(&launcher.BatchMode);
   zuruza::TF_inventario F_inventario;
   form_Busca.SetListingChooser(&F_inventario);
-  launcher.SetToolWindows(&form_Busca);
+  launcher.SetToolWindows({&form_Busca, &Form_repes});
 
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));
   logo->hide();

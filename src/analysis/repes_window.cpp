@@ -1,0 +1,124 @@
+#include "analysis/repes_window.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMenuBar>
+
+#include "analysis/spreadsheet_export.h"
+#include "app/qt_shell.h"
+#include "app/qt_text.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+#include "platform/spreadsheet.h"
+
+namespace zuruza {
+
+namespace {
+
+ReportWindowOptions DuplicateWindowOptions() {
+  ReportWindowOptions options;
+  options.object_name = "Form_repes";
+  options.caption = "Buscador de Archivos Repetidos.";
+  options.default_report_path = ToQt(DefaultReportPath("xxx.tmp"));
+  options.report_check_name = "CheckBox2";
+  options.two_status_bars = true;
+  options.width = 640;
+  options.height = 520;
+  return options;
+}
+
+}  // namespace
+
+TForm_repes::TForm_repes(const bool* batch_mode, QWidget* parent)
+    : ReportWindow(DuplicateWindowOptions(), parent),
+      batch_mode_(batch_mode),
+      finder_(*this, prompter(), SystemLocaleFormats()),
+      opener_(OpenWithDefaultApplication),
+      workbook_path_(NewWorkbookPath) {
+  move(181, 129);
+  CheckBox2 = ReportCheck;
+
+  Edit1 = new QLineEdit("/home", Panel1);
+  Edit1->setObjectName("Edit1");
+  auto* label1 = new QLabel("Directorio BASE donde buscar repes:", Panel1);
+  label1->setObjectName("Label1");
+  label1->setBuddy(Edit1);
+  Edit1->setAccessibleName(label1->text());
+  Button1 = new QPushButton("BUSCA REPES", Panel1);
+  Button1->setObjectName("Button1");
+  Button1->setAccessibleName("BUSCA REPES");
+  Button1->setDefault(true);
+  CheckBox1 = new QCheckBox("Mostrar más DATOS y Fich. Origen.", Panel1);
+  CheckBox1->setObjectName("CheckBox1");
+  CheckBox1->setAccessibleName(CheckBox1->text());
+  CheckBox3 = new QCheckBox("Buscar solo ficheros de mas de ", Panel1);
+  CheckBox3->setObjectName("CheckBox3");
+  CheckBox3->setAccessibleName("Buscar solo ficheros de mas de");
+  Edit3 = new QLineEdit("1000000", Panel1);
+  Edit3->setObjectName("Edit3");
+  Edit3->setAccessibleName("Tamaño mínimo en bytes");
+  Label2 = new QLabel("Bytes", Panel1);
+  Label2->setObjectName("Label2");
+
+  auto* grid = new QGridLayout(Panel1);
+  grid->addWidget(label1, 0, 0);
+  grid->addWidget(Edit1, 0, 1);
+  grid->addWidget(Button1, 0, 2);
+  grid->addWidget(GroupBox1, 1, 0, 2, 1);
+  grid->addWidget(CheckBox1, 1, 1, 1, 2);
+  auto* min_row = new QHBoxLayout;
+  min_row->addWidget(CheckBox3);
+  min_row->addWidget(Edit3);
+  min_row->addWidget(Label2);
+  grid->addLayout(min_row, 2, 1, 1, 2);
+  grid->setColumnStretch(1, 1);
+
+  QAction* export_action = menuBar()->addAction("Exportar a EXCEL");
+  export_action->setObjectName("ExportaraEXCEL1");
+  connect(export_action, &QAction::triggered, this, &TForm_repes::ExportaraEXCEL1Click);
+  connect(Button1, &QPushButton::clicked, this, &TForm_repes::Button1Click);
+  for (QLineEdit* edit : {Edit1, Edit2, Edit3}) {
+    connect(edit, &QLineEdit::returnPressed, this, &TForm_repes::Button1Click);
+  }
+  ClearReport();
+}
+
+DuplicateRequest TForm_repes::GatherRequest() const {
+  DuplicateRequest request;
+  request.base_directory = FromQt(Edit1->text());
+  request.write_report = CheckBox2->isChecked();
+  request.report_path = FromQt(Edit2->text());
+  request.details = CheckBox1->isChecked();
+  request.min_size_filter = CheckBox3->isChecked();
+  request.min_size = FromQt(Edit3->text());
+  request.batch_mode = batch_mode_ && *batch_mode_;
+  return request;
+}
+
+void TForm_repes::Button1Click() {
+  if (JobRunning()) return QApplication::beep();
+  ClearReport();
+  const DuplicateRequest request = GatherRequest();
+  const bool ok = RunJob([&] { finder_.RunDuplicateSearch(request); });
+  if (request.batch_mode) {
+    if (ok) {
+      QApplication::quit();
+    } else if (HeadlessPrompts()) {
+      QApplication::exit(1);  // nobody is there to read the error and close the program
+    }
+  }
+}
+
+void TForm_repes::ExportaraEXCEL1Click() {
+  FlushReport();
+  std::vector<std::string> lines;
+  lines.reserve(Memo1->LineCount());
+  for (std::size_t i = 0; i < Memo1->LineCount(); ++i) lines.push_back(Memo1->Line(i));
+  RunGuarded(prompter(), [&] {
+    std::unique_ptr<Spreadsheet> sheet = MakeXlsxSpreadsheet(workbook_path_(), opener_);
+    ExportPaneToSpreadsheet(lines, *sheet);
+  });
+}
+
+}  // namespace zuruza
