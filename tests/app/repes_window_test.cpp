@@ -1,0 +1,118 @@
+// The duplicate finder window driven offscreen, its export and its batch
+// command.
+#include <QProcess>
+#include <QtTest>
+
+#include "analysis/repes_window.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_tree.h"
+
+using namespace zuruza;
+using zuruza::testing::ScriptedPrompter;
+using zuruza::testing::TempTree;
+
+namespace {
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The text of every cell of the first sheet of a workbook, "A1=text" each.
+std::string SheetCells(const std::string& workbook) {
+  QProcess unzip;
+  unzip.start("unzip", {"-p", Q(workbook), "xl/sharedStrings.xml", "xl/worksheets/sheet1.xml"});
+  unzip.waitForFinished();
+  return unzip.readAllStandardOutput().toStdString();
+}
+}  // namespace
+
+class RepesWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    tree_ = std::make_unique<TempTree>("x/a.txt=1234\ny/a.txt=1234\ny/b.txt=1\n");
+    window_ = std::make_unique<TForm_repes>(&batch_);
+    prompter_ = ScriptedPrompter();
+    window_->set_prompter(&prompter_);
+    window_->Edit1->setText(Q(tree_->root().substr(0, tree_->root().size() - 1)));
+  }
+  void cleanup() {
+    window_.reset();
+    tree_.reset();
+  }
+
+  void SearchFillsPaneBothStatusBarsAndTheReportFile() {
+    window_->CheckBox2->setChecked(true);
+    window_->Edit2->setText(Q(tree_->Path("informe.txt")));
+    window_->Button1->click();
+    QCOMPARE(window_->Memo1->Line(2), tree_->root() + "y/a.txt");
+    QCOMPARE(window_->Memo1->Line(6), std::string("N. Ficheros; Tamaño en KB; Nombre Directorio"));
+    QCOMPARE(window_->Memo1->Line(7), "1;0;" + tree_->root() + "y/");
+    QCOMPARE(window_->StatusText(StatusBar::kStatusBar2), QString("Directorios Examinados: 2 (y)"));
+    QCOMPARE(window_->StatusText(StatusBar::kStatusBar1), QString("Archivos Examinados: 4 (b.txt)"));  // the report file is met too
+    QCOMPARE(prompter_.messages.back(), std::string("Se han encontrado 1 archivos repetidos. (0.0 Kb)"));
+    QVERIFY(tree_->ReadFile("informe.txt").find("N. Ficheros; Tamaño; Nombre Directorio\r\n") != std::string::npos);
+  }
+
+  void BadMinimumShowsTheConversionError() {
+    window_->CheckBox3->setChecked(true);
+    window_->Edit3->setText("mucho");
+    window_->Button1->click();
+    QCOMPARE(prompter_.errors, std::vector<std::string>{"'mucho' is not a valid integer value"});
+    QCOMPARE(window_->Memo1->LineCount(), std::size_t{2});
+  }
+
+  void ExportWritesThePaneIntoSheetPanel() {
+    window_->Button1->click();
+    std::vector<std::string> opened;
+    window_->set_opener([&](const std::string& path) {
+      opened.push_back(path);
+      return true;
+    });
+    const std::string workbook = tree_->Path("panel.xlsx");
+    window_->set_workbook_path([workbook] { return workbook; });
+    window_->ExportaraEXCEL1Click();
+    QVERIFY(prompter_.errors.empty());
+    QCOMPARE(opened, std::vector<std::string>{workbook});
+    std::string cells = SheetCells(workbook);
+    QVERIFY(cells.find("LISTA DE ARCHIVOS REPETIDOS: ") != std::string::npos);
+    QVERIFY(cells.find(" Tamaño en KB") != std::string::npos);  // a field after a ";", not trimmed
+    QVERIFY(cells.find("r=\"C8\"") != std::string::npos);       // "1;0;dir" fills three cells
+  }
+
+  void ExportWithoutSpreadsheetApplicationSaysSo() {
+    window_->set_opener([](const std::string&) { return false; });
+    window_->set_workbook_path([this] { return tree_->Path("panel.xlsx"); });
+    window_->ExportaraEXCEL1Click();
+    QCOMPARE(prompter_.errors.size(), std::size_t{1});
+  }
+
+  void BatchCommandWritesTheReportAndEnds() {
+    QString binary = qEnvironmentVariable("ZURUZA_TEST_BINARY");
+    if (binary.isEmpty()) QSKIP("ZURUZA_TEST_BINARY not set");
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    process.setProcessEnvironment(env);
+    process.start(binary, {"/repes", Q(tree_->root() + "x/.."), Q(tree_->Path("out.txt")), "2"});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    std::string report = tree_->ReadFile("out.txt");
+    QVERIFY(report.rfind("LISTA DE ARCHIVOS REPETIDOS de más de 2 bytes.\r\n", 0) == 0);
+    QVERIFY(report.find(";" + tree_->root() + "x/../y/a.txt\r\n") != std::string::npos);
+    QVERIFY(report.find("Se han encontrado 1 archivos repetidos. (0.0 Kb)\r\n") != std::string::npos);
+
+    process.start(binary, {"/REPES", Q(tree_->root()), ""});  // an empty report path is an error
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY(process.readAllStandardError().contains("File not found"));
+  }
+
+ private:
+  bool batch_ = false;
+  ScriptedPrompter prompter_;
+  std::unique_ptr<TempTree> tree_;
+  std::unique_ptr<TForm_repes> window_;
+};
+
+QTEST_MAIN(RepesWindowTest)
+#include "repes_window_test.moc"
