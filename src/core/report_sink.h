@@ -6,7 +6,9 @@
 
 namespace zuruza {
 
-enum class StatusBar { kStatusBar1 = 1, kStatusBar2 = 2 };
+// The status bars of a window; the backup window's first bar has a second
+// panel of its own.
+enum class StatusBar { kStatusBar1 = 1, kStatusBar2 = 2, kStatusBar1Panel1 = 3 };
 
 class ReportSink {
  public:

@@ -19,11 +19,14 @@ class RecordingSink : public ReportSink {
   }
   void SetStatus(StatusBar bar, std::string_view text) override { Status(bar) = std::string(text); }
 
-  std::string& Status(StatusBar bar) { return bar == StatusBar::kStatusBar1 ? status1 : status2; }
+  std::string& Status(StatusBar bar) {
+    return bar == StatusBar::kStatusBar1 ? status1 : bar == StatusBar::kStatusBar2 ? status2 : status1_panel1;
+  }
 
   std::vector<std::string> lines;
   std::string status1;
   std::string status2;
+  std::string status1_panel1;
   int progress_calls = 0;
 };
 

@@ -1,0 +1,161 @@
+#include "navigation/backup.h"
+
+#include <cerrno>
+#include <optional>
+
+#include "core/numbers.h"
+#include "core/text_file.h"
+#include "core/text_rules.h"
+#include "platform/copy.h"
+#include "platform/fs.h"
+
+namespace zuruza {
+
+namespace {
+
+constexpr std::string_view kDefaultReportCaption = "Fichero del Informe";
+
+std::int64_t Milliseconds(UnixNanos t) {
+  std::int64_t ms = t / 1'000'000;
+  return (t % 1'000'000 < 0) ? ms - 1 : ms;
+}
+
+std::string Normalised(const std::string& text) {
+  if (text.empty()) return std::string(".") + kPathSep;
+  return WithTrailingSep(text);
+}
+
+// True when `inner` names `outer` or a directory below it, once links and
+// "." and ".." are resolved.
+bool LiesWithin(const std::string& inner, const std::string& outer) {
+  const std::string a = ResolvePath(inner);
+  const std::string b = ResolvePath(outer);
+  if (b == "/") return true;
+  return a == b || (a.size() > b.size() && a.compare(0, b.size(), b) == 0 && a[b.size()] == kPathSep);
+}
+
+}  // namespace
+
+std::string GroupDigits(double value) { return FormatThousands(value); }
+
+void CreatePath(const std::string& path) {
+  const std::string trimmed = Trim(path);
+  std::string current = !trimmed.empty() && trimmed[0] == kPathSep ? "" : ".";
+  std::size_t start = 0;
+  while (start < trimmed.size()) {
+    std::size_t end = trimmed.find(kPathSep, start);
+    if (end == std::string::npos) end = trimmed.size();
+    if (end > start) {
+      current += kPathSep;
+      current += trimmed.substr(start, end - start);
+      CreateDirectory(current);  // an existing level is fine
+    }
+    start = end + 1;
+  }
+}
+
+BackupCopier::BackupCopier(ReportSink& sink, Prompter& prompter) : sink_(sink), prompter_(prompter) {}
+
+void BackupCopier::AddToList(std::string line) {
+  sink_.AddReportLine(line);
+  copied_list_.push_back(std::move(line));
+}
+
+BackupEnd BackupCopier::RunBackupJob(const BackupRequest& request) {
+  sink_.ClearReport();
+  copied_list_.clear();
+  stop_requested_ = false;
+  directories_processed_ = 0;
+  files_copied_ = 0;
+  bytes_copied_ = 0;
+
+  const std::string source = Normalised(request.source);
+  const std::string destination = Normalised(request.destination);
+  // The destination text inside the source text: nothing to do, silently.
+  if (Occurs(destination, source)) return BackupEnd::kNothingToDo;
+  // A destination below the source would walk into its own copies.
+  if (LiesWithin(destination, source)) {
+    prompter_.ShowMessage("El directorio destino está dentro del directorio origen: la copia entraría en "
+                          "sus propias copias. No se copia nada.");
+    return BackupEnd::kNothingToDo;
+  }
+
+  CreatePath(destination);
+  CopyTree(source, destination);
+
+  if (stop_requested_) {
+    prompter_.ShowMessage("No se desea copiar más archivos. Copia Cancelada");
+    return BackupEnd::kStopped;
+  }
+  AddToList(" ");
+  AddToList(FormatInt(files_copied_) + " ficheros copiados. (" + GroupDigits(bytes_copied_) + " bytes)");
+  if (!request.report_path.empty() && request.report_path != kDefaultReportCaption) {
+    TextWriter report(request.report_path, TextWriter::Mode::kReplace);
+    for (const std::string& line : copied_list_) report.WriteLine(line);
+    report.Close();
+  }
+  if (!request.batch_mode) prompter_.ShowMessage("Finalizado.");
+  return BackupEnd::kFinished;
+}
+
+void BackupCopier::CopyTree(const std::string& source_dir, const std::string& dest_dir) {
+  prompter_.ProcessEvents();
+  std::vector<DirEntry> entries;
+  // A directory that cannot be read gives an empty walk.
+  if (!ListDirectory(source_dir, entries)) return;
+  for (const DirEntry& entry : entries) {
+    if (stop_requested_) return;
+    if (entry.IsDirectory()) {
+      if (entry.name == "." || entry.name == "..") continue;
+      ++directories_processed_;
+      sink_.ShowProgress(StatusBar::kStatusBar1,
+                         "Directorios Procesados: " + FormatInt(directories_processed_) + " (" + entry.name + ")");
+      CreateDirectory(dest_dir + entry.name);  // it may exist already
+      CopyTree(source_dir + entry.name + kPathSep, dest_dir + entry.name + kPathSep);
+      continue;
+    }
+    bool copy = true;
+    if (std::optional<DirEntry> existing = StatPath(dest_dir + entry.name); existing && !existing->IsDirectory()) {
+      // Only a destination that is older, to the millisecond, is replaced.
+      copy = Milliseconds(existing->write_time) < Milliseconds(entry.write_time);
+    }
+    if (copy) {
+      FileCopy result = CopyOneFile(source_dir, dest_dir, entry.name, entry.size);
+      if (result == FileCopy::kCancelled) return;
+      if (result == FileCopy::kCopied) ++files_copied_;
+    }
+    sink_.ShowProgress(StatusBar::kStatusBar1Panel1, "Ficheros Procesados: " + FormatInt(files_copied_) + " (" +
+                                                         GroupDigits(bytes_copied_) + " bytes)");
+  }
+}
+
+BackupCopier::FileCopy BackupCopier::CopyOneFile(const std::string& source_dir, const std::string& dest_dir,
+                               const std::string& name, std::uint64_t size) {
+  prompter_.ProcessEvents();
+  AddToList(source_dir + name);
+  sink_.ShowProgress(StatusBar::kStatusBar2,
+                     "Copiando: " + source_dir + name + " (" + GroupDigits(static_cast<double>(size)) + "bytes.)");
+  for (;;) {
+    int error = 0;
+    CopyOutcome outcome = CopyFilePreservingTime(source_dir + name, dest_dir + name, error);
+    prompter_.ProcessEvents();
+    if (outcome == CopyOutcome::kCopied) break;
+    // A file that vanished since the directory was read (or a fifo, a
+    // device) has nothing to copy.
+    if (outcome == CopyOutcome::kSourceGone) return FileCopy::kNothingToCopy;
+    if (stop_requested_) return FileCopy::kCancelled;
+    const bool retry = prompter_.AskOkCancel("Se ha producido un error al copiar: " + dest_dir + name + ".\r\n" +
+                                             "¿Disco lleno?\r\n" + "CAMBIA el DISCO y pulsa OK para CONTINUAR.\r\n" +
+                                             "Pulsa CANCEL para Cancelar la Copia.");
+    if (!retry) {
+      stop_requested_ = true;
+      return FileCopy::kCancelled;
+    }
+    CreatePath(dest_dir);  // a new, empty disk has none of the directories
+    if (stop_requested_) return FileCopy::kCancelled;
+  }
+  bytes_copied_ += static_cast<double>(size);
+  return FileCopy::kCopied;
+}
+
+}  // namespace zuruza

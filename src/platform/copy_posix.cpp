@@ -1,0 +1,217 @@
+#include "platform/copy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace zuruza {
+
+namespace {
+
+std::function<int(const std::string&)>& CopyFault() {
+  static std::function<int(const std::string&)> fault;
+  return fault;
+}
+
+constexpr int kCopyAttempts = 3;
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+         a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_ino == b.st_ino;
+}
+
+// A temporary name beside the destination that no backup ever lists.
+std::string TempNameFor(const std::string& destination) {
+  static unsigned counter = 0;
+  std::size_t slash = destination.rfind('/');
+  std::string dir = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
+  std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
+  return dir + ".~" + name + "." + std::to_string(getpid()) + "." + std::to_string(++counter) + ".tmp";
+}
+
+// Copies the bytes of `in` to `out`; 0 or the errno of the failure.
+int CopyBytes(int in, int out, off_t size, const std::string& destination) {
+  off_t done = 0;
+  bool kernel_copy = true;
+  std::vector<char> buffer;
+  while (done < size) {
+    if (CopyFault() && done > 0) {
+      if (int fault = CopyFault()(destination)) return fault;
+    }
+    const std::size_t chunk = static_cast<std::size_t>(std::min<off_t>(size - done, 8 << 20));
+    ssize_t copied = -1;
+    if (kernel_copy) {
+      copied = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
+      if (copied < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+        kernel_copy = false;  // another file system: by hand
+        continue;
+      }
+    } else {
+      buffer.resize(1 << 20);
+      ssize_t got = ::read(in, buffer.data(), std::min(buffer.size(), chunk));
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        return errno;
+      }
+      if (got == 0) break;  // the source shrank: the caller sees it changed
+      ssize_t put = 0;
+      while (put < got) {
+        ssize_t n = ::write(out, buffer.data() + put, static_cast<std::size_t>(got - put));
+        if (n < 0) {
+          if (errno == EINTR) continue;
+          return errno;
+        }
+        put += n;
+      }
+      copied = got;
+    }
+    if (copied < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (copied == 0) break;
+    done += copied;
+    if (CopyFault() && done < size) {
+      if (int fault = CopyFault()(destination)) return fault;
+    }
+  }
+  // The file may have grown meanwhile: the caller compares before and after.
+  if (CopyFault()) {
+    if (int fault = CopyFault()(destination)) return fault;
+  }
+  return 0;
+}
+
+CopyOutcome CopyLink(const std::string& source, const std::string& destination, const struct stat& st,
+                     int& error) {
+  std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
+  ssize_t length = ::readlink(source.c_str(), target.data(), target.size());
+  if (length < 0) return errno == ENOENT ? CopyOutcome::kSourceGone : (error = errno, CopyOutcome::kFailed);
+  target.resize(static_cast<std::size_t>(length));
+  const std::string temp = TempNameFor(destination);
+  if (::symlink(target.c_str(), temp.c_str()) != 0) {
+    error = errno;
+    return CopyOutcome::kFailed;
+  }
+  timespec times[2] = {st.st_atim, st.st_mtim};
+  ::utimensat(AT_FDCWD, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
+  if (::rename(temp.c_str(), destination.c_str()) != 0) {
+    error = errno;
+    ::unlink(temp.c_str());
+    return CopyOutcome::kFailed;
+  }
+  return CopyOutcome::kCopied;
+}
+
+}  // namespace
+
+void SetCopyFaultForTesting(std::function<int(const std::string&)> fault) { CopyFault() = std::move(fault); }
+
+bool CreateDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
+std::string ResolvePath(const std::string& path) {
+  std::string absolute = path;
+  if (absolute.empty() || absolute[0] != '/') {
+    char cwd[4096];
+    absolute = std::string(::getcwd(cwd, sizeof cwd) ? cwd : "/") + "/" + path;
+  }
+  // Split into names, then resolve the longest prefix that exists.
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  while (start <= absolute.size()) {
+    std::size_t end = absolute.find('/', start);
+    if (end == std::string::npos) end = absolute.size();
+    if (end > start) names.push_back(absolute.substr(start, end - start));
+    start = end + 1;
+  }
+  std::size_t existing = names.size();
+  std::string resolved;
+  for (;; --existing) {
+    std::string prefix;
+    for (std::size_t i = 0; i < existing; ++i) prefix += "/" + names[i];
+    if (prefix.empty()) prefix = "/";
+    if (char* real = ::realpath(prefix.c_str(), nullptr)) {
+      resolved = real;
+      ::free(real);
+      break;
+    }
+    if (existing == 0) {
+      resolved = "/";
+      break;
+    }
+  }
+  for (std::size_t i = existing; i < names.size(); ++i) {
+    if (names[i] == ".") continue;
+    if (names[i] == "..") {
+      std::size_t slash = resolved.rfind('/');
+      resolved.resize(slash == 0 ? 1 : slash);
+      continue;
+    }
+    if (resolved.back() != '/') resolved += '/';
+    resolved += names[i];
+  }
+  return resolved;
+}
+
+CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string& destination, int& error) {
+  error = 0;
+  struct stat st {};
+  if (::lstat(source.c_str(), &st) != 0) {
+    if (errno == ENOENT) return CopyOutcome::kSourceGone;
+    error = errno;
+    return CopyOutcome::kFailed;
+  }
+  if (S_ISLNK(st.st_mode)) return CopyLink(source, destination, st, error);
+  if (!S_ISREG(st.st_mode)) return CopyOutcome::kSourceGone;  // fifos and devices are never opened
+
+  for (int attempt = 0; attempt < kCopyAttempts; ++attempt) {
+    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (in < 0) {
+      if (errno == ENOENT) return CopyOutcome::kSourceGone;
+      error = errno;
+      return CopyOutcome::kFailed;
+    }
+    struct stat before {};
+    ::fstat(in, &before);
+    const std::string temp = TempNameFor(destination);
+    int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0) {
+      error = errno;
+      ::close(in);
+      return CopyOutcome::kFailed;
+    }
+    int failure = CopyBytes(in, out, before.st_size, destination);
+    if (failure == 0) {
+      timespec times[2] = {before.st_atim, before.st_mtim};
+      if (::futimens(out, times) != 0 || ::fchmod(out, before.st_mode & 07777) != 0) failure = errno;
+    }
+    if (::close(out) != 0 && failure == 0) failure = errno;
+    struct stat after {};
+    const bool changed = ::fstat(in, &after) != 0 || !SameFile(before, after);
+    ::close(in);
+    if (failure != 0) {
+      ::unlink(temp.c_str());
+      error = failure;
+      return CopyOutcome::kFailed;
+    }
+    if (changed) {
+      ::unlink(temp.c_str());  // written to while it was copied: once more
+      continue;
+    }
+    if (::rename(temp.c_str(), destination.c_str()) != 0) {
+      error = errno;
+      ::unlink(temp.c_str());
+      return CopyOutcome::kFailed;
+    }
+    return CopyOutcome::kCopied;
+  }
+  error = EBUSY;  // the source keeps changing
+  return CopyOutcome::kFailed;
+}
+
+}  // namespace zuruza

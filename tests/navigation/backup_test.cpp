@@ -1,0 +1,202 @@
+#include "navigation/backup.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+
+#include "platform/copy.h"
+#include "platform/fs.h"
+#include "support/recording_sink.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_tree.h"
+
+namespace zuruza {
+namespace {
+
+using testing::RecordingSink;
+using testing::ScriptedPrompter;
+using testing::TempTree;
+using Lines = std::vector<std::string>;
+
+constexpr long long kSomeTime = 981195630;
+
+// A prompter that can act while the job lets events run.
+class ActingPrompter : public ScriptedPrompter {
+ public:
+  void ProcessEvents() override {
+    ScriptedPrompter::ProcessEvents();
+    if (on_events) on_events();
+  }
+  std::function<void()> on_events;
+};
+
+class BackupTest : public ::testing::Test {
+ protected:
+  void TearDown() override { SetCopyFaultForTesting(nullptr); }
+
+  BackupEnd Run(const std::string& report = "") {
+    BackupRequest request{tree_.Path("src"), tree_.Path("dst"), report, false};
+    return copier_.RunBackupJob(request);
+  }
+  std::string Summary() const { return sink_.lines.empty() ? "" : sink_.lines.back(); }
+
+  TempTree tree_{"src/a.txt=hola\nsrc/sub/deep/b.bin=1234567890\nsrc/.hidden=x\n"};
+  RecordingSink sink_;
+  ActingPrompter prompter_;
+  BackupCopier copier_{sink_, prompter_};
+};
+
+TEST_F(BackupTest, FirstRunCopiesEverythingAndSecondRunNothing) {
+  tree_.SetWriteTime("src/sub/deep/b.bin", kSomeTime);
+  chmod(tree_.Path("src/a.txt").c_str(), 0640);
+  EXPECT_EQ(Run(), BackupEnd::kFinished);
+  EXPECT_EQ(tree_.ReadFile("dst/sub/deep/b.bin"), "1234567890");
+  EXPECT_EQ(StatPath(tree_.Path("dst/sub/deep/b.bin"))->write_time, kSomeTime * 1'000'000'000);
+  struct stat st {};
+  stat(tree_.Path("dst/a.txt").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(Summary(), "3 ficheros copiados. (15 bytes)");
+  EXPECT_EQ(prompter_.messages, Lines{"Finalizado."});
+  EXPECT_EQ(sink_.status1_panel1, "Ficheros Procesados: 3 (15 bytes)");
+
+  Run();
+  EXPECT_EQ(sink_.lines, (Lines{" ", "0 ficheros copiados. (0 bytes)"}));
+}
+
+TEST_F(BackupTest, OnlyAnOlderDestinationIsReplacedToTheMillisecond) {
+  Run();
+  struct Row {
+    const char* name;
+    long long dest_ns_offset;
+    bool copied;
+  } rows[] = {{"one ms older", -1'000'000, true}, {"equal", 0, false}, {"newer", 5'000'000, false},
+              {"older within the same millisecond", -500'000, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    tree_.AddFile("src/a.txt", "nuevo");
+    timespec src_times[2] = {{kSomeTime, 500'700'000}, {kSomeTime, 500'700'000}};
+    utimensat(AT_FDCWD, tree_.Path("src/a.txt").c_str(), src_times, 0);
+    tree_.AddFile("dst/a.txt", "viejo");
+    long long dst_ns = 500'700'000 + row.dest_ns_offset;
+    timespec dst_times[2] = {{kSomeTime, dst_ns}, {kSomeTime, dst_ns}};
+    utimensat(AT_FDCWD, tree_.Path("dst/a.txt").c_str(), dst_times, 0);
+    Run();
+    EXPECT_EQ(tree_.ReadFile("dst/a.txt"), row.copied ? "nuevo" : "viejo");
+  }
+}
+
+TEST_F(BackupTest, ReportFileHoldsTheListSpaceAndSummary) {
+  EXPECT_EQ(Run(tree_.Path("informe.txt")), BackupEnd::kFinished);
+  const std::string s = tree_.Path("src/");
+  EXPECT_EQ(tree_.ReadFile("informe.txt"), s + ".hidden\r\n" + s + "a.txt\r\n" + s + "sub/deep/b.bin\r\n \r\n"
+                                            "3 ficheros copiados. (15 bytes)\r\n");
+  Run("Fichero del Informe");
+  EXPECT_FALSE(PathExists(tree_.Path("Fichero del Informe")));
+}
+
+TEST_F(BackupTest, CancelAfterAFailedCopyStopsTheWholeJobAndKeepsTheOldFile) {
+  Run();
+  tree_.AddFile("src/sub/deep/b.bin", "a newer, longer content");
+  tree_.SetWriteTime("dst/sub/deep/b.bin", kSomeTime);
+  tree_.AddFile("src/z.txt", "never reached");
+  SetCopyFaultForTesting([](const std::string& dest) { return dest.find("b.bin") != std::string::npos ? ENOSPC : 0; });
+  prompter_.ok_answers = {false};
+  prompter_.messages.clear();
+  EXPECT_EQ(Run(tree_.Path("informe.txt")), BackupEnd::kStopped);
+  EXPECT_EQ(prompter_.questions, Lines{"Se ha producido un error al copiar: " + tree_.Path("dst/sub/deep/") +
+                                       "b.bin.\r\n¿Disco lleno?\r\nCAMBIA el DISCO y pulsa OK para CONTINUAR.\r\n"
+                                       "Pulsa CANCEL para Cancelar la Copia."});
+  EXPECT_EQ(prompter_.messages, Lines{"No se desea copiar más archivos. Copia Cancelada"});
+  EXPECT_EQ(tree_.ReadFile("dst/sub/deep/b.bin"), "1234567890");  // the old copy, whole
+  EXPECT_FALSE(PathExists(tree_.Path("dst/z.txt")));
+  EXPECT_FALSE(PathExists(tree_.Path("informe.txt")));
+  std::vector<DirEntry> entries;
+  ListDirectory(tree_.Path("dst/sub/deep/"), entries);
+  EXPECT_EQ(entries.size(), 3u);  // no temporary file left behind
+}
+
+TEST_F(BackupTest, OkRecreatesTheDirectoriesAndRetries) {
+  int failures = 1;
+  SetCopyFaultForTesting([&](const std::string& dest) {
+    if (dest.find("b.bin") == std::string::npos || failures == 0) return 0;
+    --failures;
+    // As if the full disk had been replaced by an empty one.
+    std::string cmd = "rm -rf '" + dest.substr(0, dest.find("/dst/") + 4) + "/sub'";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    return ENOSPC;
+  });
+  prompter_.ok_answers = {true};
+  EXPECT_EQ(Run(), BackupEnd::kFinished);
+  EXPECT_EQ(tree_.ReadFile("dst/sub/deep/b.bin"), "1234567890");
+  EXPECT_EQ(Summary(), "3 ficheros copiados. (15 bytes)");
+}
+
+TEST_F(BackupTest, StopBetweenFilesCancelsTheCopy) {
+  prompter_.on_events = [&] {
+    if (sink_.lines.size() == 1) copier_.RequestStop();
+  };
+  EXPECT_EQ(Run(), BackupEnd::kStopped);
+  EXPECT_EQ(prompter_.messages, Lines{"No se desea copiar más archivos. Copia Cancelada"});
+  EXPECT_LE(copier_.files_copied(), 1);
+}
+
+TEST_F(BackupTest, VanishedSourceFileIsSkippedNotCounted) {
+  prompter_.on_events = [&] { unlink(tree_.Path("src/a.txt").c_str()); };
+  EXPECT_EQ(Run(), BackupEnd::kFinished);
+  EXPECT_FALSE(PathExists(tree_.Path("dst/a.txt")));
+  EXPECT_EQ(Summary(), "2 ficheros copiados. (11 bytes)");
+  EXPECT_TRUE(prompter_.questions.empty());
+}
+
+TEST_F(BackupTest, MissingSourceGivesAnEmptySummaryAfterCreatingTheDestination) {
+  BackupRequest request{tree_.Path("nowhere"), tree_.Path("new/dst"), "", true};
+  EXPECT_EQ(copier_.RunBackupJob(request), BackupEnd::kFinished);
+  EXPECT_TRUE(IsExistingDirectory(tree_.Path("new/dst")));
+  EXPECT_EQ(Summary(), "0 ficheros copiados. (0 bytes)");
+  EXPECT_TRUE(prompter_.messages.empty());  // batch runs say no "Finalizado."
+}
+
+TEST_F(BackupTest, DestinationInTheSourceCopiesNothing) {
+  struct Row {
+    std::string source, destination;
+    bool message;
+  } rows[] = {
+      {"", "", false},                                            // both "./"
+      {tree_.Path("src/sub"), tree_.Path("src"), false},          // the text occurs in the source
+      {tree_.Path("src"), tree_.Path("src/sub/copia"), true},     // below the source: refused
+      {tree_.Path("src/"), tree_.Path("src/./x/../backup"), true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.destination);
+    prompter_.messages.clear();
+    EXPECT_EQ(copier_.RunBackupJob({row.source, row.destination, "", false}), BackupEnd::kNothingToDo);
+    EXPECT_EQ(prompter_.messages.size(), row.message ? 1u : 0u);
+    EXPECT_FALSE(PathExists(tree_.Path("src/sub/copia")));
+  }
+}
+
+TEST_F(BackupTest, LinksAreRecreatedAsLinks) {
+  tree_.AddLink("src/enlace", "a.txt");
+  tree_.AddLink("src/arriba", "..");
+  Run();
+  char target[64] = {};
+  ASSERT_GT(readlink(tree_.Path("dst/enlace").c_str(), target, sizeof target - 1), 0);
+  EXPECT_STREQ(target, "a.txt");
+  EXPECT_EQ(StatPath(tree_.Path("dst/arriba"))->kind, EntryKind::kSymlink);
+}
+
+TEST(BackupFormat, GroupDigitsAndCreatePath) {
+  EXPECT_EQ(GroupDigits(999), "999");
+  EXPECT_EQ(GroupDigits(1000), "1.000");
+  EXPECT_EQ(GroupDigits(1234567), "1.234.567");
+  TempTree tree;
+  CreatePath("  " + tree.Path("a//b/c") + " \t");
+  EXPECT_TRUE(IsExistingDirectory(tree.Path("a/b/c")));
+}
+
+}  // namespace
+}  // namespace zuruza
