@@ -6,6 +6,7 @@
 #include "app/qt_text.h"
 #include "core/text_rules.h"
 #include "analysis/repes_window.h"
+#include "navigation/backup_window.h"
 #include "search/busca_window.h"
 
 namespace zuruza {
@@ -48,6 +49,17 @@ void RunBatchCommand(QWidget* launcher, const QStringList& parameters, const Too
     repes->CheckBox1->setChecked(true);
     repes->CheckBox3->setChecked(true);
     repes->Button1Click();
+    return;
+  }
+  if (command == "/BACKUP" && count == 4 && windows.F_backup) {
+    TF_backup* backup = windows.F_backup;
+    backup->Edit1->setText(parameter(2));
+    backup->Edit2->setText(parameter(3));
+    backup->Label8->setText(parameter(4));
+    ShowToolWindow(backup);
+    backup->Button2Click();
+    QApplication::processEvents();
+    backup->Button4Click();
     return;
   }
   QtPrompter(launcher).ShowMessage(FromQt(BatchUsageText(count)));

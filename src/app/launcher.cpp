@@ -13,6 +13,7 @@
 #include "platform/fs.h"
 #include "platform/paths.h"
 #include "analysis/repes_window.h"
+#include "navigation/backup_window.h"
 #include "search/busca_window.h"
 
 namespace zuruza {
@@ -50,6 +51,9 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
   ZURUZA1->setObjectName("ZURUZA1");
   connect(AddItem(ZURUZA1, "Busca", "Busca1"), &QAction::triggered, this, &TForm1::Busca1Click);
   connect(AddItem(ZURUZA1, "Repetidos", "Repetidos1"), &QAction::triggered, this, &TForm1::Repetidos1Click);
+  ZURUZA1->addSeparator();
+  connect(AddItem(ZURUZA1, "Copia Directorios. Backup", "CopiaDirectoriosBackup1"), &QAction::triggered, this,
+          &TForm1::CopiaDirectoriosBackup1Click);
   ZURUZA1->addSeparator();
   connect(AddItem(ZURUZA1, "Salir", "Salir1"), &QAction::triggered, this, &TForm1::Salir1Click);
 
@@ -104,6 +108,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::Busca1Click() { ShowToolWindow(tools_.form_Busca); }
 
 void TForm1::Repetidos1Click() { ShowToolWindow(tools_.Form_repes); }
+
+void TForm1::CopiaDirectoriosBackup1Click() {
+  tools_.F_backup->Button4->setEnabled(true);
+  ShowToolWindow(tools_.F_backup);
+}
 
 void TForm1::Salir1Click() { QApplication::quit(); }
 

@@ -12,11 +12,13 @@ namespace zuruza {
 
 class Tform_Busca;
 class TForm_repes;
+class TF_backup;
 
 // The tool windows the launcher shows, created once at start-up.
 struct ToolWindows {
   Tform_Busca* form_Busca = nullptr;
   TForm_repes* Form_repes = nullptr;
+  TF_backup* F_backup = nullptr;
 };
 
 class TForm1 : public QMainWindow {
@@ -37,6 +39,7 @@ class TForm1 : public QMainWindow {
  public slots:
   void Busca1Click();
   void Repetidos1Click();
+  void CopiaDirectoriosBackup1Click();
   void Salir1Click();
   void DelaAplicacin1Click();
   void Timer1Timer();

@@ -10,6 +10,7 @@
 #include "app/logo_window.h"
 #include "app/qt_prompter.h"
 #include "analysis/repes_window.h"
+#include "navigation/backup_window.h"
 #include "search/busca_window.h"
 #include "search/inventario_window.h"
 
@@ -39,9 +40,10 @@ int main(int argc, char** argv) {
   // Every window is created once, in this order, and lives until the end.
   zuruza::TForm_repes Form_repes(&launcher.BatchMode);
   zuruza::Tform_Busca form_Busca(&launcher.BatchMode);
+  zuruza::TF_backup F_backup(&launcher.BatchMode);
   zuruza::TF_inventario F_inventario;
   form_Busca.SetListingChooser(&F_inventario);
-  launcher.SetToolWindows({&form_Busca, &Form_repes});
+  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup});
 
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));
   logo->hide();

@@ -155,7 +155,7 @@ class SearchWindowTest : public QObject {
 
   void LauncherShowsTheSameSearchWindowAndSitsBottomRight() {
     TForm1 launcher({});
-    launcher.SetToolWindows({window_.get(), nullptr});
+    launcher.SetToolWindows({window_.get(), nullptr, nullptr});
     launcher.show();
     QCoreApplication::processEvents();
     QRect screen = launcher.screen()->geometry();
