@@ -68,9 +68,23 @@ std::int64_t StrToInt64(std::string_view text) {
 
 std::string FormatFixed12(double value) { return Printf("%12.0f", value); }
 
+std::string FormatThousands(double value) {
+  const std::string s = FormatFixed12(value);
+  std::string result;
+  result.reserve(s.size() + s.size() / 3);
+  // Right to left: before the k-th character (k > 0, a multiple of 3) a
+  // point, or a blank when that character is padding.
+  for (std::size_t k = 0; k < s.size(); ++k) {
+    const char c = s[s.size() - 1 - k];
+    if (k > 0 && k % 3 == 0) result.push_back(c == ' ' ? ' ' : '.');
+    result.push_back(c);
+  }
+  return std::string(result.rbegin(), result.rend());
+}
+
 std::string FormatFixed(double value, int decimals) { return Printf("%.*f", decimals, value); }
 
-std::string FormatThousands(double value) {
+std::string GroupThousands(double value) {
   if (!std::isfinite(value)) return Printf("%.0f", value);
   // Halves go away from zero, and a value that rounds to zero has no sign.
   double rounded = std::round(value);

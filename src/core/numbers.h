@@ -30,6 +30,11 @@ std::string FormatFixed12(double value);
 std::string FormatFixed(double value, int decimals);
 
 // Whole number with "." between groups of three digits: 1234567 -> "1.234.567".
+std::string GroupThousands(double value);
+
+// The occupancy column: "%12.0f", then from the right a "." between groups
+// of three digits, or a blank where the group boundary falls in the padding.
+// Up to 12 digits it is always 15 characters: 1234567 -> "      1.234.567".
 std::string FormatThousands(double value);
 
 // The runtime's default real notation: sign blank or "-", one digit, ".",

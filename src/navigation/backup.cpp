@@ -36,7 +36,7 @@ bool LiesWithin(const std::string& inner, const std::string& outer) {
 
 }  // namespace
 
-std::string GroupDigits(double value) { return FormatThousands(value); }
+std::string GroupDigits(double value) { return GroupThousands(value); }
 
 void CreatePath(const std::string& path) {
   const std::string trimmed = Trim(path);

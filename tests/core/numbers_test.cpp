@@ -58,9 +58,22 @@ TEST(Numbers, FormatsRoundAndLayOutNumbers) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.value);
     EXPECT_EQ(FormatFixed12(row.value), row.fixed12);
-    EXPECT_EQ(FormatThousands(row.value), row.thousands);
+    EXPECT_EQ(GroupThousands(row.value), row.thousands);
   }
   EXPECT_EQ(FormatInt(INT64_MIN), "-9223372036854775808");
+}
+
+TEST(Numbers, FormatThousandsLinesUpTheOccupancyColumn) {
+  struct Row { double value; const char* expected; };
+  const Row rows[] = {
+      {0, "              0"},        {1234567, "      1.234.567"},  {999, "            999"},
+      {1000, "          1.000"},     {123456789012.0, "123.456.789.012"},
+      {1234567890123.0, "1.234.567.890.123"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.value);
+    EXPECT_EQ(FormatThousands(row.value), row.expected);
+  }
 }
 
 TEST(Numbers, FormatDefaultRealHasFifteenDigitsAndFourExponentDigits) {

@@ -1,0 +1,95 @@
+#include "analysis/disco.h"
+
+#include <vector>
+
+#include "core/errors.h"
+#include "core/numbers.h"
+#include "platform/fs.h"
+
+namespace zuruza {
+
+namespace {
+constexpr std::size_t kNameWidth = 13;
+}  // namespace
+
+void DiskOccupancy::RunOccupancy(const OccupancyRequest& request) {
+  level_ = -1;
+  grand_total_ = 0;
+  tree_lines_.clear();
+  directories_examined_ = 0;
+  depth_read_ = false;
+  request_ = &request;
+
+  const std::string root = request.directory.empty() ? std::string(".") + kPathSep : WithTrailingSep(request.directory);
+
+  // A failure closes the report file, keeping what was written before it.
+  struct CloseOnExit {
+    ReportFile& file;
+    ~CloseOnExit() {
+      try {
+        if (file.IsOpen()) file.CloseReportFile();
+      } catch (const Error&) {
+      }
+    }
+  } close_on_exit{report_};
+  if (request.write_report) report_.OpenReportFile(request.report_path, false);
+
+  grand_total_ = WalkOccupancy(root);
+
+  for (const std::string& line : tree_lines_) {
+    sink_.AddReportLine(line);
+    report_.WriteReportLine(line);
+  }
+  const std::string examined = "Se han examinado " + FormatInt(directories_examined_) + " directorios";
+  sink_.AddReportLine("");
+  sink_.AddReportLine(examined);
+  sink_.AddReportLine("La ocupación de " + root + " es: " + FormatThousands(grand_total_) + " bytes.");
+  if (report_.IsOpen()) {
+    report_.WriteReportLine("");
+    report_.WriteReportLine(examined);
+    report_.WriteReportLine("La ocupación de " + root + " es: " + FormatDefaultReal(grand_total_));
+    report_.CloseReportFile();
+  }
+  request_ = nullptr;
+}
+
+double DiskOccupancy::WalkOccupancy(const std::string& dir) {
+  double subtotal = 0;
+  std::vector<DirEntry> entries;
+  // A directory that cannot be read adds nothing.
+  if (!ListDirectory(dir, entries)) return 0;
+  for (const DirEntry& entry : entries) {
+    if (!entry.IsDirectory()) {
+      subtotal += static_cast<double>(entry.size);
+      continue;
+    }
+    if (entry.name == "." || entry.name == "..") continue;
+    ++level_;
+    ++directories_examined_;
+    sink_.ShowProgress(StatusBar::kStatusBar1,
+                       "Directorios Examinados: " + FormatInt(directories_examined_) + " (" + entry.name + ")");
+    // The depth is read at the first directory, so that a bad number stops
+    // the job there, with nothing in the pane.
+    if (!depth_read_) {
+      depth_ = StrToInt(request_->depth);
+      depth_read_ = true;
+    }
+    const bool shown = depth_ >= level_ + 1;
+    std::size_t line = 0;
+    if (shown) {
+      std::string text(level_ >= 1 ? static_cast<std::size_t>(6 * level_ - 1) : 0, ' ');
+      text += '|';
+      text += entry.name;
+      if (entry.name.size() < kNameWidth) text.append(kNameWidth - entry.name.size(), ' ');
+      line = tree_lines_.size();
+      tree_lines_.push_back(std::move(text));
+    }
+    const double sub = WalkOccupancy(dir + entry.name + kPathSep);
+    if (shown) tree_lines_[line] += FormatThousands(sub);
+    --level_;
+    subtotal += sub;
+  }
+  return subtotal;
+}
+
+}  // namespace zuruza

@@ -1,0 +1,52 @@
+// The disk occupancy tree: walks a tree, adds up the sizes of the files
+// below every directory, and reports an indented tree of directory names
+// with their subtree totals down to a chosen depth, then the number of
+// directories and the total occupancy.
+//
+// Blocking; lets events run through ReportSink::ShowProgress for every
+// directory. Failures (a report file that cannot be created, a depth that is
+// not a number) throw zuruza::Error.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/report_file.h"
+#include "core/report_sink.h"
+
+namespace zuruza {
+
+struct OccupancyRequest {
+  std::string directory;  // Edit1: empty means the current directory
+  std::string depth;      // Edit3: levels below the root that get a line
+  bool write_report = false;  // CheckBox1
+  std::string report_path;    // Edit2
+};
+
+class DiskOccupancy {
+ public:
+  explicit DiskOccupancy(ReportSink& sink) : sink_(sink) {}
+
+  // The tree lines go to the pane at the end, in one batch.
+  void RunOccupancy(const OccupancyRequest& request);
+
+  double grand_total() const { return grand_total_; }
+  std::int32_t directories_examined() const { return directories_examined_; }
+
+ private:
+  double WalkOccupancy(const std::string& dir);
+
+  ReportSink& sink_;
+  const OccupancyRequest* request_ = nullptr;
+  ReportFile report_;
+  // Every directory within the depth gets its line: there is no fixed bound.
+  std::vector<std::string> tree_lines_;
+  std::int32_t level_ = -1;
+  std::int32_t directories_examined_ = 0;
+  double grand_total_ = 0;
+  bool depth_read_ = false;
+  std::int32_t depth_ = 0;
+};
+
+}  // namespace zuruza
