@@ -12,6 +12,7 @@
 #include "app/qt_text.h"
 #include "platform/fs.h"
 #include "platform/paths.h"
+#include "analysis/disco_window.h"
 #include "analysis/repes_window.h"
 #include "navigation/backup_window.h"
 #include "search/busca_window.h"
@@ -50,6 +51,8 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
   ZURUZA1 = menuBar()->addMenu("ZURUZA");
   ZURUZA1->setObjectName("ZURUZA1");
   connect(AddItem(ZURUZA1, "Busca", "Busca1"), &QAction::triggered, this, &TForm1::Busca1Click);
+  connect(AddItem(ZURUZA1, "Compara", "Compara1"), &QAction::triggered, this, &TForm1::Compara1Click);
+  connect(AddItem(ZURUZA1, "Disco", "DISCO1"), &QAction::triggered, this, &TForm1::DISCO1Click);
   connect(AddItem(ZURUZA1, "Repetidos", "Repetidos1"), &QAction::triggered, this, &TForm1::Repetidos1Click);
   ZURUZA1->addSeparator();
   connect(AddItem(ZURUZA1, "Copia Directorios. Backup", "CopiaDirectoriosBackup1"), &QAction::triggered, this,
@@ -108,6 +111,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::Busca1Click() { ShowToolWindow(tools_.form_Busca); }
 
 void TForm1::Repetidos1Click() { ShowToolWindow(tools_.Form_repes); }
+
+void TForm1::Compara1Click() { ShowToolWindow(tools_.Form_comp); }
+
+void TForm1::DISCO1Click() { ShowToolWindow(tools_.form_disco); }
 
 void TForm1::CopiaDirectoriosBackup1Click() {
   tools_.F_backup->Button4->setEnabled(true);

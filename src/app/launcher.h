@@ -13,12 +13,16 @@ namespace zuruza {
 class Tform_Busca;
 class TForm_repes;
 class TF_backup;
+class Tform_disco;
+class TForm_comp;
 
 // The tool windows the launcher shows, created once at start-up.
 struct ToolWindows {
   Tform_Busca* form_Busca = nullptr;
   TForm_repes* Form_repes = nullptr;
   TF_backup* F_backup = nullptr;
+  Tform_disco* form_disco = nullptr;
+  TForm_comp* Form_comp = nullptr;
 };
 
 class TForm1 : public QMainWindow {
@@ -39,6 +43,8 @@ class TForm1 : public QMainWindow {
  public slots:
   void Busca1Click();
   void Repetidos1Click();
+  void Compara1Click();
+  void DISCO1Click();
   void CopiaDirectoriosBackup1Click();
   void Salir1Click();
   void DelaAplicacin1Click();

@@ -9,6 +9,7 @@
 #include "app/launcher.h"
 #include "app/logo_window.h"
 #include "app/qt_prompter.h"
+#include "analysis/disco_window.h"
 #include "analysis/repes_window.h"
 #include "navigation/backup_window.h"
 #include "search/busca_window.h"
@@ -39,11 +40,13 @@ int main(int argc, char** argv) {
   zuruza::TForm1 launcher(parameters);
   // Every window is created once, in this order, and lives until the end.
   zuruza::TForm_repes Form_repes(&launcher.BatchMode);
+  zuruza::Tform_disco form_disco;
+  zuruza::TForm_comp Form_comp;
   zuruza::Tform_Busca form_Busca(&launcher.BatchMode);
   zuruza::TF_backup F_backup(&launcher.BatchMode);
   zuruza::TF_inventario F_inventario;
   form_Busca.SetListingChooser(&F_inventario);
-  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup});
+  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp});
 
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));
   logo->hide();

@@ -1,0 +1,42 @@
+// Every input control and menu item of a window must carry its name and an
+// accessible name, so screen readers and desktop automation reach it.
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QString>
+#include <QWidget>
+
+#include "app/report_pane.h"
+
+namespace zuruza::testing {
+
+// The names of the controls that lack a name or an accessible name; empty
+// when all is well.
+inline QStringList ControlsWithoutNames(QWidget* window) {
+  QStringList missing;
+  if (window->objectName().isEmpty()) missing << window->metaObject()->className();
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QCheckBox*>(w) ||
+                       qobject_cast<QComboBox*>(w) || qobject_cast<QPushButton*>(w) ||
+                       qobject_cast<QRadioButton*>(w) || qobject_cast<QListWidget*>(w) ||
+                       qobject_cast<zuruza::ReportPane*>(w);
+    // The line edit inside an editable combo box belongs to the box.
+    if (!input || (w->parent() && qobject_cast<QComboBox*>(w->parent()))) continue;
+    if (w->objectName().isEmpty() || w->accessibleName().isEmpty()) {
+      missing << QString("%1 '%2'").arg(w->metaObject()->className(), w->objectName());
+    }
+  }
+  for (QAction* action : window->findChildren<QAction*>()) {
+    if (action->isSeparator() || action->menu()) continue;
+    if (action->objectName().isEmpty() || action->text().isEmpty()) missing << "action '" + action->text() + "'";
+  }
+  return missing;
+}
+
+}  // namespace zuruza::testing
