@@ -1,0 +1,49 @@
+// The occupancy tree over the 200,000-file tree against du -b TREE, and the
+// comparison of the tree with a copy where 1% of the files were removed or
+// resized against rsync -rn --size-only --out-format='%n' TREE/ COPY/.
+// Usage: disco_bench [TREE_DIR] (default ./bench-data/tree).
+#include <cstdio>
+
+#include "analysis/compara.h"
+#include "analysis/disco.h"
+#include "bench/bench_util.h"
+#include "core/prompter.h"
+
+using namespace zuruza;
+
+namespace {
+struct NoPrompts : Prompter {
+  void ShowMessage(std::string_view) override {}
+  void ShowError(std::string_view) override {}
+  std::string InputBox(std::string_view, std::string_view, std::string_view d) override { return std::string(d); }
+  bool AskOkCancel(std::string_view) override { return false; }
+  std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
+  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
+  void ProcessEvents() override {}
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string root = bench::EnsureTree(argc > 1 ? argv[1] : "bench-data/tree");
+  bench::CountingSink sink;
+  NoPrompts prompter;
+
+  DiskOccupancy occupancy(sink);
+  double ours = bench::BestOf(3, [&] { occupancy.RunOccupancy({root, "99", false, ""}); });
+  double du = bench::BestOf(3, [&] { bench::Shell("du -b '" + root + "' > /dev/null"); });
+  std::printf("occupancy %.0f bytes in %d directories\n", occupancy.grand_total(), occupancy.directories_examined());
+  bench::PrintRatio("occupancy tree", ours, du, "du -b", 1.3);
+
+  const std::string copy = "bench-data/tree-copy";
+  bench::Shell("test -d " + copy + " || (cp -a '" + root + "' " + copy +
+               " && find " + copy + " -name 'file_3_*' -path '*leaf1*' -delete"
+               " && find " + copy + " -name 'file_4_*' -path '*leaf2*' -exec sh -c 'echo x >> \"$1\"' _ {} \\;)");
+  TreeComparator comparator(sink, prompter);
+  double compare = bench::BestOf(3, [&] { comparator.CompareTrees({root, copy, false, ""}); });
+  std::printf("comparison found %d files different\n", comparator.files_different());
+  double rsync = bench::BestOf(3, [&] {
+    bench::Shell("rsync -rn --size-only --out-format='%n' '" + root + "/' " + copy + "/ > /dev/null");
+  });
+  bench::PrintRatio("comparison", compare, rsync, "rsync -rn", 1.5);
+  return 0;
+}
