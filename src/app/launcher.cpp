@@ -16,6 +16,7 @@
 #include "analysis/repes_window.h"
 #include "navigation/backup_window.h"
 #include "search/busca_window.h"
+#include "transform/mezcla_window.h"
 
 namespace zuruza {
 
@@ -54,6 +55,8 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
   connect(AddItem(ZURUZA1, "Compara", "Compara1"), &QAction::triggered, this, &TForm1::Compara1Click);
   connect(AddItem(ZURUZA1, "Disco", "DISCO1"), &QAction::triggered, this, &TForm1::DISCO1Click);
   connect(AddItem(ZURUZA1, "Repetidos", "Repetidos1"), &QAction::triggered, this, &TForm1::Repetidos1Click);
+  connect(AddItem(ZURUZA1, "Mezclador de Ficheros por Columnas", "MezcladordeFicherosporColumnas1"),
+          &QAction::triggered, this, &TForm1::MezcladordeFicherosporColumnas1Click);
   ZURUZA1->addSeparator();
   connect(AddItem(ZURUZA1, "Copia Directorios. Backup", "CopiaDirectoriosBackup1"), &QAction::triggered, this,
           &TForm1::CopiaDirectoriosBackup1Click);
@@ -115,6 +118,8 @@ void TForm1::Repetidos1Click() { ShowToolWindow(tools_.Form_repes); }
 void TForm1::Compara1Click() { ShowToolWindow(tools_.Form_comp); }
 
 void TForm1::DISCO1Click() { ShowToolWindow(tools_.form_disco); }
+
+void TForm1::MezcladordeFicherosporColumnas1Click() { ShowToolWindow(tools_.F_mezclar); }
 
 void TForm1::CopiaDirectoriosBackup1Click() {
   tools_.F_backup->Button4->setEnabled(true);

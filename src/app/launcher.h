@@ -14,6 +14,7 @@ class Tform_Busca;
 class TForm_repes;
 class TF_backup;
 class Tform_disco;
+class TF_mezclar;
 class TForm_comp;
 
 // The tool windows the launcher shows, created once at start-up.
@@ -23,6 +24,7 @@ struct ToolWindows {
   TF_backup* F_backup = nullptr;
   Tform_disco* form_disco = nullptr;
   TForm_comp* Form_comp = nullptr;
+  TF_mezclar* F_mezclar = nullptr;
 };
 
 class TForm1 : public QMainWindow {
@@ -45,6 +47,7 @@ class TForm1 : public QMainWindow {
   void Repetidos1Click();
   void Compara1Click();
   void DISCO1Click();
+  void MezcladordeFicherosporColumnas1Click();
   void CopiaDirectoriosBackup1Click();
   void Salir1Click();
   void DelaAplicacin1Click();

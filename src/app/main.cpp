@@ -14,6 +14,7 @@
 #include "navigation/backup_window.h"
 #include "search/busca_window.h"
 #include "search/inventario_window.h"
+#include "transform/mezcla_window.h"
 
 int main(int argc, char** argv) {
   const bool has_parameters = argc > 1;
@@ -44,9 +45,10 @@ int main(int argc, char** argv) {
   zuruza::TForm_comp Form_comp;
   zuruza::Tform_Busca form_Busca(&launcher.BatchMode);
   zuruza::TF_backup F_backup(&launcher.BatchMode);
+  zuruza::TF_mezclar F_mezclar;
   zuruza::TF_inventario F_inventario;
   form_Busca.SetListingChooser(&F_inventario);
-  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp});
+  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp, &F_mezclar});
 
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));
   logo->hide();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAction>
+#include <QMenu>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
