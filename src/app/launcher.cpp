@@ -6,10 +6,14 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include "app/about_window.h"
 #include "app/batch.h"
+#include "app/change_date_job.h"
+#include "app/columnise_job.h"
 #include "app/qt_prompter.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
+#include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/paths.h"
 #include "analysis/disco_window.h"
@@ -57,7 +61,11 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
   connect(AddItem(ZURUZA1, "Repetidos", "Repetidos1"), &QAction::triggered, this, &TForm1::Repetidos1Click);
   connect(AddItem(ZURUZA1, "Mezclador de Ficheros por Columnas", "MezcladordeFicherosporColumnas1"),
           &QAction::triggered, this, &TForm1::MezcladordeFicherosporColumnas1Click);
+  connect(AddItem(ZURUZA1, "Encolumna Ficheros", "EncolumnaFicheros1"), &QAction::triggered, this,
+          &TForm1::EncolumnaFicheros1Click);
   ZURUZA1->addSeparator();
+  connect(AddItem(ZURUZA1, "Cambiar Fecha a un fichero", "CambiarFechaaficherosdeundirectorio1"),
+          &QAction::triggered, this, &TForm1::CambiarFechaaficherosdeundirectorio1Click);
   connect(AddItem(ZURUZA1, "Copia Directorios. Backup", "CopiaDirectoriosBackup1"), &QAction::triggered, this,
           &TForm1::CopiaDirectoriosBackup1Click);
   ZURUZA1->addSeparator();
@@ -67,6 +75,7 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
   Ayuda1->setObjectName("Ayuda1");
   connect(AddItem(Ayuda1, "De la Aplicación", "DelaAplicacin1"), &QAction::triggered, this,
           &TForm1::DelaAplicacin1Click);
+  connect(AddItem(Ayuda1, "Acerca de...", "Acercade1"), &QAction::triggered, this, &TForm1::Acercade1Click);
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
@@ -126,13 +135,48 @@ void TForm1::CopiaDirectoriosBackup1Click() {
   ShowToolWindow(tools_.F_backup);
 }
 
+void TForm1::EncolumnaFicheros1Click() {
+  RunGuarded(prompter_, [this] {
+    prompter_.ShowMessage(
+        "Dado un fichero de texto en la que cada linea tiene una etiqueta y un dato separados por un "
+        "delimitador, se genera un listado con los datos columnados");
+    ColumniseRequest request;
+    request.delimiter = prompter_.InputBox("Delimitador", "Caracter delimitador", "=");
+    request.input_path = prompter_.InputBox("Nombre del fichero a convertir", "", "");
+    request.break_label = prompter_.InputBox("Nombre de la etiqueta para forzar salto de registro",
+                                             "Si no se pone cuando haya dos datos en la misma etiqueta se salta",
+                                             "Nombre SID        =");
+    ColumniseFile(request);
+    prompter_.ShowMessage("Se ha generado el fichero: " + request.input_path + ".sal");
+  });
+}
+
+void TForm1::CambiarFechaaficherosdeundirectorio1Click() {
+  RunGuarded(prompter_, [this] {
+    std::optional<std::string> path = prompter_.OpenFileDialog("");
+    if (!path) return;
+    FileDater dater(*path);
+    const LocaleFormats formats = SystemLocaleFormats();
+    const std::string text = prompter_.InputBox("Cambiando Fecha a un fichero", "Nueva Fecha", dater.CurrentDateText(formats));
+    dater.SetDate(text, formats, LocalNow().date.year);
+  });
+}
+
+void TForm1::Acercade1Click() {
+  TAboutBox* box = tools_.AboutBox;
+  box->ProductName->setText("VAVEZEVUVA");
+  box->Version->setText("Versión 1.52");
+  box->Fecha->setText("Febrero de 2015");
+  box->exec();
+}
+
 void TForm1::Salir1Click() { QApplication::quit(); }
 
 void TForm1::DelaAplicacin1Click() {
   std::string help = ProgramDirectory() + "ayuda.html";
   if (!IsExistingFile(help)) help = ProgramDirectory() + "../share/zuruza/ayuda.html";
   if (!IsExistingFile(help) || !OpenWithDefaultApplication(help)) {
-    QtPrompter(this).ShowError("No se encuentra el fichero de ayuda: " + help);
+    prompter_.ShowError("No se encuentra el fichero de ayuda: " + help);
   }
 }
 

@@ -8,6 +8,9 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "app/qt_prompter.h"
+#include "core/prompter.h"
+
 namespace zuruza {
 
 class Tform_Busca;
@@ -15,6 +18,7 @@ class TForm_repes;
 class TF_backup;
 class Tform_disco;
 class TF_mezclar;
+class TAboutBox;
 class TForm_comp;
 
 // The tool windows the launcher shows, created once at start-up.
@@ -25,6 +29,7 @@ struct ToolWindows {
   Tform_disco* form_disco = nullptr;
   TForm_comp* Form_comp = nullptr;
   TF_mezclar* F_mezclar = nullptr;
+  TAboutBox* AboutBox = nullptr;
 };
 
 class TForm1 : public QMainWindow {
@@ -37,6 +42,9 @@ class TForm1 : public QMainWindow {
   // Tool windows, handed over once created.
   void SetToolWindows(const ToolWindows& tools) { tools_ = tools; }
 
+  // Who the launcher's own tools ask and tell (tests script it).
+  void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
+
   bool BatchMode = false;
   QTimer* Timer1;
   QMenu* ZURUZA1;
@@ -48,6 +56,9 @@ class TForm1 : public QMainWindow {
   void Compara1Click();
   void DISCO1Click();
   void MezcladordeFicherosporColumnas1Click();
+  void EncolumnaFicheros1Click();
+  void CambiarFechaaficherosdeundirectorio1Click();
+  void Acercade1Click();
   void CopiaDirectoriosBackup1Click();
   void Salir1Click();
   void DelaAplicacin1Click();
@@ -63,6 +74,8 @@ class TForm1 : public QMainWindow {
   void FormResize();
 
   QStringList parameters_;
+  QtPrompter qt_prompter_{this};
+  ForwardingPrompter prompter_{&qt_prompter_};
   ToolWindows tools_;
 };
 

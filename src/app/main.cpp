@@ -7,7 +7,7 @@
 
 #include "app/application.h"
 #include "app/launcher.h"
-#include "app/logo_window.h"
+#include "app/about_window.h"
 #include "app/qt_prompter.h"
 #include "analysis/disco_window.h"
 #include "analysis/repes_window.h"
@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     });
   }
 
+  Q_INIT_RESOURCE(zuruza);
   auto* logo = new zuruza::Tlogoform;
   QApplication::processEvents();
   logo->show();
@@ -46,9 +47,10 @@ int main(int argc, char** argv) {
   zuruza::Tform_Busca form_Busca(&launcher.BatchMode);
   zuruza::TF_backup F_backup(&launcher.BatchMode);
   zuruza::TF_mezclar F_mezclar;
+  zuruza::TAboutBox AboutBox;
   zuruza::TF_inventario F_inventario;
   form_Busca.SetListingChooser(&F_inventario);
-  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp, &F_mezclar});
+  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp, &F_mezclar, &AboutBox});
 
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));
   logo->hide();

@@ -1,0 +1,89 @@
+// The launcher's own tools (columniser, change of date, About box) and the
+// logo window, driven offscreen.
+#include <QtTest>
+#include <stdlib.h>
+#include <time.h>
+
+#include "app/about_window.h"
+#include "app/launcher.h"
+#include "platform/fs.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_tree.h"
+
+using namespace zuruza;
+using zuruza::testing::ScriptedPrompter;
+using zuruza::testing::TempTree;
+
+class LauncherToolsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    Q_INIT_RESOURCE(zuruza);
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+
+  void ColumniserAsksThenWritesBesideTheInput() {
+    TempTree tree;
+    tree.AddFile("datos.txt", "a=1\r\nb=2\r\na=3\r\n");
+    TForm1 launcher({});
+    ScriptedPrompter prompter;
+    launcher.set_prompter(&prompter);
+    prompter.input_answers = {std::nullopt, tree.Path("datos.txt"), std::string("")};
+    launcher.EncolumnaFicheros1Click();
+    QCOMPARE(prompter.prompts.size(), std::size_t{3});
+    QCOMPARE(prompter.messages.back(), "Se ha generado el fichero: " + tree.Path("datos.txt") + ".sal");
+    QCOMPARE(tree.ReadFile("datos.txt.sal"), std::string("a=;b=;\r\n\"1\";\"2\";\r\n\"3\";\"\";\r\n"));
+  }
+
+  void ChangeDateOfferTheFilesDateAndSetsMidnight() {
+    TempTree tree("f.txt=x\n");
+    tree.SetWriteTime("f.txt", 981195630);  // 03/02/2001 10:20:30
+    TForm1 launcher({});
+    ScriptedPrompter prompter;
+    launcher.set_prompter(&prompter);
+    prompter.dialog_answers = {tree.Path("f.txt")};
+    prompter.input_answers = {std::nullopt};  // Cancel keeps the offered date
+    launcher.CambiarFechaaficherosdeundirectorio1Click();
+    QCOMPARE(StatPath(tree.Path("f.txt"))->write_time, 981158400LL * 1'000'000'000);
+
+    prompter.dialog_answers = {tree.Path("f.txt")};
+    prompter.input_answers = {std::string("31/02/2001")};
+    launcher.CambiarFechaaficherosdeundirectorio1Click();
+    QCOMPARE(prompter.errors, std::vector<std::string>{"'31/02/2001' is not a valid date"});
+    launcher.CambiarFechaaficherosdeundirectorio1Click();  // the dialog cancelled: nothing
+    QCOMPARE(prompter.errors.size(), std::size_t{1});
+  }
+
+  void AboutBoxShowsOneLogoEitherAboutHalfTheTime() {
+    TAboutBox box;
+    std::vector<std::string> opened;
+    box.set_opener([&](const std::string& url) {
+      opened.push_back(url);
+      return true;
+    });
+    int first = 0;
+    for (int i = 0; i < 400; ++i) {
+      box.FormActivate();
+      QVERIFY(box.Image1->isVisibleTo(&box) != box.Image2->isVisibleTo(&box));
+      first += box.ShownLogo() == 1;
+    }
+    QVERIFY2(first > 120 && first < 280, qPrintable(QString::number(first)));
+    box.Label1Click();
+    QCOMPARE(opened, std::vector<std::string>{kWebAddress});
+    QCOMPARE(box.Image1->pixmap().size(), QSize(296, 113));
+    QCOMPARE(box.Image2->pixmap().size(), QSize(283, 103));
+  }
+
+  void LogoWindowIsTheLogoWithTheTitleOverItsLowerPart() {
+    Tlogoform logo;
+    QCOMPARE(logo.size(), logo.Image1->size());
+    QVERIFY(logo.size() == QSize(296, 113) || logo.size() == QSize(283, 103));
+    QCOMPARE(logo.Label2->text(), QString("Vavezevuva by Vantrex"));
+    QCOMPARE(logo.Label2->y(), logo.Image1->height() - static_cast<int>(logo.Label2->height() * 1.5));
+  }
+};
+
+QTEST_MAIN(LauncherToolsTest)
+#include "launcher_tools_test.moc"

@@ -1,0 +1,122 @@
+// The two tools that run from the launcher without a window of their own:
+// the label/value columniser and the change of a file's date.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <time.h>
+
+#include "app/change_date_job.h"
+#include "app/columnise_job.h"
+#include "core/errors.h"
+#include "platform/fs.h"
+#include "support/as_nobody.h"
+#include "support/temp_tree.h"
+
+namespace zuruza {
+namespace {
+
+using testing::TempTree;
+
+std::string Columnise(TempTree& tree, const std::string& content, const std::string& delimiter,
+                      const std::string& break_label) {
+  tree.AddFile("datos.txt", content);
+  ColumniseRequest request{delimiter, tree.Path("datos.txt"), break_label};
+  EXPECT_EQ(ColumniseFile(request), tree.Path("datos.txt.sal"));
+  return tree.ReadFile("datos.txt.sal");
+}
+
+TEST(Columniser, RepeatedLabelsAndTheBreakLabelStartRecords) {
+  TempTree tree;
+  const std::string six = "a=1\r\nb=2\r\na=3\r\nb=4\r\nc=5\r\na=6\r\n";
+  EXPECT_EQ(Columnise(tree, six, "=", ""),
+            "a=;b=;c=;\r\n\"1\";\"2\";\"\";\r\n\"3\";\"4\";\"5\";\r\n\"6\";\"\";\"\";\r\n");
+  EXPECT_EQ(Columnise(tree, six, "=", "a="),
+            "a=;b=;c=;\r\n\"\";\"\";\"\";\r\n\"1\";\"2\";\"\";\r\n\"3\";\"4\";\"5\";\r\n\"6\";\"\";\"\";\r\n");
+}
+
+TEST(Columniser, LabelsKeepTheDelimitersFirstByteAndValuesAreTrimmed) {
+  TempTree tree;
+  EXPECT_EQ(Columnise(tree, "x = y\r\nsin campo\r\n", "=", ""), "x =;\r\n\"y\";\r\n");
+  EXPECT_EQ(Columnise(tree, "clave:=valor\r\n", ":=", ""), "clave:;\r\n\"=valor\";\r\n");
+  EXPECT_EQ(Columnise(tree, "nada aqui\r\n", "=", ""), "\r\n\r\n");
+  // An empty value leaves its slot empty: the label may come again.
+  EXPECT_EQ(Columnise(tree, "a=  \r\na=2\r\n", "=", ""), "a=;\r\n\"2\";\r\n");
+}
+
+TEST(Columniser, EveryLabelKeepsItsColumnPastAHundred) {
+  TempTree tree;
+  std::string content;
+  for (int i = 0; i < 150; ++i) content += "campo" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+  std::string table = Columnise(tree, content, "=", "");
+  EXPECT_NE(table.find("campo149=;\r\n"), std::string::npos);
+  EXPECT_NE(table.find("\"148\";\"149\";\r\n"), std::string::npos);
+}
+
+TEST(Columniser, MissingInputIsAnError) {
+  TempTree tree;
+  EXPECT_THROW(ColumniseFile({"=", tree.Path("no.txt"), ""}), IoError);
+}
+
+class ChangeDateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    tree_.AddFile("f.txt", "x");
+    tree_.SetWriteTime("f.txt", 981195630);  // 03/02/2001 10:20:30
+  }
+  void TearDown() override {
+    unsetenv("TZ");
+    tzset();
+  }
+  UnixNanos WriteTime() { return StatPath(tree_.Path("f.txt"))->write_time; }
+  TempTree tree_;
+};
+
+TEST_F(ChangeDateTest, KeepingTheShownDateSetsMidnight) {
+  FileDater dater(tree_.Path("f.txt"));
+  EXPECT_EQ(dater.CurrentDateText(LocaleFormats{}), "03/02/2001");
+  dater.SetDate(dater.CurrentDateText(LocaleFormats{}), LocaleFormats{}, 2026);
+  EXPECT_EQ(WriteTime(), 981158400LL * 1'000'000'000);
+}
+
+TEST_F(ChangeDateTest, TwoDigitYearsAndTwoNumberDates) {
+  FileDater dater(tree_.Path("f.txt"));
+  dater.SetDate("1/2/99", LocaleFormats{}, 2026);  // the first of February of 2099
+  EXPECT_EQ(WriteTime(), 4073587200LL * 1'000'000'000);
+  dater.SetDate("5/6/", LocaleFormats{}, 2026);
+  EXPECT_EQ(WriteTime(), 1780617600LL * 1'000'000'000);
+}
+
+TEST_F(ChangeDateTest, InvalidTextsAndYearsOutOfRangeKeepTheDate) {
+  FileDater dater(tree_.Path("f.txt"));
+  const UnixNanos before = WriteTime();
+  try {
+    dater.SetDate("03/02/2001 10:00", LocaleFormats{}, 2026);
+    FAIL() << "a time after the date is not a date";
+  } catch (const ConversionError& error) {
+    EXPECT_STREQ(error.what(), "'03/02/2001 10:00' is not a valid date");
+  }
+  EXPECT_THROW(dater.SetDate("1/1/1979", LocaleFormats{}, 2026), Error);
+  EXPECT_THROW(dater.SetDate("1/1/2100", LocaleFormats{}, 2026), Error);
+  EXPECT_EQ(WriteTime(), before);
+}
+
+TEST_F(ChangeDateTest, FileThatCannotBeWrittenIsAnError) {
+  EXPECT_THROW(FileDater(tree_.Path("missing.txt")), IoError);
+  EXPECT_THROW(FileDater(tree_.root()), IoError);  // a directory
+  ASSERT_TRUE(::zuruza::testing::MakeWorldTraversable(tree_.root()));
+  chmod(tree_.Path("f.txt").c_str(), 0444);
+  const std::string path = tree_.Path("f.txt");
+  EXPECT_AS_NOBODY(::zuruza::testing::RunAsNobody([&] { return PathExists(path); }, [&] {
+    try {
+      FileDater dater(path);
+    } catch (const IoError& error) {
+      return error.code() == kFileAccessDenied;
+    }
+    return false;
+  }));
+}
+
+}  // namespace
+}  // namespace zuruza
