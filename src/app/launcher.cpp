@@ -19,6 +19,7 @@
 #include "analysis/disco_window.h"
 #include "analysis/repes_window.h"
 #include "navigation/backup_window.h"
+#include "navigation/vcd_window.h"
 #include "search/busca_window.h"
 #include "transform/mezcla_window.h"
 
@@ -55,6 +56,8 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
 
   ZURUZA1 = menuBar()->addMenu("ZURUZA");
   ZURUZA1->setObjectName("ZURUZA1");
+  connect(AddItem(ZURUZA1, "VCD", "VCD1"), &QAction::triggered, this, &TForm1::VCD1Click);
+  ZURUZA1->addSeparator();
   connect(AddItem(ZURUZA1, "Busca", "Busca1"), &QAction::triggered, this, &TForm1::Busca1Click);
   connect(AddItem(ZURUZA1, "Compara", "Compara1"), &QAction::triggered, this, &TForm1::Compara1Click);
   connect(AddItem(ZURUZA1, "Disco", "DISCO1"), &QAction::triggered, this, &TForm1::DISCO1Click);
@@ -119,6 +122,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
   QApplication::quit();
 }
+
+void TForm1::VCD1Click() { ShowToolWindow(tools_.form_vcd); }
 
 void TForm1::Busca1Click() { ShowToolWindow(tools_.form_Busca); }
 

@@ -19,6 +19,7 @@ class TF_backup;
 class Tform_disco;
 class TF_mezclar;
 class TAboutBox;
+class Tform_vcd;
 class TForm_comp;
 
 // The tool windows the launcher shows, created once at start-up.
@@ -30,6 +31,7 @@ struct ToolWindows {
   TForm_comp* Form_comp = nullptr;
   TF_mezclar* F_mezclar = nullptr;
   TAboutBox* AboutBox = nullptr;
+  Tform_vcd* form_vcd = nullptr;
 };
 
 class TForm1 : public QMainWindow {
@@ -51,6 +53,7 @@ class TForm1 : public QMainWindow {
   QMenu* Ayuda1;
 
  public slots:
+  void VCD1Click();
   void Busca1Click();
   void Repetidos1Click();
   void Compara1Click();

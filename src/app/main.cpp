@@ -12,6 +12,7 @@
 #include "analysis/disco_window.h"
 #include "analysis/repes_window.h"
 #include "navigation/backup_window.h"
+#include "navigation/vcd_window.h"
 #include "search/busca_window.h"
 #include "search/inventario_window.h"
 #include "transform/mezcla_window.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   QStringList parameters = QApplication::arguments().mid(1);
   zuruza::TForm1 launcher(parameters);
   // Every window is created once, in this order, and lives until the end.
+  zuruza::Tform_vcd form_vcd;
   zuruza::TForm_repes Form_repes(&launcher.BatchMode);
   zuruza::Tform_disco form_disco;
   zuruza::TForm_comp Form_comp;
@@ -50,7 +52,7 @@ int main(int argc, char** argv) {
   zuruza::TAboutBox AboutBox;
   zuruza::TF_inventario F_inventario;
   form_Busca.SetListingChooser(&F_inventario);
-  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp, &F_mezclar, &AboutBox});
+  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp, &F_mezclar, &AboutBox, &form_vcd});
 
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));
   logo->hide();

@@ -38,6 +38,12 @@ struct DirEntry {
 // then empty. Blocking; one enumeration per call.
 bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries);
 
+// The names of the subdirectories of a directory ("." and ".." left out,
+// links never counted), in byte order. Cheaper than ListDirectory: the type
+// comes from the directory read itself, and an entry is stat'ed only where
+// the file system does not tell. False when the directory cannot be read.
+bool ListSubdirectories(const std::string& dir_path, std::vector<std::string>& names);
+
 // The entry data of one path, without following a final link.
 std::optional<DirEntry> StatPath(const std::string& path);
 

@@ -82,6 +82,31 @@ void FillDotEntry(int dir_fd, DirEntry& entry) {
 
 }  // namespace
 
+bool ListSubdirectories(const std::string& dir_path, std::vector<std::string>& names) {
+  names.clear();
+  const int fd = open(dir_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  DIR* dir = fdopendir(fd);
+  if (dir == nullptr) {
+    close(fd);
+    return false;
+  }
+  while (const dirent* entry = readdir(dir)) {
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    bool is_dir = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_UNKNOWN) {
+      struct stat st {};
+      is_dir = fstatat(dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    }
+    if (is_dir) names.emplace_back(name);
+  }
+  closedir(dir);
+  // std::string compares bytes as unsigned values, as the listing order needs.
+  std::sort(names.begin(), names.end());
+  return true;
+}
+
 bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries) {
   const int fd = open(dir_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {

@@ -542,3 +542,18 @@ TEST(CurrentDirectory, RootIsASingleSeparator) {
 
 }  // namespace
 }  // namespace zuruza
+
+namespace zuruza {
+namespace {
+
+TEST(ListSubdirectories, OnlyDirectoriesInByteOrderLinksLeftOut) {
+  testing::TempTree tree("b/\nA/\nz.txt\n\xc3\xa9/\nlink->b\n");
+  std::vector<std::string> names = {"stale"};
+  ASSERT_TRUE(ListSubdirectories(tree.root(), names));
+  EXPECT_EQ(names, (std::vector<std::string>{"A", "b", "\xc3\xa9"}));
+  EXPECT_FALSE(ListSubdirectories(tree.Path("z.txt"), names));
+  EXPECT_TRUE(names.empty());
+}
+
+}  // namespace
+}  // namespace zuruza

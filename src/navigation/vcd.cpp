@@ -1,0 +1,159 @@
+#include "navigation/vcd.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <exception>
+#include <utility>
+
+#include "core/errors.h"
+#include "core/numbers.h"
+#include "core/text_file.h"
+#include "core/text_rules.h"
+#include "platform/paths.h"
+
+namespace zuruza {
+
+std::string MatchKey(std::string_view entry) {
+  const std::size_t slash = entry.rfind(kPathSep);
+  std::string_view last = slash == std::string_view::npos ? entry : entry.substr(slash);
+  return UpperAscii(last.substr(0, kMatchKeyLimit));
+}
+
+std::string EntryBase(std::string_view mount_point) {
+  while (!mount_point.empty() && mount_point.back() == kPathSep) mount_point.remove_suffix(1);
+  return std::string(mount_point);
+}
+
+std::string CacheFileName(std::string_view mount_point) {
+  std::string base = EntryBase(mount_point);
+  if (!base.empty() && base.front() == kPathSep) base.erase(0, 1);
+  if (base.empty()) return "root.dat";
+  std::string name;
+  name.reserve(base.size() + 8);
+  for (char c : base) {
+    if (c == kPathSep) {
+      name += '_';
+    } else if (c == '_') {
+      name += "%5F";
+    } else if (c == '%') {
+      name += "%25";
+    } else {
+      name += c;
+    }
+  }
+  if (name == "root") name = "%72oot";
+  return name + ".dat";
+}
+
+std::string CacheFilePath(std::string_view mount_point) {
+  return CacheDirectory() + "vcd" + kPathSep + CacheFileName(mount_point);
+}
+
+void DirectoryTree::Clear() {
+  entries_.clear();
+  keys_.clear();
+}
+
+void DirectoryTree::Add(std::string entry) {
+  keys_.push_back(MatchKey(entry));
+  entries_.push_back(std::move(entry));
+}
+
+void DirectoryTree::SetEntries(std::vector<std::string> entries) {
+  entries_ = std::move(entries);
+  keys_.clear();
+  keys_.reserve(entries_.size());
+  for (const std::string& entry : entries_) keys_.push_back(MatchKey(entry));
+}
+
+void DirectoryTree::WalkDirectoryTree(const std::string& path) {
+  std::string walking = path;
+  Walk(walking, 0);
+}
+
+// `path` grows by one name per level and is cut back on the way out, so the
+// walk builds no path twice.
+void DirectoryTree::Walk(std::string& path, std::size_t depth) {
+  if (listings_.size() <= depth) listings_.resize(depth + 1);
+  // The root's base is empty; its listing is "/" itself.
+  if (!ListSubdirectories(path.empty() ? std::string(1, kPathSep) : path, listings_[depth])) return;
+  const std::size_t base_size = path.size();
+  // By index: deeper levels may grow listings_ and move this level's vector.
+  for (std::size_t i = 0; i < listings_[depth].size(); ++i) {
+    ++count_;
+    path += kPathSep;
+    path += listings_[depth][i];
+    Add(path);
+    sink_.ShowProgress(StatusBar::kStatusBar1, path);
+    Walk(path, depth + 1);
+    path.resize(base_size);
+  }
+}
+
+void DirectoryTree::BuildTree(std::string_view mount_point) {
+  Clear();
+  count_ = 0;
+  WalkDirectoryTree(EntryBase(mount_point));
+  sink_.SetStatus(StatusBar::kStatusBar1,
+                  "Se han examinado " + FormatInt(static_cast<std::int64_t>(count_)) + " directorios");
+}
+
+void DirectoryTree::SaveTreeCache(std::string_view mount_point) const {
+  const std::string path = CacheFilePath(mount_point);
+  // A failure here shows up as the writer's own error just below.
+  MakeDirectories(CacheDirectory() + "vcd");
+  // A write that fails half-way must not leave a cut list as the cache.
+  const std::string temp = path + ".tmp";
+  try {
+    TextWriter writer(temp, TextWriter::Mode::kReplace);
+    for (const std::string& entry : entries_) writer.WriteLine(entry);
+    writer.Close();
+  } catch (...) {
+    std::remove(temp.c_str());
+    throw;
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    std::remove(temp.c_str());
+    ThrowIoErrorFromErrno(error);
+  }
+}
+
+void DirectoryTree::LoadTreeCache(std::string_view mount_point) {
+  Clear();
+  const std::string path = CacheFilePath(mount_point);
+  // Anything there is read, so that a cache that is no file is reported.
+  if (!PathExists(path)) return;
+  TextReader reader(path);
+  std::string line;
+  while (reader.ReadLine(line)) {
+    if (!IsBlank(line)) Add(line);
+  }
+}
+
+std::ptrdiff_t DirectoryTree::Find(std::string_view text, std::ptrdiff_t selected, bool forward) const {
+  const auto size = static_cast<std::ptrdiff_t>(keys_.size());
+  const std::string upper = UpperAscii(text);
+  if (size == 0 || upper.empty()) return -1;
+  const std::ptrdiff_t start = selected <= 0 ? 0 : selected >= size ? size - 1 : selected;
+  std::ptrdiff_t i = start;
+  do {
+    if (forward) {
+      i = i + 1 == size ? 0 : i + 1;
+    } else {
+      i = i == 0 ? size - 1 : i - 1;
+    }
+    if (Occurs(upper, keys_[static_cast<std::size_t>(i)])) return i;
+  } while (i != start);
+  return -1;
+}
+
+std::ptrdiff_t DirectoryTree::FindNextMatch(std::string_view text, std::ptrdiff_t selected) const {
+  return Find(text, selected, true);
+}
+
+std::ptrdiff_t DirectoryTree::FindPreviousMatch(std::string_view text, std::ptrdiff_t selected) const {
+  return Find(text, selected, false);
+}
+
+}  // namespace zuruza

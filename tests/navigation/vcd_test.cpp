@@ -1,0 +1,292 @@
+#include "navigation/vcd.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "platform/fs.h"
+#include "support/recording_sink.h"
+#include "support/temp_tree.h"
+
+namespace zuruza {
+namespace {
+
+using testing::RecordingSink;
+using testing::TempTree;
+using Lines = std::vector<std::string>;
+
+// --- the walk ---
+
+TEST(VcdWalk, ListsDirectoriesBeforeTheirSubdirectoriesInListingOrder) {
+  TempTree tree("b/c/\na/z/y/\na/file.txt\nB2/\na/z/notes.txt=1\nb/c/d.txt\n");
+  RecordingSink sink;
+  DirectoryTree vcd(sink);
+  vcd.BuildTree(tree.root());
+  const std::string base = EntryBase(tree.root());
+  EXPECT_EQ(vcd.entries(), (Lines{base + "/B2", base + "/a", base + "/a/z", base + "/a/z/y", base + "/b",
+                                  base + "/b/c"}));
+  EXPECT_EQ(vcd.directories_examined(), 6u);
+  EXPECT_EQ(sink.status1, "Se han examinado 6 directorios");
+  EXPECT_EQ(sink.progress_calls, 6);
+}
+
+TEST(VcdWalk, AppendsToWhatIsThere) {
+  TempTree tree("x/\ny/\n");
+  RecordingSink sink;
+  DirectoryTree vcd(sink);
+  vcd.WalkDirectoryTree(tree.Path("x"));
+  vcd.WalkDirectoryTree(EntryBase(tree.root()));
+  const std::string base = EntryBase(tree.root());
+  EXPECT_EQ(vcd.entries(), (Lines{base + "/x", base + "/y"}));
+}
+
+TEST(VcdWalk, ShowsEachDirectoryWhileWalking) {
+  TempTree tree("only/\n");
+  RecordingSink sink;
+  DirectoryTree vcd(sink);
+  vcd.WalkDirectoryTree(EntryBase(tree.root()));
+  EXPECT_EQ(sink.status1, EntryBase(tree.root()) + "/only");
+}
+
+TEST(VcdWalk, NeverFollowsLinks) {
+  TempTree tree("a/\na/loop->..\nup->.\nfar->a\n");
+  RecordingSink sink;
+  DirectoryTree vcd(sink);
+  vcd.BuildTree(tree.root());
+  EXPECT_EQ(vcd.entries(), (Lines{EntryBase(tree.root()) + "/a"}));
+}
+
+TEST(VcdWalk, AnUnreadableRootGivesAnEmptyTree) {
+  TempTree tree;
+  RecordingSink sink;
+  DirectoryTree vcd(sink);
+  vcd.SetEntries({"/old"});
+  vcd.BuildTree(tree.Path("missing"));
+  EXPECT_TRUE(vcd.empty());
+  EXPECT_EQ(sink.status1, "Se han examinado 0 directorios");
+}
+
+TEST(VcdWalk, EntriesHaveNoDoubledOrTrailingSeparator) {
+  EXPECT_EQ(EntryBase("/"), "");
+  EXPECT_EQ(EntryBase("/media/usb/"), "/media/usb");
+  EXPECT_EQ(EntryBase("/media/usb"), "/media/usb");
+  TempTree tree("d/\n");
+  RecordingSink sink;
+  DirectoryTree vcd(sink);
+  vcd.BuildTree(tree.root() + "/");
+  ASSERT_EQ(vcd.size(), 1u);
+  EXPECT_EQ(vcd.entries()[0].find("//"), std::string::npos);
+  EXPECT_NE(vcd.entries()[0].back(), '/');
+}
+
+// --- the match key ---
+
+struct MatchRow {
+  const char* text;
+  std::string entry;
+  bool matches;
+};
+
+class MatchKeyTable : public ::testing::TestWithParam<MatchRow> {};
+
+TEST_P(MatchKeyTable, MatchesOnlyTheLastComponent) {
+  RecordingSink sink;
+  DirectoryTree vcd(sink);
+  vcd.SetEntries({GetParam().entry});
+  EXPECT_EQ(vcd.FindNextMatch(GetParam().text, -1), GetParam().matches ? 0 : -1)
+      << "'" << GetParam().text << "' in " << GetParam().entry;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MatchKey, MatchKeyTable,
+    ::testing::Values(MatchRow{"/WIN", "/c/WINDOWS", true}, MatchRow{"/WIN", "/c/OLDWIN", false},
+                      MatchRow{"WIN", "/c/WINDOWS", true}, MatchRow{"WIN", "/c/OLDWIN", true},
+                      MatchRow{"ARCHIVO", "/home/ARCHIVO/FOTOS", false},
+                      MatchRow{"FOTOS", "/home/ARCHIVO/FOTOS", true},
+                      MatchRow{"/fot", "/home/ARCHIVO/FOTOS", true},
+                      MatchRow{"windows", "/c/WINDOWS", true}, MatchRow{"WINDOWS", "/c/windows", true},
+                      MatchRow{"ñ", "/home/Ñandú", false}, MatchRow{"Ñ", "/home/Ñandú", true},
+                      MatchRow{"andú", "/home/Ñandú", true}, MatchRow{"", "/home/ana", false},
+                      MatchRow{"B", "/" + std::string(198, 'a') + "bc", true},
+                      MatchRow{"BC", "/" + std::string(198, 'a') + "bc", false}));
+
+TEST(MatchKey, IsTheUpperCasedLastComponentCutAt200Bytes) {
+  EXPECT_EQ(MatchKey("/home/ana/Fotos"), "/FOTOS");
+  EXPECT_EQ(MatchKey("/home"), "/HOME");
+  EXPECT_EQ(MatchKey("/home/Ñandú"), "/Ñ" + std::string("ANDú"));
+  const std::string key = MatchKey("/x/" + std::string(300, 'q'));
+  EXPECT_EQ(key.size(), kMatchKeyLimit);
+  EXPECT_EQ(key, "/" + std::string(199, 'Q'));
+}
+
+// --- the cyclic search ---
+
+class VcdSearch : public ::testing::Test {
+ protected:
+  // Indexes 0, 2 and 4 hold "doc".
+  void SetUp() override { vcd_.SetEntries({"/a/doc1", "/a/x", "/a/doc2", "/a/y", "/a/doc3"}); }
+  RecordingSink sink_;
+  DirectoryTree vcd_{sink_};
+};
+
+TEST_F(VcdSearch, ForwardStartsAfterTheSelectionAndWraps) {
+  EXPECT_EQ(vcd_.FindNextMatch("doc", 2), 4);
+  EXPECT_EQ(vcd_.FindNextMatch("doc", 4), 0);
+  EXPECT_EQ(vcd_.FindNextMatch("doc", 0), 2);
+  EXPECT_EQ(vcd_.FindNextMatch("doc", 1), 2);
+}
+
+TEST_F(VcdSearch, WithoutASelectionTheFirstEntryIsExaminedLast) {
+  EXPECT_EQ(vcd_.FindNextMatch("doc", -1), 2);
+  EXPECT_EQ(vcd_.FindNextMatch("doc1", -1), 0);
+}
+
+TEST_F(VcdSearch, ExaminesEveryOtherEntryBeforeTheSelectedOne) {
+  // Every entry matches: the step from k is always k+1, wrapping to 0.
+  for (std::ptrdiff_t k = 0; k < 5; ++k) EXPECT_EQ(vcd_.FindNextMatch("/", k), (k + 1) % 5);
+  for (std::ptrdiff_t k = 0; k < 5; ++k) EXPECT_EQ(vcd_.FindPreviousMatch("/", k), (k + 4) % 5);
+}
+
+TEST_F(VcdSearch, ASingleMatchingEntryStaysSelected) {
+  EXPECT_EQ(vcd_.FindNextMatch("doc2", 2), 2);
+  EXPECT_EQ(vcd_.FindPreviousMatch("doc2", 2), 2);
+  EXPECT_EQ(vcd_.FindNextMatch("/y", 3), 3);
+}
+
+TEST_F(VcdSearch, BackwardWrapsToTheLastEntry) {
+  EXPECT_EQ(vcd_.FindPreviousMatch("doc", -1), 4);
+  EXPECT_EQ(vcd_.FindPreviousMatch("doc", 4), 2);
+  EXPECT_EQ(vcd_.FindPreviousMatch("doc", 2), 0);
+  EXPECT_EQ(vcd_.FindPreviousMatch("doc", 0), 4);
+}
+
+TEST_F(VcdSearch, NothingFoundGivesNoSelection) {
+  EXPECT_EQ(vcd_.FindNextMatch("zzz", 2), -1);
+  EXPECT_EQ(vcd_.FindPreviousMatch("zzz", 2), -1);
+  EXPECT_EQ(vcd_.FindNextMatch("", 2), -1);
+  EXPECT_EQ(vcd_.FindNextMatch("a", 0), -1);  // "a" is no last component
+  vcd_.Clear();
+  EXPECT_EQ(vcd_.FindNextMatch("doc", -1), -1);
+  EXPECT_EQ(vcd_.FindPreviousMatch("doc", -1), -1);
+}
+
+TEST_F(VcdSearch, ASelectionPastTheEndCountsAsTheLastEntry) {
+  EXPECT_EQ(vcd_.FindNextMatch("doc", 99), 0);
+}
+
+// --- the cache file ---
+
+// Points the cache directory into a temporary tree for the test.
+class VcdCache : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const char* value = getenv("XDG_CACHE_HOME")) saved_ = value;
+    setenv("XDG_CACHE_HOME", cache_.root().c_str(), 1);
+  }
+  void TearDown() override {
+    if (saved_) {
+      setenv("XDG_CACHE_HOME", saved_->c_str(), 1);
+    } else {
+      unsetenv("XDG_CACHE_HOME");
+    }
+  }
+  std::string CacheText(const std::string& mount_point) {
+    return cache_.ReadFile("zuruza/vcd/" + CacheFileName(mount_point));
+  }
+
+  TempTree cache_;
+  TempTree drive_{"uno/\nuno/dos/\ntres/\nuno/dos/f.txt\n"};
+  RecordingSink sink_;
+  std::optional<std::string> saved_;
+};
+
+TEST_F(VcdCache, SavedThenLoadedGivesTheSameList) {
+  DirectoryTree built(sink_);
+  built.BuildTree(drive_.root());
+  built.SaveTreeCache(drive_.root());
+  const std::string base = EntryBase(drive_.root());
+  EXPECT_EQ(CacheText(drive_.root()), base + "/tres\r\n" + base + "/uno\r\n" + base + "/uno/dos\r\n");
+  EXPECT_FALSE(PathExists(CacheFilePath(drive_.root()) + ".tmp"));
+
+  DirectoryTree loaded(sink_);
+  loaded.LoadTreeCache(drive_.root());
+  EXPECT_EQ(loaded.entries(), built.entries());
+  EXPECT_EQ(loaded.FindNextMatch("DOS", -1), 2);
+}
+
+TEST_F(VcdCache, AnEmptyTreeGivesAnEmptyFile) {
+  TempTree empty;
+  DirectoryTree vcd(sink_);
+  vcd.BuildTree(empty.root());
+  vcd.SaveTreeCache(empty.root());
+  EXPECT_TRUE(IsExistingFile(CacheFilePath(empty.root())));
+  EXPECT_EQ(CacheText(empty.root()), "");
+  vcd.SetEntries({"/x"});
+  vcd.LoadTreeCache(empty.root());
+  EXPECT_TRUE(vcd.empty());
+}
+
+TEST_F(VcdCache, AMissingCacheGivesAnEmptyList) {
+  DirectoryTree vcd(sink_);
+  vcd.SetEntries({"/left/over"});
+  vcd.LoadTreeCache(drive_.root());
+  EXPECT_TRUE(vcd.empty());
+  EXPECT_EQ(vcd.FindNextMatch("over", -1), -1);
+}
+
+TEST_F(VcdCache, BlankLinesAreSkipped) {
+  cache_.AddFile("zuruza/vcd/" + CacheFileName(drive_.root()), "/a\r\n\r\n  \r\n/a/b\r\n\r\n");
+  DirectoryTree vcd(sink_);
+  vcd.LoadTreeCache(drive_.root());
+  EXPECT_EQ(vcd.entries(), (Lines{"/a", "/a/b"}));
+}
+
+TEST_F(VcdCache, ACacheThatCannotBeReadIsAnIoError) {
+  cache_.AddDirectory("zuruza/vcd/" + CacheFileName(drive_.root()));
+  DirectoryTree vcd(sink_);
+  EXPECT_THROW(vcd.LoadTreeCache(drive_.root()), IoError);
+  EXPECT_TRUE(vcd.empty());
+}
+
+TEST_F(VcdCache, AFailedWriteLeavesThePreviousCache) {
+  DirectoryTree vcd(sink_);
+  vcd.SetEntries({"/kept"});
+  vcd.SaveTreeCache(drive_.root());
+  // The temporary name is taken by a directory: the write cannot start.
+  cache_.AddDirectory("zuruza/vcd/" + CacheFileName(drive_.root()) + ".tmp");
+  vcd.SetEntries({"/new", "/newer"});
+  EXPECT_THROW(vcd.SaveTreeCache(drive_.root()), IoError);
+  EXPECT_EQ(CacheText(drive_.root()), "/kept\r\n");
+}
+
+TEST_F(VcdCache, LivesInTheProgramsCacheDirectory) {
+  EXPECT_EQ(CacheFilePath("/"), cache_.root() + "zuruza/vcd/root.dat");
+}
+
+TEST(VcdCacheName, EscapesTheMountPoint) {
+  EXPECT_EQ(CacheFileName("/"), "root.dat");
+  EXPECT_EQ(CacheFileName("/media/usb disk"), "media_usb disk.dat");
+  EXPECT_EQ(CacheFileName("/media/usb disk/"), "media_usb disk.dat");
+  EXPECT_EQ(CacheFileName("/home"), "home.dat");
+  EXPECT_EQ(CacheFileName("/a_b"), "a%5Fb.dat");
+  EXPECT_EQ(CacheFileName("/a/b"), "a_b.dat");
+  EXPECT_EQ(CacheFileName("/100%"), "100%25.dat");
+  EXPECT_EQ(CacheFileName("/root"), "%72oot.dat");
+}
+
+TEST(VcdCacheName, GivesDifferentMountPointsDifferentNames) {
+  const Lines mounts{"/", "/root", "/a/b", "/a_b", "/a%5Fb", "/a%b", "/a%25b", "/media/usb", "/media_usb"};
+  for (std::size_t i = 0; i < mounts.size(); ++i) {
+    for (std::size_t j = i + 1; j < mounts.size(); ++j) {
+      EXPECT_NE(CacheFileName(mounts[i]), CacheFileName(mounts[j])) << mounts[i] << " " << mounts[j];
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zuruza
