@@ -1,0 +1,77 @@
+#include "text/edit_files.h"
+
+#include <sys/stat.h>
+
+#include "core/errors.h"
+#include "core/numbers.h"
+#include "platform/fs.h"
+
+namespace zuruza {
+
+namespace {
+
+// Refuses an output that would be created over the input. Called after the
+// input opened, so the input exists; an output that does not exist yet
+// cannot be it.
+const std::string& CheckNotInput(const std::string& input_name, const std::string& output_name) {
+  if (output_name == input_name || IsSameFile(input_name, output_name)) throw Error(std::string(kSameFileMessage));
+  return output_name;
+}
+
+}  // namespace
+
+FilePair::FilePair(const std::string& input_name, const std::string& output_name,
+                   const std::function<void()>& before_output)
+    : input_(input_name), output_name_(CheckNotInput(input_name, output_name)) {
+  if (before_output) before_output();
+  output_.emplace(output_name, TextWriter::Mode::kReplace);
+}
+
+std::unique_ptr<FilePair> OpenFilePair(Prompter& prompter, EditFileNames& names,
+                                       const std::function<void()>& before_output) {
+  names.input = prompter.InputBox("Fichero a Procesar", "Nombre con PATH", "");
+  names.output = prompter.InputBox("Fichero a GENERAR", "Nombre con PATH", names.input + ".tmp");
+  return std::make_unique<FilePair>(names.input, names.output, before_output);
+}
+
+void CloseFilePair(FilePair& pair, Prompter& prompter) {
+  pair.Close();
+  prompter.ShowMessage("Fichero Procesado");
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  // stat follows links, so a link to the input is the input.
+  struct stat sa {}, sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+void LineCounter::Add(std::string_view block) {
+  if (block.empty()) return;
+  ends_ += CountLineEnds(block);
+  // Blocks hold whole lines; only the file's last block may end inside one.
+  const char last = block.back();
+  open_tail_ = !(last == '\r' || (last == '\n' && block.size() >= 2 && block[block.size() - 2] == '\r'));
+}
+
+std::uint64_t CountLines(TextReader& reader, std::uint64_t stop_above) {
+  LineCounter counter;
+  std::string_view block;
+  while (reader.ReadBlock(block)) {
+    counter.Add(block);
+    if (counter.Total() > stop_above) break;
+  }
+  return counter.Total();
+}
+
+std::string TooManyLinesMessage(std::uint64_t limit) {
+  return "El fichero tiene más de " + FormatInt(static_cast<std::int64_t>(limit)) + " líneas";
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t cut = path.rfind(kPathSep);
+  if (cut == std::string::npos) return ".";
+  return cut == 0 ? std::string(1, kPathSep) : path.substr(0, cut);
+}
+
+}  // namespace zuruza

@@ -1,0 +1,362 @@
+#include "transform/fragment.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <optional>
+#include <utility>
+
+#include "core/errors.h"
+#include "core/numbers.h"
+#include "core/text_rules.h"
+#include "platform/fs.h"
+
+namespace zuruza {
+
+namespace {
+
+// An open descriptor, closed at the end of its scope. Close() reports the
+// failure of a close, which on some file systems is the first sign of a full
+// disk; the destructor only tidies up after an error.
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  ~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+      if (fd_ >= 0) ::close(fd_);
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
+  int get() const { return fd_; }
+  void Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) ThrowIoErrorFromErrno(errno);
+  }
+
+ private:
+  int fd_;
+};
+
+UniqueFd OpenForReading(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) ThrowIoErrorFromErrno(errno);
+  return UniqueFd(fd);
+}
+
+UniqueFd CreateOrTruncate(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) ThrowIoErrorFromErrno(errno);
+  return UniqueFd(fd);
+}
+
+// Reads up to `count` bytes, fewer only at the end of the file.
+std::size_t ReadBlock(int fd, char* buffer, std::size_t count) {
+  std::size_t got = 0;
+  while (got < count) {
+    const ssize_t n = ::read(fd, buffer + got, count - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowIoErrorFromErrno(errno);
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got;
+}
+
+void WriteBlock(int fd, const char* buffer, std::size_t count) {
+  while (count > 0) {
+    const ssize_t n = ::write(fd, buffer, count);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowIoErrorFromErrno(errno);
+    }
+    buffer += n;
+    count -= static_cast<std::size_t>(n);
+  }
+}
+
+struct FileId {
+  dev_t device;
+  ino_t inode;
+  bool operator==(const FileId&) const = default;
+};
+
+std::optional<FileId> IdOf(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileId{st.st_dev, st.st_ino};
+}
+
+FileId IdOf(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) ThrowIoErrorFromErrno(errno);
+  return FileId{st.st_dev, st.st_ino};
+}
+
+std::string_view FileNameOf(std::string_view path) {
+  const std::size_t sep = path.rfind(kPathSep);
+  return sep == std::string_view::npos ? path : path.substr(sep + 1);
+}
+
+// The directory part of a path with its separator ("" for a bare name).
+std::string_view DirectoryOf(std::string_view path) {
+  const std::size_t sep = path.rfind(kPathSep);
+  return sep == std::string_view::npos ? std::string_view() : path.substr(0, sep + 1);
+}
+
+// True when `name` is `prefix` followed by a fragment number as FragmentName
+// writes it.
+bool IsFragmentOf(std::string_view name, std::string_view prefix) {
+  if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) return false;
+  const std::string_view digits = name.substr(prefix.size());
+  if (digits.size() > 18) return false;
+  std::int64_t number = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + (c - '0');
+  }
+  return number > 0 && FragmentNumber(number) == digits;
+}
+
+// Where the joined file really goes: the target of a link, so that the
+// rename replaces the file and not the link.
+std::string ResolvedOutput(const std::string& output) {
+  struct stat st;
+  if (::lstat(output.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return output;
+  char* real = ::realpath(output.c_str(), nullptr);
+  if (real == nullptr) return output;
+  std::string resolved(real);
+  std::free(real);
+  return resolved;
+}
+
+// A new file beside `target`, removed again unless Commit() renames it onto
+// the target.
+class TemporaryOutput {
+ public:
+  explicit TemporaryOutput(const std::string& target) : target_(target) {
+    const std::string stem = std::string(DirectoryOf(target)) + ".~" + std::string(FileNameOf(target)) + "." +
+                             std::to_string(::getpid()) + ".";
+    for (int attempt = 0; fd_ < 0; ++attempt) {
+      path_ = stem + std::to_string(attempt);
+      fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd_ < 0 && (errno != EEXIST || attempt == 1000)) ThrowIoErrorFromErrno(errno);
+    }
+    // A file that is replaced keeps its permissions.
+    struct stat st;
+    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd_, st.st_mode & 07777);
+  }
+  ~TemporaryOutput() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_) ::unlink(path_.c_str());
+  }
+  TemporaryOutput(const TemporaryOutput&) = delete;
+  TemporaryOutput& operator=(const TemporaryOutput&) = delete;
+
+  int fd() const { return fd_; }
+
+  void Commit() {
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 && errno != EINTR) ThrowIoErrorFromErrno(errno);
+    if (::rename(path_.c_str(), target_.c_str()) != 0) ThrowIoErrorFromErrno(errno);
+    committed_ = true;
+  }
+
+ private:
+  std::string target_;
+  std::string path_;
+  int fd_ = -1;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+std::string FragmentNumber(std::int64_t number) {
+  std::string digits = FormatInt(number);
+  if (number >= 0 && digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+  return digits;
+}
+
+std::string FragmentName(std::string_view prefix, std::int64_t number) {
+  std::string name(prefix);
+  name += FragmentNumber(number);
+  return name;
+}
+
+std::string FragmentBaseName(std::string_view path) {
+  const std::string_view name = FileNameOf(path);
+  return std::string(name.substr(0, name.find('.')));
+}
+
+std::int64_t EffectiveFragmentSize(std::int64_t requested) {
+  if (requested < static_cast<std::int64_t>(kTransferBufferSize)) return requested;
+  const auto block = static_cast<std::int64_t>(kTransferBufferSize);
+  return (requested / block + (requested % block != 0 ? 1 : 0)) * block;
+}
+
+Fragmenter::Fragmenter(ReportSink& sink, Prompter& prompter) : sink_(sink), prompter_(prompter) {}
+
+Fragmenter::~Fragmenter() = default;
+
+char* Fragmenter::Buffer() {
+  if (!buffer_) buffer_.reset(new char[kTransferBufferSize]);
+  return buffer_.get();
+}
+
+void Fragmenter::Progress(const std::string& text) {
+  sink_.ShowProgress(StatusBar::kStatusBar1, text);
+  prompter_.ProcessEvents();
+}
+
+std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
+  if (IsBlank(request.source)) return 0;
+  if (!IsExistingFile(request.source)) {
+    prompter_.ShowMessage("El fichero NO Existe.");
+    return 0;
+  }
+  if (IsBlank(request.destination)) {
+    prompter_.ShowMessage("Indique el directorio destino.");
+    return 0;
+  }
+  const std::string prefix = WithTrailingSep(request.destination) + FragmentBaseName(request.source) + ".";
+  // The source is only read; asking for write access too would refuse
+  // read-only files for nothing.
+  UniqueFd source = OpenForReading(request.source);
+  const std::int64_t requested = StrToInt64(request.fragment_size);
+  if (requested <= 0) {
+    prompter_.ShowMessage("El tamaño de los fragmentos debe ser mayor que cero.");
+    return 0;
+  }
+  // A source named like one of its own fragments, split into its own
+  // directory, would be truncated by that fragment before it was read.
+  const FileId source_id = IdOf(source.get());
+  const std::string source_name(FileNameOf(request.source));
+  const std::string_view base_dot = std::string_view(prefix).substr(DirectoryOf(prefix).size());
+  if (IsFragmentOf(source_name, base_dot) && IdOf(std::string(DirectoryOf(prefix)) + source_name) == source_id) {
+    prompter_.ShowMessage("El fichero a fragmentar no puede ser uno de los fragmentos.");
+    return 0;
+  }
+
+  const std::size_t block = requested < static_cast<std::int64_t>(kTransferBufferSize)
+                                ? static_cast<std::size_t>(requested)
+                                : kTransferBufferSize;
+  char* buffer = Buffer();
+  std::int64_t number = 1;
+  std::string name;
+  auto open_fragment = [&] {
+    name = FragmentName(prefix, number);
+    Progress("Generando " + name);
+    // A link to the source under a fragment's name is refused as well.
+    if (IdOf(name) == source_id) throw Error("El fichero a fragmentar no puede ser uno de los fragmentos.");
+    return CreateOrTruncate(name);
+  };
+  UniqueFd fragment = open_fragment();
+  std::int64_t in_fragment = 0;
+  std::size_t got = 0;
+  do {
+    got = ReadBlock(source.get(), buffer, block);
+    // Tested before the write, so a fragment is closed only once it is
+    // full and another block follows; at the end of a source whose size is
+    // a multiple of the fragments' this opens one last, empty fragment.
+    if (in_fragment >= requested) {
+      fragment.Close();
+      ++number;
+      fragment = open_fragment();
+      in_fragment = 0;
+    }
+    if (got > 0) {
+      WriteBlock(fragment.get(), buffer, got);
+      in_fragment += static_cast<std::int64_t>(got);
+      Progress("Generando " + name + " (" + FormatInt(in_fragment) + "bytes)");
+    }
+  } while (got != 0);
+  source.Close();
+  fragment.Close();
+  sink_.SetStatus(StatusBar::kStatusBar1, "Fragmentación Concluida.");
+  return number;
+}
+
+std::int64_t Fragmenter::JoinFragments(const JoinRequest& request) {
+  if (IsBlank(request.first_fragment)) {
+    prompter_.ShowMessage("Seleccione el primer fragmento (.001).");
+    return 0;
+  }
+  const std::string& first = request.first_fragment;
+  const std::string prefix = first.substr(0, first.size() >= 3 ? first.size() - 3 : 0);
+  const std::string first_name = FragmentName(prefix, 1);
+  if (!IsExistingFile(first_name)) {
+    // Creating the output anyway would only replace a file with nothing.
+    prompter_.ShowMessage("No existe el primer fragmento: " + first_name);
+    return 0;
+  }
+  if (IsBlank(request.output)) {
+    prompter_.ShowMessage("Indique el fichero a generar.");
+    return 0;
+  }
+  // The output must not replace a fragment: neither one of the chain (under
+  // any name) nor one after a gap.
+  bool output_is_fragment = IsFragmentOf(request.output, prefix);
+  if (const std::optional<FileId> output_id = IdOf(request.output)) {
+    for (std::int64_t n = 1; !output_is_fragment; ++n) {
+      const std::string name = FragmentName(prefix, n);
+      if (!IsExistingFile(name)) break;
+      output_is_fragment = IdOf(name) == output_id;
+    }
+  }
+  if (output_is_fragment) {
+    prompter_.ShowMessage("El fichero a generar no puede ser uno de los fragmentos.");
+    return 0;
+  }
+
+  // What opening it for writing would refuse is refused before the copy:
+  // a directory, or a file the user may not write.
+  const std::string target = ResolvedOutput(request.output);
+  if (IsExistingDirectory(target) || (::access(target.c_str(), W_OK) != 0 && errno != ENOENT))
+    throw IoError(kFileAccessDenied);
+  TemporaryOutput output(target);
+  char* buffer = Buffer();
+  std::int64_t number = 1;
+  for (std::string current = first_name; IsExistingFile(current); current = FragmentName(prefix, ++number)) {
+    Progress("Encadenando el fichero " + current);
+    UniqueFd fragment = OpenForReading(current);
+    struct stat st;
+    if (::fstat(fragment.get(), &st) != 0) ThrowIoErrorFromErrno(errno);
+    std::int64_t remaining = st.st_size;
+    while (remaining > 0) {
+      const std::size_t count = remaining < static_cast<std::int64_t>(kTransferBufferSize)
+                                    ? static_cast<std::size_t>(remaining)
+                                    : kTransferBufferSize;
+      // A fragment that shrank while being read.
+      if (ReadBlock(fragment.get(), buffer, count) != count) throw IoError(kReadBeyondEnd);
+      WriteBlock(output.fd(), buffer, count);
+      remaining -= static_cast<std::int64_t>(count);
+      prompter_.ProcessEvents();
+    }
+    fragment.Close();
+  }
+  output.Commit();
+  sink_.SetStatus(StatusBar::kStatusBar1, "Fichero Encadenado.");
+  return number - 1;
+}
+
+std::string Fragmenter::SizeDisplay(const std::string& source) {
+  UniqueFd file = OpenForReading(source);
+  struct stat st;
+  if (::fstat(file.get(), &st) != 0) ThrowIoErrorFromErrno(errno);
+  file.Close();
+  return "Tamaño: " + FormatInt(st.st_size) + " bytes. Se generarán ficheros de la forma: " +
+         std::string(DirectoryOf(source)) + FragmentBaseName(source) + ".001 ...";
+}
+
+}  // namespace zuruza

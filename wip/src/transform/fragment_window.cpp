@@ -1,0 +1,200 @@
+#include "transform/fragment_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "app/qt_text.h"
+#include "platform/fs.h"
+
+namespace zuruza {
+
+namespace {
+
+// The progress text is repainted at most this often; the last one is always
+// shown at the end.
+constexpr int kStatusIntervalMs = 40;
+
+QLabel* Caption(QWidget* parent, const QString& name, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+QLabel* Title(QWidget* parent, const QString& name, const QString& text) {
+  QLabel* label = Caption(parent, name, text);
+  label->setStyleSheet("color: blue; font-weight: bold;");
+  return label;
+}
+
+QLineEdit* Field(QWidget* parent, const QString& name, const QString& text, QLabel* label) {
+  auto* edit = new QLineEdit(text, parent);
+  edit->setObjectName(name);
+  edit->setAccessibleName(label->text());
+  label->setBuddy(edit);
+  return edit;
+}
+
+QPushButton* Button(QWidget* parent, const QString& name, const QString& caption, const QString& description) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setAccessibleName(caption);
+  button->setAccessibleDescription(description);
+  return button;
+}
+
+}  // namespace
+
+Tform_Fragment::Tform_Fragment(QWidget* parent)
+    : QMainWindow(parent), fragmenter_(*this, prompter_) {
+  setObjectName("form_Fragment");
+  setWindowTitle("Fragmentador/Desfragmentador de Archivos");
+  resize(520, 360);
+
+  QAction* cerrar = menuBar()->addAction("Cerrar");
+  cerrar->setObjectName("Cerrar1");
+  connect(cerrar, &QAction::triggered, this, &Tform_Fragment::Cerrar1Click);
+
+  auto* form = new QWidget;
+  auto* grid = new QGridLayout(form);
+
+  QLabel* label2 = Caption(form, "Label2", "Fichero a Fragmentar");
+  Edit2 = Field(form, "Edit2", "", label2);
+  Edit2->setEnabled(false);  // only "Seleccionar" fills it
+  Button3 = Button(form, "Button3", "Seleccionar", "Elige el fichero a fragmentar");
+  QLabel* label4 = Caption(form, "Label4", "Directorio Destino");
+  Edit3 = Field(form, "Edit3", "", label4);
+  QLabel* label1 = Caption(form, "Label1", "Tamaño de los ficheros fragmentados");
+  Edit1 = Field(form, "Edit1", "1450000", label1);
+  Button1 = Button(form, "Button1", "Fragmentar Fichero", "Divide el fichero en fragmentos");
+
+  auto* rule = new QFrame(form);
+  rule->setObjectName("Bevel1");
+  rule->setFrameShape(QFrame::HLine);
+  rule->setFrameShadow(QFrame::Sunken);
+
+  QLabel* label5 = Caption(form, "Label5", "Ficheros .000 a unir");
+  Edit4 = Field(form, "Edit4", "", label5);
+  Edit4->setEnabled(false);  // only "Seleccionar" fills it
+  Button5 = Button(form, "Button5", "Seleccionar", "Elige el primer fragmento (.001)");
+  QLabel* label6 = Caption(form, "Label6", "Generar el fichero");
+  Edit5 = Field(form, "Edit5", "", label6);
+  Button4 = Button(form, "Button4", "Unir Fragmentos", "Une los fragmentos en un solo fichero");
+
+  grid->addWidget(Title(form, "Label7", "Fragmantar Ficheros Grandes en Pedazos"), 0, 0, 1, 3);
+  grid->addWidget(label2, 1, 0);
+  grid->addWidget(Edit2, 1, 1);
+  grid->addWidget(Button3, 1, 2);
+  grid->addWidget(label4, 2, 0);
+  grid->addWidget(Edit3, 2, 1, 1, 2);
+  grid->addWidget(label1, 3, 0);
+  grid->addWidget(Edit1, 3, 1);
+  grid->addWidget(Caption(form, "Label3", "bytes."), 3, 2);
+  grid->addWidget(Button1, 4, 2);
+  grid->addWidget(rule, 5, 0, 1, 3);
+  grid->addWidget(Title(form, "Label8", "Unir los pedazos en un solo fichero"), 6, 0, 1, 3);
+  grid->addWidget(label5, 7, 0);
+  grid->addWidget(Edit4, 7, 1);
+  grid->addWidget(Button5, 7, 2);
+  grid->addWidget(label6, 8, 0);
+  grid->addWidget(Edit5, 8, 1, 1, 2);
+  grid->addWidget(Button4, 9, 2);
+  grid->setColumnStretch(1, 1);
+  grid->setRowStretch(10, 1);
+  setCentralWidget(form);
+
+  auto* bar = new QStatusBar;
+  bar->setObjectName("StatusBar1");
+  status_panel_ = new QLabel;
+  status_panel_->setObjectName("StatusPanel0");
+  status_panel_->setMinimumHeight(status_panel_->fontMetrics().height() + 4);
+  bar->addWidget(status_panel_, 1);
+  setStatusBar(bar);
+
+  connect(Button1, &QPushButton::clicked, this, &Tform_Fragment::Button1Click);
+  connect(Button3, &QPushButton::clicked, this, &Tform_Fragment::Button3Click);
+  connect(Button4, &QPushButton::clicked, this, &Tform_Fragment::Button4Click);
+  connect(Button5, &QPushButton::clicked, this, &Tform_Fragment::Button5Click);
+  connect(Edit2, &QLineEdit::textChanged, this, &Tform_Fragment::Edit2Change);
+}
+
+void Tform_Fragment::ShowProgress(StatusBar, std::string_view text) {
+  pending_status_ = ToQt(text);
+  status_pending_ = true;
+  if (!status_clock_.isValid() || status_clock_.elapsed() >= kStatusIntervalMs) FlushStatus();
+}
+
+void Tform_Fragment::SetStatus(StatusBar, std::string_view text) {
+  status_pending_ = false;
+  status_panel_->setText(ToQt(text));
+}
+
+void Tform_Fragment::FlushStatus() {
+  if (status_pending_) status_panel_->setText(pending_status_);
+  status_pending_ = false;
+  status_clock_.start();
+}
+
+QString Tform_Fragment::StatusText() const { return status_panel_->text(); }
+
+void Tform_Fragment::RunJob(const std::function<void()>& job) {
+  // Events run during a job, so a second click could start another one.
+  if (running_) return QApplication::beep();
+  running_ = true;
+  RunGuarded(prompter_, [&] {
+    try {
+      job();
+    } catch (...) {
+      FlushStatus();  // the error box shows over the last progress text
+      throw;
+    }
+  });
+  FlushStatus();
+  running_ = false;
+}
+
+void Tform_Fragment::Button1Click() {
+  const SplitRequest request{FromQt(Edit2->text()), FromQt(Edit3->text()), FromQt(Edit1->text())};
+  RunJob([&] { fragmenter_.SplitFile(request); });
+}
+
+void Tform_Fragment::Button4Click() {
+  const JoinRequest request{FromQt(Edit4->text()), FromQt(Edit5->text())};
+  RunJob([&] { fragmenter_.JoinFragments(request); });
+}
+
+void Tform_Fragment::Button3Click() {
+  const std::optional<std::string> path = prompter_.OpenFileDialog("");
+  if (!path) return;
+  const std::size_t sep = path->rfind(kPathSep);
+  const std::string directory = sep == std::string::npos ? CurrentDirectory() : path->substr(0, sep + 1);
+  // Choosing the same file again shows its size again.
+  if (Edit2->text() == ToQt(*path)) Edit2Change();
+  Edit2->setText(ToQt(*path));
+  Edit3->setText(ToQt(WithTrailingSep(directory)));
+}
+
+void Tform_Fragment::Button5Click() {
+  const std::optional<std::string> path = prompter_.OpenFileDialog("*.001|*.001");
+  if (!path) return;
+  Edit4->setText(ToQt(*path));
+  Edit5->setText(ToQt(path->substr(0, path->size() >= 3 ? path->size() - 3 : 0) + "___"));
+}
+
+void Tform_Fragment::Edit2Change() {
+  const std::string source = FromQt(Edit2->text());
+  if (source.empty()) return;
+  RunGuarded(prompter_, [&] { SetStatus(StatusBar::kStatusBar1, Fragmenter::SizeDisplay(source)); });
+}
+
+void Tform_Fragment::Cerrar1Click() { hide(); }
+
+void Tform_Fragment::closeEvent(QCloseEvent* event) {
+  hide();
+  event->ignore();
+}
+
+}  // namespace zuruza
