@@ -21,10 +21,14 @@ struct Answers : Prompter {
   std::string text, path;
   void ShowMessage(std::string_view) override {}
   void ShowError(std::string_view) override {}
-  std::string InputBox(std::string_view, std::string_view, std::string_view) override { return text; }
+  std::string InputBox(std::string_view, std::string_view, std::string_view) override {
+    return text;
+  }
   bool AskOkCancel(std::string_view) override { return false; }
   std::optional<std::string> OpenFileDialog(std::string_view) override { return path; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
+  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
   void ProcessEvents() override {}
 };
 
@@ -50,8 +54,8 @@ void MakeFiles() {
     std::size_t written = 0;
     bool put = false;
     while (written < size) {
-      std::string line = "linea " + std::to_string(random() % 100000) + " del fichero; texto cualquiera " +
-                         std::to_string(random());
+      std::string line = "linea " + std::to_string(random() % 100000) +
+                         " del fichero; texto cualquiera " + std::to_string(random());
       if (holds && !put && written + line.size() >= at) {
         line += spellings[random() % 4];
         put = true;
@@ -84,16 +88,20 @@ int main() {
     search.SearchSeveralFiles(ReadList(), sink);
     found = sink.lines;
   });
-  const double theirs = bench::BestOf(
-      5, [&] { bench::Shell(std::string("LC_ALL=C grep -l -i -F zuruza $(cat ") + kList + ") > bench-data/busca2-grep.txt"); });
+  const double theirs = bench::BestOf(5, [&] {
+    bench::Shell(std::string("LC_ALL=C grep -l -i -F zuruza $(cat ") + kList +
+                 ") > bench-data/busca2-grep.txt");
+  });
   bench::Shell("test $(wc -l < bench-data/busca2-grep.txt) -eq " + std::to_string(found));
-  std::printf("%ld of %d files hold the text, %.0f bytes read\n", found, kFiles, search.bytes_read());
+  std::printf("%ld of %d files hold the text, %.0f bytes read\n", found, kFiles,
+              search.bytes_read());
   bench::PrintRatio("search in 10,000 files", ours, theirs, "grep -l -i -F", 2.0);
 
   // One line of 100 MB: the buffer is all the memory it takes, and time
   // grows with the size only.
-  bench::Shell("head -c 100000000 /dev/zero | tr '\\0' 'x' > bench-data/busca2-line.bin && "
-               "printf 'Zuruza' >> bench-data/busca2-line.bin");
+  bench::Shell(
+      "head -c 100000000 /dev/zero | tr '\\0' 'x' > bench-data/busca2-line.bin && "
+      "printf 'Zuruza' >> bench-data/busca2-line.bin");
   answers.text = "Zuruzb";
   answers.path = "bench-data/busca2-line.bin";
   const double ours_line = bench::BestOf(3, [&] { search.SearchOneFile(sink); });

@@ -21,7 +21,9 @@ namespace {
 struct Answers : Prompter {
   std::string input, output, parameter;
   void ShowMessage(std::string_view) override {}
-  void ShowError(std::string_view text) override { std::fprintf(stderr, "error: %.*s\n", int(text.size()), text.data()); }
+  void ShowError(std::string_view text) override {
+    std::fprintf(stderr, "error: %.*s\n", int(text.size()), text.data());
+  }
   std::string InputBox(std::string_view caption, std::string_view, std::string_view) override {
     if (caption == "Fichero a Procesar") return input;
     if (caption == "Fichero a GENERAR") return output;
@@ -29,7 +31,9 @@ struct Answers : Prompter {
   }
   bool AskOkCancel(std::string_view) override { return false; }
   std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
+  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
   void ProcessEvents() override {}
 };
 
@@ -45,7 +49,8 @@ void MakeWords(const std::string& path, int lines, int vocabulary, unsigned seed
   std::string line;
   for (int i = 0; i < lines; ++i) {
     line.clear();
-    for (unsigned w = 1 + rng() % 5; w > 0; --w) line.append(words[rng() % words.size()]).append(w > 1 ? " " : "");
+    for (unsigned w = 1 + rng() % 5; w > 0; --w)
+      line.append(words[rng() % words.size()]).append(w > 1 ? " " : "");
     out << line << "\r\n";
   }
 }
@@ -72,11 +77,14 @@ int main() {
     editor.Run(operation, {"", true}, no_pane);
   };
 
-  double ours = bench::BestOf(3, [&] { run(EditOperation::kSortFile, words, "bench-data/edit-sorted.txt", ""); });
+  double ours = bench::BestOf(
+      3, [&] { run(EditOperation::kSortFile, words, "bench-data/edit-sorted.txt", ""); });
   double theirs = bench::BestOf(3, [&] {
     bench::Shell("LC_ALL=C sort -f -s " + words + " > bench-data/edit-sorted-sort.txt");
   });
-  bench::Shell("cmp -s bench-data/edit-sorted.txt bench-data/edit-sorted-sort.txt || echo 'sort: outputs differ'");
+  bench::Shell(
+      "cmp -s bench-data/edit-sorted.txt bench-data/edit-sorted-sort.txt || echo 'sort: outputs "
+      "differ'");
   bench::PrintRatio("sort 500,000 lines", ours, theirs, "sort -f -s", 2.0);
 
   ours = bench::BestOf(3, [&] {
@@ -85,7 +93,9 @@ int main() {
   theirs = bench::BestOf(3, [&] {
     bench::Shell("LC_ALL=C awk '!seen[$0]++' " + repeated + " > bench-data/edit-unique-awk.txt");
   });
-  bench::Shell("cmp -s bench-data/edit-unique.txt bench-data/edit-unique-awk.txt || echo 'repeated: outputs differ'");
+  bench::Shell(
+      "cmp -s bench-data/edit-unique.txt bench-data/edit-unique-awk.txt || echo 'repeated: outputs "
+      "differ'");
   std::printf("(%ld repeated lines listed)\n", pane.lines - 2);
   bench::PrintRatio("repeated lines 90,000", ours, theirs, "awk !seen", 1.5);
 
@@ -100,9 +110,12 @@ int main() {
     run(EditOperation::kRemoveLinesContaining, words, "bench-data/edit-filtered.txt", needle);
   });
   theirs = bench::BestOf(3, [&] {
-    bench::Shell("LC_ALL=C grep -v -F '" + needle + "' " + words + " > bench-data/edit-filtered-grep.txt");
+    bench::Shell("LC_ALL=C grep -v -F '" + needle + "' " + words +
+                 " > bench-data/edit-filtered-grep.txt");
   });
-  bench::Shell("cmp -s bench-data/edit-filtered.txt bench-data/edit-filtered-grep.txt || echo 'filter: outputs differ'");
+  bench::Shell(
+      "cmp -s bench-data/edit-filtered.txt bench-data/edit-filtered-grep.txt || echo 'filter: "
+      "outputs differ'");
   bench::PrintRatio("filter lines (contains)", ours, theirs, "grep -v -F", 2.0);
   return 0;
 }

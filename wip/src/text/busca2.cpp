@@ -39,7 +39,8 @@ std::size_t FindSegmentEnd(std::string_view data, std::size_t from) {
   const __m128i lf = _mm_set1_epi8(kLf);
   for (; i + 16 <= data.size(); i += 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+    const int mask =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
     if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
   }
 #endif
@@ -69,7 +70,8 @@ struct Needle {
   // which lets the search run over whole buffers instead of segment by
   // segment.
   bool CanOccur() const {
-    return !text.empty() && FindSegmentEnd(std::string_view(text).substr(0, text.size() - 1), 0) == kNone;
+    return !text.empty() &&
+           FindSegmentEnd(std::string_view(text).substr(0, text.size() - 1), 0) == kNone;
   }
 
   std::size_t Find(std::string_view data, std::size_t from) const {
@@ -84,7 +86,8 @@ class RawFile {
     // A fifo would wait for a writer and a device may act on being opened,
     // so only regular files, or links to one, are opened at all.
     if (const std::optional<DirEntry> entry = StatPath(path)) {
-      if (entry->kind == EntryKind::kDirectory || entry->kind == EntryKind::kOther) throw IoError(kFileAccessDenied);
+      if (entry->kind == EntryKind::kDirectory || entry->kind == EntryKind::kOther)
+        throw IoError(kFileAccessDenied);
       if (entry->kind == EntryKind::kSymlink && !IsExistingFile(path)) {
         // A link that leads nowhere names a missing file; one to a directory
         // or a special file is refused like its target.
@@ -123,7 +126,8 @@ class RawFile {
     std::string bytes(static_cast<std::size_t>(length), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
-      const ssize_t got = ::pread(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+      const ssize_t got =
+          ::pread(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) ThrowIoErrorFromErrno(errno);
       if (got == 0) throw IoError(kReadBeyondEnd);  // the file shrank meanwhile
@@ -152,8 +156,9 @@ class RawFile {
 // `bytes_read` grows to count the file's bytes up to the end of the last
 // whole segment read; at the end, all of them. `on_progress` runs after each
 // read that leaves more of the file to read.
-bool ScanFile(RawFile& file, const Needle& needle, bool list, std::size_t read_size, std::vector<char>& buffer,
-              double& bytes_read, const std::function<void(std::string_view)>& on_segment,
+bool ScanFile(RawFile& file, const Needle& needle, bool list, std::size_t read_size,
+              std::vector<char>& buffer, double& bytes_read,
+              const std::function<void(std::string_view)>& on_segment,
               const std::function<void()>& on_progress) {
   const double base = bytes_read;
   const bool searchable = needle.CanOccur();
@@ -191,7 +196,8 @@ bool ScanFile(RawFile& file, const Needle& needle, bool list, std::size_t read_s
       }
     }
     if (!pending && searchable && (list || !found)) {
-      for (std::size_t at = needle.Find(view, resume); at != kNone; at = needle.Find(view, resume)) {
+      for (std::size_t at = needle.Find(view, resume); at != kNone;
+           at = needle.Find(view, resume)) {
         found = true;
         if (!list) break;
         const std::size_t before = FindLastSegmentEnd(view, resume, at);
@@ -206,7 +212,8 @@ bool ScanFile(RawFile& file, const Needle& needle, bool list, std::size_t read_s
         // A segment that began in an earlier buffer is read again: nothing
         // but the buffer stays in memory while a long segment is searched.
         if (start >= data_offset) {
-          on_segment(view.substr(static_cast<std::size_t>(start - data_offset), static_cast<std::size_t>(stop - start)));
+          on_segment(view.substr(static_cast<std::size_t>(start - data_offset),
+                                 static_cast<std::size_t>(stop - start)));
         } else {
           on_segment(file.ReadAt(start, stop - start));
         }
@@ -236,7 +243,8 @@ InFileSearch::InFileSearch(Prompter& prompter, std::size_t buffer_size)
     : prompter_(prompter), buffer_size_(std::max<std::size_t>(buffer_size, 1)) {}
 
 void InFileSearch::SearchOneFile(ReportSink& memo1) {
-  const Needle needle{prompter_.InputBox(kInFilePromptCaption, kInFilePrompt, kInFileDefaultText), CaseRule::kExact};
+  const Needle needle{prompter_.InputBox(kInFilePromptCaption, kInFilePrompt, kInFileDefaultText),
+                      CaseRule::kExact};
   memo1.ClearReport();
   bytes_read_ = 0;
   const std::optional<std::string> path = prompter_.OpenFileDialog("");
@@ -254,8 +262,9 @@ void InFileSearch::SearchOneFile(ReportSink& memo1) {
 
 void InFileSearch::SearchSeveralFiles(const std::vector<std::string>& names, ReportSink& memo2) {
   prompter_.ShowMessage(kSeveralFilesNotice);
-  const Needle needle{UpperAscii(prompter_.InputBox(kInFilePromptCaption, kInFilePrompt, kInFileDefaultText)),
-                      CaseRule::kIgnoreAsciiCase};
+  const Needle needle{
+      UpperAscii(prompter_.InputBox(kInFilePromptCaption, kInFilePrompt, kInFileDefaultText)),
+      CaseRule::kIgnoreAsciiCase};
   memo2.ClearReport();
   bytes_read_ = 0;
   for (const std::string& name : names) {

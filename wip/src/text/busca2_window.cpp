@@ -118,9 +118,13 @@ void TForm2::PaneSink::ClearReport() {
 
 void TForm2::PaneSink::AddReportLine(std::string_view text) { pending_.emplace_back(text); }
 
-void TForm2::PaneSink::ShowProgress(StatusBar, std::string_view text) { form_.KeepStatus(text, true); }
+void TForm2::PaneSink::ShowProgress(StatusBar, std::string_view text) {
+  form_.KeepStatus(text, true);
+}
 
-void TForm2::PaneSink::SetStatus(StatusBar, std::string_view text) { form_.KeepStatus(text, false); }
+void TForm2::PaneSink::SetStatus(StatusBar, std::string_view text) {
+  form_.KeepStatus(text, false);
+}
 
 void TForm2::PaneSink::Flush() {
   if (!pending_.empty()) pane_->AppendLines(pending_);

@@ -29,7 +29,9 @@ class TForm2 : public QMainWindow {
   explicit TForm2(QWidget* parent = nullptr);
 
   // Who the window asks and tells (tests script it; nullptr: real dialogs).
-  void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
+  void set_prompter(Prompter* prompter) {
+    prompter_.set_target(prompter ? prompter : &qt_prompter_);
+  }
   // The names "En varios ficheros" searches: the lines of Memo1, as a memo's
   // list of lines has them (a line break at the very end adds no empty name).
   std::vector<std::string> ListedNames() const;

@@ -8,7 +8,8 @@ namespace zuruza {
 namespace {
 
 std::string LimitWarning(std::uint64_t limit) {
-  return "AVISO: Ordenar solo ficheros hasta un máximo de " + FormatInt(static_cast<std::int64_t>(limit)) +
+  return "AVISO: Ordenar solo ficheros hasta un máximo de " +
+         FormatInt(static_cast<std::int64_t>(limit)) +
          " lineas y hasta 255 caracteres de longitud por línea.";
 }
 
@@ -28,7 +29,8 @@ bool WorksOnPane(EditOperation operation) {
   }
 }
 
-void LineEditor::Run(EditOperation operation, const EditRequest& request, std::vector<std::string>& pane_lines) {
+void LineEditor::Run(EditOperation operation, const EditRequest& request,
+                     std::vector<std::string>& pane_lines) {
   switch (operation) {
     case EditOperation::kInsertAtStart:
       return RunTwoMode(LineOperation::kInsertAtStart, request, pane_lines);
@@ -98,17 +100,20 @@ void LineEditor::RunFilter(LineFilterKind kind) {
   auto ask = [&] {
     switch (kind) {
       case LineFilterKind::kRemoveShort:
-        filter.length = StrToInt(
-            prompter_.InputBox("Eliminando LINEAS", "Con MENOS o IGUAL número de caracteres de...", "0"));
+        filter.length = StrToInt(prompter_.InputBox(
+            "Eliminando LINEAS", "Con MENOS o IGUAL número de caracteres de...", "0"));
         break;
       case LineFilterKind::kRemoveLong:
-        filter.length = StrToInt(prompter_.InputBox("Eliminando LINEAS", "Con MAS caracteres de...", "0"));
+        filter.length =
+            StrToInt(prompter_.InputBox("Eliminando LINEAS", "Con MAS caracteres de...", "0"));
         break;
       case LineFilterKind::kRemoveContaining:
-        filter.text = prompter_.InputBox("Eliminando LINEAS", "Que contengan la cadena de caracteres...", "");
+        filter.text =
+            prompter_.InputBox("Eliminando LINEAS", "Que contengan la cadena de caracteres...", "");
         break;
       case LineFilterKind::kRemoveNotContaining:
-        filter.text = prompter_.InputBox("Eliminando LINEAS", "Que NO contengan la cadena de caracteres...", "");
+        filter.text = prompter_.InputBox("Eliminando LINEAS",
+                                         "Que NO contengan la cadena de caracteres...", "");
         break;
     }
   };
@@ -139,7 +144,8 @@ void LineEditor::RunSort() {
 void LineEditor::RunRemoveRepeated() {
   prompter_.ShowMessage(LimitWarning(kRepeatedLineLimit));
   std::unique_ptr<FilePair> files = OpenFilePair(prompter_, names_);
-  if (RemoveRepeatedLines(files->input(), files->output(), pane_) == RepeatedLinesResult::kTooManyLines) {
+  if (RemoveRepeatedLines(files->input(), files->output(), pane_) ==
+      RepeatedLinesResult::kTooManyLines) {
     prompter_.ShowMessage(TooManyLinesMessage(kRepeatedLineLimit));
   }
   CloseFilePair(*files, prompter_);

@@ -47,7 +47,8 @@ struct EditRequest {
   bool disk_mode = false;  // CheckBox1
 };
 
-inline constexpr std::string_view kDiskOnlyMessage = "Esta opción SOLO funciona con ficheros del DISCO.";
+inline constexpr std::string_view kDiskOnlyMessage =
+    "Esta opción SOLO funciona con ficheros del DISCO.";
 
 class LineEditor {
  public:
@@ -55,14 +56,16 @@ class LineEditor {
 
   // Runs one operation. `pane_lines` are the pane's lines; a two-mode
   // operation in pane mode replaces each of them, nothing else touches them.
-  void Run(EditOperation operation, const EditRequest& request, std::vector<std::string>& pane_lines);
+  void Run(EditOperation operation, const EditRequest& request,
+           std::vector<std::string>& pane_lines);
 
   const EditFileNames& file_names() const { return names_; }
   // Bytes the sort may hold in memory before it sorts in chunks.
   void set_sort_memory_budget(std::size_t bytes) { sort_memory_budget_ = bytes; }
 
  private:
-  void RunTwoMode(LineOperation operation, const EditRequest& request, std::vector<std::string>& pane_lines);
+  void RunTwoMode(LineOperation operation, const EditRequest& request,
+                  std::vector<std::string>& pane_lines);
   void RunFilter(LineFilterKind kind);
   void RunSort();
   void RunRemoveRepeated();

@@ -14,7 +14,8 @@ namespace {
 // input opened, so the input exists; an output that does not exist yet
 // cannot be it.
 const std::string& CheckNotInput(const std::string& input_name, const std::string& output_name) {
-  if (output_name == input_name || IsSameFile(input_name, output_name)) throw Error(std::string(kSameFileMessage));
+  if (output_name == input_name || IsSameFile(input_name, output_name))
+    throw Error(std::string(kSameFileMessage));
   return output_name;
 }
 
@@ -41,7 +42,8 @@ void CloseFilePair(FilePair& pair, Prompter& prompter) {
 
 bool IsSameFile(const std::string& a, const std::string& b) {
   // stat follows links, so a link to the input is the input.
-  struct stat sa {}, sb {};
+  struct stat sa {
+  }, sb{};
   return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
 }
@@ -51,7 +53,8 @@ void LineCounter::Add(std::string_view block) {
   ends_ += CountLineEnds(block);
   // Blocks hold whole lines; only the file's last block may end inside one.
   const char last = block.back();
-  open_tail_ = !(last == '\r' || (last == '\n' && block.size() >= 2 && block[block.size() - 2] == '\r'));
+  open_tail_ =
+      !(last == '\r' || (last == '\n' && block.size() >= 2 && block[block.size() - 2] == '\r'));
 }
 
 std::uint64_t CountLines(TextReader& reader, std::uint64_t stop_above) {

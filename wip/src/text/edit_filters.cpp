@@ -23,7 +23,9 @@ void ForEachLine(TextReader& input, Body&& body) {
 // Lets the set be searched with a view, without copying the line.
 struct ViewHash {
   using is_transparent = void;
-  std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>{}(text);
+  }
 };
 
 }  // namespace
@@ -56,7 +58,8 @@ void ConvertLineEndsToLf(TextReader& input, TextWriter& output) {
 }
 
 RepeatedLinesResult RemoveRepeatedLines(TextReader& input, TextWriter& output, ReportSink& pane) {
-  if (CountLines(input, kRepeatedLineLimit) > kRepeatedLineLimit) return RepeatedLinesResult::kTooManyLines;
+  if (CountLines(input, kRepeatedLineLimit) > kRepeatedLineLimit)
+    return RepeatedLinesResult::kTooManyLines;
   pane.ClearReport();
   pane.AddReportLine("LINEAS ELIMINADAS por estar repetidas");
   pane.AddReportLine("--------------------------------------");

@@ -35,7 +35,9 @@ void LineTransform::Apply(std::string_view line, std::int64_t n, std::string& ou
       return;
     case LineOperation::kInsertAtColumn:
       // Columns come from a 32-bit answer, so column - 1 cannot overflow.
-      out.append(Substring(line, 1, column - 1)).append(insert).append(Substring(line, column, kKeptAfterColumn));
+      out.append(Substring(line, 1, column - 1))
+          .append(insert)
+          .append(Substring(line, column, kKeptAfterColumn));
       return;
     case LineOperation::kNumberLines:
       if (number_first) {
@@ -59,7 +61,8 @@ std::string LineTransform::Apply(std::string_view line, std::int64_t n) const {
   return out;
 }
 
-LineTransform AskLineTransform(LineOperation operation, std::string_view insert, Prompter& prompter) {
+LineTransform AskLineTransform(LineOperation operation, std::string_view insert,
+                               Prompter& prompter) {
   LineTransform transform;
   transform.operation = operation;
   transform.insert = std::string(insert);
@@ -68,7 +71,8 @@ LineTransform AskLineTransform(LineOperation operation, std::string_view insert,
       transform.column = StrToInt(prompter.InputBox("Insertar cadena", "En qué COLUMNA?", "10"));
       break;
     case LineOperation::kNumberLines: {
-      const std::string answer = UpperAscii(prompter.InputBox("Numeración de líneas", "Al principio(P) o al final(F)", "P"));
+      const std::string answer = UpperAscii(
+          prompter.InputBox("Numeración de líneas", "Al principio(P) o al final(F)", "P"));
       transform.number_first = !answer.empty() && answer[0] == 'P';
       break;
     }

@@ -27,10 +27,10 @@ enum class LineOperation {
 // A line function f(line, n) with its parameters settled.
 struct LineTransform {
   LineOperation operation = LineOperation::kInsertAtStart;
-  std::string insert;         // E, the editor's insert string
-  long long column = 10;      // kInsertAtColumn
-  bool number_first = true;   // kNumberLines: the number before the text
-  long long from = 1;         // kExtractColumns
+  std::string insert;        // E, the editor's insert string
+  long long column = 10;     // kInsertAtColumn
+  bool number_first = true;  // kNumberLines: the number before the text
+  long long from = 1;        // kExtractColumns
   long long to = 255;
 
   // f(line, n) into `out`, whose old contents are dropped.
@@ -41,7 +41,8 @@ struct LineTransform {
 // Asks the operation's parameters (none for four of them), each number
 // converted as soon as it is answered, so nothing else happens after a wrong
 // one.
-LineTransform AskLineTransform(LineOperation operation, std::string_view insert, Prompter& prompter);
+LineTransform AskLineTransform(LineOperation operation, std::string_view insert,
+                               Prompter& prompter);
 
 // The directory part of a line: up to and including its last "\" or ":",
 // and on this system "/" too, so that its own paths keep their directories.

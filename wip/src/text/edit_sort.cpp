@@ -19,7 +19,8 @@ namespace {
 
 constexpr std::array<unsigned char, 256> MakeUpperTable() {
   std::array<unsigned char, 256> table{};
-  for (int i = 0; i < 256; ++i) table[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 32 : i);
+  for (int i = 0; i < 256; ++i)
+    table[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 32 : i);
   return table;
 }
 constexpr std::array<unsigned char, 256> kUpper = MakeUpperTable();
@@ -70,7 +71,8 @@ void SortText(std::string_view text, std::uint64_t line_count, Emit&& emit) {
   entries.reserve(static_cast<std::size_t>(line_count));
   std::string_view rest = text, line;
   while (NextLine(rest, line)) {
-    entries.push_back({KeyPrefix(line), static_cast<std::uint64_t>(line.data() - text.data()), line.size()});
+    entries.push_back(
+        {KeyPrefix(line), static_cast<std::uint64_t>(line.data() - text.data()), line.size()});
   }
   const char* base = text.data();
   std::stable_sort(entries.begin(), entries.end(), [base](const Entry& a, const Entry& b) {
@@ -162,8 +164,9 @@ void SortInRuns(TextReader& input, TextWriter& output, const SortOptions& option
   while (runs.size() > kMergeFanIn) {
     std::vector<std::string> merged;
     for (std::size_t first = 0; first < runs.size(); first += kMergeFanIn) {
-      const std::vector<std::string> group(runs.begin() + static_cast<std::ptrdiff_t>(first),
-                                           runs.begin() + static_cast<std::ptrdiff_t>(std::min(first + kMergeFanIn, runs.size())));
+      const std::vector<std::string> group(
+          runs.begin() + static_cast<std::ptrdiff_t>(first),
+          runs.begin() + static_cast<std::ptrdiff_t>(std::min(first + kMergeFanIn, runs.size())));
       const std::string path = scratch.Create();
       TextWriter run(path, TextWriter::Mode::kReplace);
       MergeRuns(group, run);
@@ -184,7 +187,8 @@ SortResult SortLines(TextReader& input, TextWriter& output, const SortOptions& o
   // One reading counts the lines and, while the bytes fit the budget, keeps
   // them; a file over the line limit is refused as soon as that is known.
   std::string text;
-  text.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(options.size_hint, options.memory_budget)));
+  text.reserve(
+      static_cast<std::size_t>(std::min<std::uint64_t>(options.size_hint, options.memory_budget)));
   bool in_memory = true;
   LineCounter counter;
   std::string_view block;

@@ -49,7 +49,8 @@ TEditor::TEditor(QWidget* parent) : QMainWindow(parent) {
   CheckBox1->setObjectName("CheckBox1");
   CheckBox1->setAccessibleName(CheckBox1->text());
   CheckBox1->setToolTip(
-      "Si esta opción está marcada se procesá un fichero del DISCO en vez de el texto en pantalla.");
+      "Si esta opción está marcada se procesá un fichero del DISCO en vez de el texto en "
+      "pantalla.");
   auto* label1 = new QLabel("Cadena de caracteres a Insertar", panel1);
   label1->setObjectName("Label1");
   Edit1 = new QLineEdit(panel1);
@@ -78,7 +79,8 @@ TEditor::TEditor(QWidget* parent) : QMainWindow(parent) {
   setCentralWidget(central);
 
   menuBar()->setObjectName("MainMenu1");
-  auto item = [this](QMenu* menu, const char* name, const QString& caption, void (TEditor::*handler)()) {
+  auto item = [this](QMenu* menu, const char* name, const QString& caption,
+                     void (TEditor::*handler)()) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     connect(action, &QAction::triggered, this, handler);
@@ -100,37 +102,43 @@ TEditor::TEditor(QWidget* parent) : QMainWindow(parent) {
            "Insertar cadena de caracteres al principio de las líneas",
            &TEditor::Insertarcadenadecaractaresalprincipiodelaslneas1Click);
   Insertarcadenadecaracteresalfinaldelaslneas1 =
-      item(opciones, "Insertarcadenadecaracteresalfinaldelaslneas1", "Insertar cadena de caracteres al final de las líneas",
+      item(opciones, "Insertarcadenadecaracteresalfinaldelaslneas1",
+           "Insertar cadena de caracteres al final de las líneas",
            &TEditor::Insertarcadenadecaracteresalfinaldelaslneas1Click);
   Insertarcadenadecaracteresapartirdeunacolumna1 =
       item(opciones, "Insertarcadenadecaracteresapartirdeunacolumna1",
            "Insertar cadena de caracteres a partir de una columna",
            &TEditor::Insertarcadenadecaracteresapartirdeunacolumna1Click);
   separator(opciones, "N4");
-  Recortarcolumnasdelaslneas1 =
-      item(opciones, "Recortarcolumnasdelaslneas1", "Extraer columnas de las líneas despreciando el resto",
-           &TEditor::Recortarcolumnasdelaslneas1Click);
-  ExtraerDIRECTORIOS1 = item(opciones, "ExtraerDIRECTORIOS1", "Extraer DIRECTORIOS", &TEditor::ExtraerDIRECTORIOS1Click);
-  QuitarlineasconmenosdeNNNcaracteres1 =
-      item(opciones, "QuitarlineasconmenosdeNNNcaracteres1", "Quitar lineas con menos de NNN caracteres.",
-           &TEditor::QuitarlineasconmenosdeNNNcaracteres1Click);
-  Quitarlineasquecontengan1 = item(opciones, "Quitarlineasquecontengan1", "Quitar lineas que contengan ...",
-                                   &TEditor::Quitarlineasquecontengan1Click);
-  QuitarlineasconMASdeNNNcaracteres1 =
-      item(opciones, "QuitarlineasconMASdeNNNcaracteres1", "Quitar lineas con MAS de NNN caracteres",
-           &TEditor::QuitarlineasconMASdeNNNcaracteres1Click);
-  QuitarlineasqueNOcontengan1 = item(opciones, "QuitarlineasqueNOcontengan1", "Quitar lineas que NO contengan...",
-                                     &TEditor::QuitarlineasqueNOcontengan1Click);
-  QuitarLineasRepetidas1 =
-      item(opciones, "QuitarLineasRepetidas1", "Quitar Lineas Repetidas", &TEditor::QuitarLineasRepetidas1Click);
-  CambiarLFCRporLF1 = item(opciones, "CambiarLFCRporLF1", "Cambiar LF+CR por LF", &TEditor::CambiarLFCRporLF1Click);
+  Recortarcolumnasdelaslneas1 = item(opciones, "Recortarcolumnasdelaslneas1",
+                                     "Extraer columnas de las líneas despreciando el resto",
+                                     &TEditor::Recortarcolumnasdelaslneas1Click);
+  ExtraerDIRECTORIOS1 = item(opciones, "ExtraerDIRECTORIOS1", "Extraer DIRECTORIOS",
+                             &TEditor::ExtraerDIRECTORIOS1Click);
+  QuitarlineasconmenosdeNNNcaracteres1 = item(opciones, "QuitarlineasconmenosdeNNNcaracteres1",
+                                              "Quitar lineas con menos de NNN caracteres.",
+                                              &TEditor::QuitarlineasconmenosdeNNNcaracteres1Click);
+  Quitarlineasquecontengan1 =
+      item(opciones, "Quitarlineasquecontengan1", "Quitar lineas que contengan ...",
+           &TEditor::Quitarlineasquecontengan1Click);
+  QuitarlineasconMASdeNNNcaracteres1 = item(opciones, "QuitarlineasconMASdeNNNcaracteres1",
+                                            "Quitar lineas con MAS de NNN caracteres",
+                                            &TEditor::QuitarlineasconMASdeNNNcaracteres1Click);
+  QuitarlineasqueNOcontengan1 =
+      item(opciones, "QuitarlineasqueNOcontengan1", "Quitar lineas que NO contengan...",
+           &TEditor::QuitarlineasqueNOcontengan1Click);
+  QuitarLineasRepetidas1 = item(opciones, "QuitarLineasRepetidas1", "Quitar Lineas Repetidas",
+                                &TEditor::QuitarLineasRepetidas1Click);
+  CambiarLFCRporLF1 =
+      item(opciones, "CambiarLFCRporLF1", "Cambiar LF+CR por LF", &TEditor::CambiarLFCRporLF1Click);
   separator(opciones, "N2");
-  Ordenarunfichero1 =
-      item(opciones, "Ordenarunfichero1", "Ordenar un fichero de TEXTO", &TEditor::Ordenarunfichero1Click);
+  Ordenarunfichero1 = item(opciones, "Ordenarunfichero1", "Ordenar un fichero de TEXTO",
+                           &TEditor::Ordenarunfichero1Click);
   Numerarlneas1 = item(opciones, "Numerarlneas1", "Numerar líneas", &TEditor::Numerarlneas1Click);
   separator(opciones, "N3");
-  MostrarPosicindelCURSOR1 = item(opciones, "MostrarPosicindelCURSOR1", "Mostrar Posición del CURSOR",
-                                  &TEditor::MostrarPosicindelCURSOR1Click);
+  MostrarPosicindelCURSOR1 =
+      item(opciones, "MostrarPosicindelCURSOR1", "Mostrar Posición del CURSOR",
+           &TEditor::MostrarPosicindelCURSOR1Click);
   MostrarPosicindelCURSOR1->setCheckable(true);
 }
 
@@ -181,15 +189,29 @@ void TEditor::Grabar1Click() {
 
 void TEditor::Cerrar1Click() { hide(); }
 
-void TEditor::Insertarcadenadecaractaresalprincipiodelaslneas1Click() { RunOperation(EditOperation::kInsertAtStart); }
-void TEditor::Insertarcadenadecaracteresalfinaldelaslneas1Click() { RunOperation(EditOperation::kInsertAtEnd); }
-void TEditor::Insertarcadenadecaracteresapartirdeunacolumna1Click() { RunOperation(EditOperation::kInsertAtColumn); }
+void TEditor::Insertarcadenadecaractaresalprincipiodelaslneas1Click() {
+  RunOperation(EditOperation::kInsertAtStart);
+}
+void TEditor::Insertarcadenadecaracteresalfinaldelaslneas1Click() {
+  RunOperation(EditOperation::kInsertAtEnd);
+}
+void TEditor::Insertarcadenadecaracteresapartirdeunacolumna1Click() {
+  RunOperation(EditOperation::kInsertAtColumn);
+}
 void TEditor::Recortarcolumnasdelaslneas1Click() { RunOperation(EditOperation::kExtractColumns); }
 void TEditor::ExtraerDIRECTORIOS1Click() { RunOperation(EditOperation::kExtractDirectories); }
-void TEditor::QuitarlineasconmenosdeNNNcaracteres1Click() { RunOperation(EditOperation::kRemoveShortLines); }
-void TEditor::Quitarlineasquecontengan1Click() { RunOperation(EditOperation::kRemoveLinesContaining); }
-void TEditor::QuitarlineasconMASdeNNNcaracteres1Click() { RunOperation(EditOperation::kRemoveLongLines); }
-void TEditor::QuitarlineasqueNOcontengan1Click() { RunOperation(EditOperation::kRemoveLinesNotContaining); }
+void TEditor::QuitarlineasconmenosdeNNNcaracteres1Click() {
+  RunOperation(EditOperation::kRemoveShortLines);
+}
+void TEditor::Quitarlineasquecontengan1Click() {
+  RunOperation(EditOperation::kRemoveLinesContaining);
+}
+void TEditor::QuitarlineasconMASdeNNNcaracteres1Click() {
+  RunOperation(EditOperation::kRemoveLongLines);
+}
+void TEditor::QuitarlineasqueNOcontengan1Click() {
+  RunOperation(EditOperation::kRemoveLinesNotContaining);
+}
 void TEditor::QuitarLineasRepetidas1Click() { RunOperation(EditOperation::kRemoveRepeatedLines); }
 void TEditor::CambiarLFCRporLF1Click() { RunOperation(EditOperation::kLineEndsToLf); }
 void TEditor::Ordenarunfichero1Click() { RunOperation(EditOperation::kSortFile); }

@@ -25,7 +25,9 @@ class TEditor : public QMainWindow, public ReportSink {
   explicit TEditor(QWidget* parent = nullptr);
 
   // Who the window asks and tells (tests script it; nullptr: real dialogs).
-  void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
+  void set_prompter(Prompter* prompter) {
+    prompter_.set_target(prompter ? prompter : &qt_prompter_);
+  }
   const LineEditor& editor() const { return editor_; }
   LineEditor& editor() { return editor_; }
 

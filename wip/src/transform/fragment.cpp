@@ -266,9 +266,8 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
   std::size_t got = 0;
   do {
     got = ReadBlock(source.get(), buffer, block);
-    // Tested before the write, so a fragment is closed only once it is
-    // full and another block follows; at the end of a source whose size is
-    // a multiple of the fragments' this opens one last, empty fragment.
+    // Tested before the write and also at the end of the source: a last
+    // fragment that reached the requested size is followed by an empty one.
     if (in_fragment >= requested) {
       fragment.Close();
       ++number;

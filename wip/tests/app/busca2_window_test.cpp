@@ -1,10 +1,11 @@
 // The search-inside-files window driven offscreen with scripted answers.
+#include "text/busca2_window.h"
+
 #include <QtTest>
 
 #include "accessibility_check.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
-#include "text/busca2_window.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -63,11 +64,13 @@ class Busca2WindowTest : public QObject {
     QTest::keyClick(window.Memo1, Qt::Key_Return);
     QTest::keyClicks(window.Memo1, QString::fromStdString(tree.Path("b.txt")));
     QTest::keyClick(window.Memo1, Qt::Key_Return);
-    QCOMPARE(window.ListedNames(), (std::vector<std::string>{tree.Path("a.txt"), tree.Path("b.txt")}));
+    QCOMPARE(window.ListedNames(),
+             (std::vector<std::string>{tree.Path("a.txt"), tree.Path("b.txt")}));
 
     prompter.input_answers = {std::string("jpg")};
     window.Envariosficheros1->trigger();
-    QCOMPARE(prompter.messages, std::vector<std::string>{"Se va a buscar en los ficheros de MEMO1"});
+    QCOMPARE(prompter.messages,
+             std::vector<std::string>{"Se va a buscar en los ficheros de MEMO1"});
     QCOMPARE(prompter.prompts, std::vector<std::string>{"Qué buscas?"});
     QCOMPARE(Lines(window.Memo2), std::vector<std::string>{tree.Path("a.txt")});
     QCOMPARE(window.StatusText(), QString("Analizados: 150 bytes."));

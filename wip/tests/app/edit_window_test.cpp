@@ -1,10 +1,11 @@
 // The line editor window driven offscreen.
+#include "text/edit_window.h"
+
 #include <QtTest>
 
 #include "accessibility_check.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
-#include "text/edit_window.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -30,7 +31,8 @@ class EditWindowTest : public QObject {
     TEditor window;
     ScriptedPrompter prompter;
     window.set_prompter(&prompter);
-    prompter.dialog_answers = {tree.Path("carga.txt"), tree.Path("graba.txt"), std::nullopt, std::nullopt};
+    prompter.dialog_answers = {tree.Path("carga.txt"), tree.Path("graba.txt"), std::nullopt,
+                               std::nullopt};
     window.Cargar1->trigger();
     QCOMPARE(window.Memo1->toPlainText(), QString("uno\ndos\ntres\ncuatro \u00e1"));
     window.Grabar1->trigger();
@@ -66,7 +68,8 @@ class EditWindowTest : public QObject {
     QCOMPARE(window.Memo1->toPlainText(), QString("abXYcdef1\nxyXYz2\n"));
 
     window.Ordenarunfichero1->trigger();  // disk only
-    QCOMPARE(prompter.messages, std::vector<std::string>{"Esta opción SOLO funciona con ficheros del DISCO."});
+    QCOMPARE(prompter.messages,
+             std::vector<std::string>{"Esta opción SOLO funciona con ficheros del DISCO."});
   }
 
   void DiskModeAsksTheFilePairAndLeavesThePane() {
@@ -108,7 +111,8 @@ class EditWindowTest : public QObject {
     window.QuitarLineasRepetidas1->trigger();
     QCOMPARE(tree.ReadFile("unicas.txt"), std::string("x\r\ny\r\nX\r\n"));
     QCOMPARE(window.Memo1->toPlainText(),
-             QString("LINEAS ELIMINADAS por estar repetidas\n--------------------------------------\nx\ny\nx"));
+             QString("LINEAS ELIMINADAS por estar "
+                     "repetidas\n--------------------------------------\nx\ny\nx"));
   }
 
   void ShowsTheCaretPositionOnlyWhenTicked() {
@@ -136,7 +140,8 @@ class EditWindowTest : public QObject {
     // A click reports the caret where the click put it.
     QTextCursor second_line(window.Memo1->document());
     second_line.setPosition(7);
-    QTest::mouseClick(window.Memo1->viewport(), Qt::LeftButton, {}, window.Memo1->cursorRect(second_line).center());
+    QTest::mouseClick(window.Memo1->viewport(), Qt::LeftButton, {},
+                      window.Memo1->cursorRect(second_line).center());
     QCOMPARE(window.Label2->text(), QString("(2:0)"));
 
     window.MostrarPosicindelCURSOR1->trigger();
@@ -171,18 +176,21 @@ class EditWindowTest : public QObject {
     QCOMPARE(window.CheckBox1->text(), QString("Procesar FICHERO del DISCO"));
     QVERIFY(!window.CheckBox1->isChecked());
     QCOMPARE(window.CheckBox1->toolTip(),
-             QString("Si esta opción está marcada se procesá un fichero del DISCO en vez de el texto en pantalla."));
+             QString("Si esta opción está marcada se procesá un fichero del DISCO en vez de el "
+                     "texto en pantalla."));
     QMenu* opciones = window.findChild<QMenu*>("Opciones1");
     QVERIFY(opciones);
     QStringList names;
     for (QAction* action : opciones->actions()) names << action->objectName();
-    QCOMPARE(names, (QStringList{"Insertarcadenadecaractaresalprincipiodelaslneas1",
-                                 "Insertarcadenadecaracteresalfinaldelaslneas1",
-                                 "Insertarcadenadecaracteresapartirdeunacolumna1", "N4", "Recortarcolumnasdelaslneas1",
-                                 "ExtraerDIRECTORIOS1", "QuitarlineasconmenosdeNNNcaracteres1",
-                                 "Quitarlineasquecontengan1", "QuitarlineasconMASdeNNNcaracteres1",
-                                 "QuitarlineasqueNOcontengan1", "QuitarLineasRepetidas1", "CambiarLFCRporLF1", "N2",
-                                 "Ordenarunfichero1", "Numerarlneas1", "N3", "MostrarPosicindelCURSOR1"}));
+    QCOMPARE(names,
+             (QStringList{"Insertarcadenadecaractaresalprincipiodelaslneas1",
+                          "Insertarcadenadecaracteresalfinaldelaslneas1",
+                          "Insertarcadenadecaracteresapartirdeunacolumna1", "N4",
+                          "Recortarcolumnasdelaslneas1", "ExtraerDIRECTORIOS1",
+                          "QuitarlineasconmenosdeNNNcaracteres1", "Quitarlineasquecontengan1",
+                          "QuitarlineasconMASdeNNNcaracteres1", "QuitarlineasqueNOcontengan1",
+                          "QuitarLineasRepetidas1", "CambiarLFCRporLF1", "N2", "Ordenarunfichero1",
+                          "Numerarlneas1", "N3", "MostrarPosicindelCURSOR1"}));
     QMenu* archivo = window.findChild<QMenu*>("Archivo1");
     QVERIFY(archivo);
     names.clear();

@@ -71,10 +71,14 @@ bool ReferenceFound(std::string_view bytes, const std::string& text) {
 std::string Printable(std::string_view bytes) {
   std::string out;
   for (unsigned char c : bytes) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (c < 32 || c >= 127) out += "\\x" + std::to_string(c);
-    else out += static_cast<char>(c);
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c < 32 || c >= 127)
+      out += "\\x" + std::to_string(c);
+    else
+      out += static_cast<char>(c);
   }
   return out;
 }
@@ -92,7 +96,8 @@ class InFileSearchTest : public ::testing::Test {
     return sink_.lines;
   }
   // "En varios ficheros" over `names` with the answer `text`.
-  std::vector<std::string> FindInFiles(const std::vector<std::string>& names, const std::string& text,
+  std::vector<std::string> FindInFiles(const std::vector<std::string>& names,
+                                       const std::string& text,
                                        std::size_t buffer_size = kInFileBufferSize) {
     prompter_.input_answers = {text};
     InFileSearch search(prompter_, buffer_size);
@@ -134,7 +139,10 @@ TEST_F(InFileSearchTest, OneFileListsEverySegmentHoldingTheExactString) {
     std::string content, text;
     std::vector<std::string> listed;
   } rows[] = {
-      {"CR LF: the CR ends the listed segment", "xx abc yy\r\nzz\r\nabc\r\n", "abc", {"xx abc yy\r", "abc\r"}},
+      {"CR LF: the CR ends the listed segment",
+       "xx abc yy\r\nzz\r\nabc\r\n",
+       "abc",
+       {"xx abc yy\r", "abc\r"}},
       {"lone LF ends its segment", "abc1\nno\nabc2\n", "abc", {"abc1\n", "abc2\n"}},
       {"lone CR ends its segment", "abc\rabc", "abc", {"abc\r", "abc"}},
       {"no line end: one segment, listed once", "..abc..abc..", "abc", {"..abc..abc.."}},
@@ -143,8 +151,15 @@ TEST_F(InFileSearchTest, OneFileListsEverySegmentHoldingTheExactString) {
       {"never across an LF", "ab\nc", "ab\nc", {}},
       {"LF alone matches only the LF segments", "a\r\nb\r\nc", "\n", {"\n", "\n"}},
       {"a string ending in CR matches at the segment end", "abc\r\nabc\n", "abc\r", {"abc\r"}},
-      {"Ctrl-Z and NUL are ordinary bytes", std::string("a\x1a" "b\0c\r\nz\x1ay\r\nfoo", 15), "\x1a" "b",
-       {std::string("a\x1a" "b\0c\r", 6)}},
+      {"Ctrl-Z and NUL are ordinary bytes",
+       std::string("a\x1a"
+                   "b\0c\r\nz\x1ay\r\nfoo",
+                   15),
+       "\x1a"
+       "b",
+       {std::string("a\x1a"
+                    "b\0c\r",
+                    6)}},
       {"bytes after a Ctrl-Z are still read", "x\x1ay\r\nfoo", "foo", {"foo"}},
       {"case counts", "foto.jpg\r\nFOTO.JPG\r\n", "JPG", {"FOTO.JPG\r"}},
       {"accented letters are plain bytes", "canción\r\nCANCIÓN\r\n", "ción", {"canción\r"}},
@@ -177,7 +192,12 @@ TEST_F(InFileSearchTest, SeveralFilesFoldOnlyAsciiLetters) {
       {"never across a CR LF", "ab\r\nc", "abc", false},
       {"never across an LF", "b\nc", "B\nC", false},
       {"a string ending in LF", "x\n", "X\n", true},
-      {"Ctrl-Z is ordinary", "a\x1a" "bc", "\x1a" "BC", true},
+      {"Ctrl-Z is ordinary",
+       "a\x1a"
+       "bc",
+       "\x1a"
+       "BC",
+       true},
       {"an empty string finds nothing", "abc", "", false},
       {"an empty file holds nothing", "", "a", false},
   };
@@ -205,11 +225,14 @@ TEST_F(InFileSearchTest, BothSearchesAgreeWithTheByteByByteReadingAtEveryBufferS
     const std::string content = pick(random() % 48);
     const std::string text = pick(1 + random() % 4);
     tree_.AddFile("f.bin", content);
-    for (std::size_t buffer_size : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, std::size_t{64}}) {
-      SCOPED_TRACE("content '" + Printable(content) + "', string '" + Printable(text) + "', buffer " +
-                   std::to_string(buffer_size));
-      EXPECT_EQ(ListSegments(tree_.Path("f.bin"), text, buffer_size), ReferenceListing(content, text));
-      EXPECT_EQ(FindInFiles({tree_.Path("f.bin")}, text, buffer_size).size(), ReferenceFound(content, text) ? 1u : 0u);
+    for (std::size_t buffer_size :
+         {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, std::size_t{64}}) {
+      SCOPED_TRACE("content '" + Printable(content) + "', string '" + Printable(text) +
+                   "', buffer " + std::to_string(buffer_size));
+      EXPECT_EQ(ListSegments(tree_.Path("f.bin"), text, buffer_size),
+                ReferenceListing(content, text));
+      EXPECT_EQ(FindInFiles({tree_.Path("f.bin")}, text, buffer_size).size(),
+                ReferenceFound(content, text) ? 1u : 0u);
     }
   }
 }
@@ -226,8 +249,10 @@ TEST_F(InFileSearchTest, LongLineIsSearchedAcrossBuffersAndListedWhole) {
   EXPECT_EQ(FindInFiles({tree_.Path("long.bin")}, "zURUZA", buffer_size).size(), 1u);
 
   tree_.AddFile("tail.bin", line + "Zuruza");  // the match ends the file
-  EXPECT_EQ(ListSegments(tree_.Path("tail.bin"), "Zuruza", buffer_size), std::vector<std::string>{line + "Zuruza"});
-  EXPECT_EQ(ListSegments(tree_.Path("tail.bin"), "Zuruza!", buffer_size), std::vector<std::string>{});
+  EXPECT_EQ(ListSegments(tree_.Path("tail.bin"), "Zuruza", buffer_size),
+            std::vector<std::string>{line + "Zuruza"});
+  EXPECT_EQ(ListSegments(tree_.Path("tail.bin"), "Zuruza!", buffer_size),
+            std::vector<std::string>{});
 }
 
 TEST_F(InFileSearchTest, OneFileStatusCountsBytesUpToSegmentEnds) {
@@ -240,8 +265,9 @@ TEST_F(InFileSearchTest, OneFileStatusCountsBytesUpToSegmentEnds) {
   EXPECT_EQ(bytes_read_, 26.0);
   // Each text shown while reading counts whole segments: the ends 3, 4, 11,
   // 12 and 15 (or none yet).
-  const std::vector<std::string> possible = {BytesReadText(0),  BytesReadText(3),  BytesReadText(4),
-                                             BytesReadText(11), BytesReadText(12), BytesReadText(15)};
+  const std::vector<std::string> possible = {BytesReadText(0),  BytesReadText(3),
+                                             BytesReadText(4),  BytesReadText(11),
+                                             BytesReadText(12), BytesReadText(15)};
   for (std::size_t i = 1; i + 1 < sink_.statuses.size(); ++i) {
     SCOPED_TRACE(sink_.statuses[i]);
     EXPECT_NE(std::find(possible.begin(), possible.end(), sink_.statuses[i]), possible.end());
@@ -276,17 +302,20 @@ TEST_F(InFileSearchTest, SeveralFilesCountEveryByteOfEveryFileAndListNamesAsWrit
   tree_.AddFile("c.txt", "x.jpg");
   const std::string relative = tree_.root() + "./c.txt";
   const std::vector<std::string> names = {tree_.Path("a.txt"), tree_.Path("b.txt"), relative};
-  EXPECT_EQ(FindInFiles(names, "jpg", 7), (std::vector<std::string>{tree_.Path("a.txt"), relative}));
+  EXPECT_EQ(FindInFiles(names, "jpg", 7),
+            (std::vector<std::string>{tree_.Path("a.txt"), relative}));
   EXPECT_EQ(bytes_read_, 155.0);
-  EXPECT_EQ(prompter_.messages, std::vector<std::string>{"Se va a buscar en los ficheros de MEMO1"});
+  EXPECT_EQ(prompter_.messages,
+            std::vector<std::string>{"Se va a buscar en los ficheros de MEMO1"});
   EXPECT_EQ(prompter_.prompts, std::vector<std::string>{"Qué buscas?"});
   // Each file: its name first; the count so far is the last text before the next name.
-  const std::string finals[] = {"Analizados: 100 bytes.", "Analizados: 150 bytes.", "Analizados: 155 bytes."};
+  const std::string finals[] = {"Analizados: 100 bytes.", "Analizados: 150 bytes.",
+                                "Analizados: 155 bytes."};
   std::size_t at = 0;
   for (std::size_t k = 0; k < names.size(); ++k) {
     SCOPED_TRACE(names[k]);
-    const auto name = std::find(sink_.statuses.begin() + static_cast<std::ptrdiff_t>(at), sink_.statuses.end(),
-                                "Analizado " + names[k]);
+    const auto name = std::find(sink_.statuses.begin() + static_cast<std::ptrdiff_t>(at),
+                                sink_.statuses.end(), "Analizado " + names[k]);
     ASSERT_NE(name, sink_.statuses.end());
     at = static_cast<std::size_t>(name - sink_.statuses.begin());
     if (k > 0) {
@@ -308,7 +337,8 @@ TEST_F(InFileSearchTest, SeveralFilesWithAnEmptyListOnlyAskAndClear) {
   prompter_.input_answers = {std::string("jpg")};
   InFileSearch search(prompter_);
   search.SearchSeveralFiles({}, sink_);
-  EXPECT_EQ(prompter_.messages, std::vector<std::string>{"Se va a buscar en los ficheros de MEMO1"});
+  EXPECT_EQ(prompter_.messages,
+            std::vector<std::string>{"Se va a buscar en los ficheros de MEMO1"});
   EXPECT_EQ(prompter_.prompts, std::vector<std::string>{"Qué buscas?"});
   EXPECT_TRUE(sink_.lines.empty());
   EXPECT_TRUE(sink_.statuses.empty());
@@ -331,8 +361,11 @@ TEST_F(InFileSearchTest, NameThatCannotBeOpenedStopsTheRunKeepingEarlierNames) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     std::vector<std::string> listed;
-    EXPECT_EQ(ErrorOf([&] { listed = FindInFiles({tree_.Path("a.txt"), row.bad_name, tree_.Path("c.txt")}, "JPG"); }),
-              row.error);
+    EXPECT_EQ(
+        ErrorOf([&] {
+          listed = FindInFiles({tree_.Path("a.txt"), row.bad_name, tree_.Path("c.txt")}, "JPG");
+        }),
+        row.error);
     EXPECT_EQ(sink_.lines, std::vector<std::string>{tree_.Path("a.txt")});
     EXPECT_EQ(sink_.LastStatus(), "Analizado " + row.bad_name);
     EXPECT_EQ(bytes_read_, 3.0);  // c.txt was never read
@@ -357,7 +390,9 @@ TEST_F(InFileSearchTest, FifoInTheListIsRefusedWithoutWaitingForAWriter) {
     SCOPED_TRACE(special);
     // Run aside: opening the fifo would block until a writer came.
     auto run = std::async(std::launch::async, [&] {
-      return ErrorOf([&] { FindInFiles({tree_.Path("a.txt"), special, tree_.Path("c.txt")}, "jpg"); });
+      return ErrorOf([&] {
+        FindInFiles({tree_.Path("a.txt"), special, tree_.Path("c.txt")}, "jpg");
+      });
     });
     if (run.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
       const int writer = ::open(tree_.Path("fifo").c_str(), O_WRONLY);  // lets the search go on
@@ -371,7 +406,8 @@ TEST_F(InFileSearchTest, FifoInTheListIsRefusedWithoutWaitingForAWriter) {
   EXPECT_LT(::read(watcher, events, sizeof events), 0) << "the fifo was opened";
   ::close(watcher);
   // A link to a regular file is searched like the file.
-  EXPECT_EQ(FindInFiles({tree_.Path("enlace-fichero")}, "JPG"), std::vector<std::string>{tree_.Path("enlace-fichero")});
+  EXPECT_EQ(FindInFiles({tree_.Path("enlace-fichero")}, "JPG"),
+            std::vector<std::string>{tree_.Path("enlace-fichero")});
 
   prompter_.input_answers = {std::string("jpg")};
   prompter_.dialog_answers = {tree_.Path("fifo")};
@@ -385,8 +421,9 @@ TEST_F(InFileSearchTest, UnreadableFileIsRefusedWithAccessDenied) {
   ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
   EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return access(tree_.root().c_str(), X_OK) == 0; },
                                         [&] {
-                                          return ErrorOf([&] { FindInFiles({tree_.Path("secreto.txt")}, "jpg"); }) ==
-                                                 "File access denied";
+                                          return ErrorOf([&] {
+                                                   FindInFiles({tree_.Path("secreto.txt")}, "jpg");
+                                                 }) == "File access denied";
                                         }));
 }
 

@@ -47,7 +47,7 @@ TEST_F(FilterTest, LengthFiltersSplitAtExactlyN) {
   } rows[] = {
       {LineFilterKind::kRemoveShort, 0, "ab\r\nabc\r\nabcd\r\nx\r\n"},  // only the empty lines go
       {LineFilterKind::kRemoveLong, 0, "\r\n\r\n"},                     // only the empty lines stay
-      {LineFilterKind::kRemoveShort, 3, "abcd\r\n"},                   // a line of N characters goes
+      {LineFilterKind::kRemoveShort, 3, "abcd\r\n"},  // a line of N characters goes
       {LineFilterKind::kRemoveLong, 3, "\r\nab\r\nabc\r\n\r\nx\r\n"},  // and stays here
       {LineFilterKind::kRemoveShort, -1, "\r\nab\r\nabc\r\nabcd\r\n\r\nx\r\n"},
       {LineFilterKind::kRemoveLong, -1, ""},
@@ -68,7 +68,8 @@ TEST_F(FilterTest, SubstringFiltersAreCaseSensitiveAndAnEmptyStringOccursNowhere
       {LineFilterKind::kRemoveNotContaining, "abc", "abc\r\nxabcx\r\n"},
       {LineFilterKind::kRemoveContaining, "", "abc\r\nABC\r\nxabcx\r\n\r\nzzz\r\n"},
       {LineFilterKind::kRemoveNotContaining, "", ""},
-      {LineFilterKind::kRemoveContaining, "c\r\nA", "abc\r\nABC\r\nxabcx\r\n\r\nzzz\r\n"},  // never across lines
+      {LineFilterKind::kRemoveContaining, "c\r\nA",
+       "abc\r\nABC\r\nxabcx\r\n\r\nzzz\r\n"},  // never across lines
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);
@@ -78,9 +79,11 @@ TEST_F(FilterTest, SubstringFiltersAreCaseSensitiveAndAnEmptyStringOccursNowhere
 
 TEST_F(FilterTest, LoneLfStaysInsideTheLineAndCtrlZEndsTheInput) {
   EXPECT_EQ(Filter("uno\ndos\n", {LineFilterKind::kRemoveShort, 7, ""}), "uno\ndos\n\r\n");
-  EXPECT_EQ(Filter("uno\r\ndos\x1atres\r\n", {LineFilterKind::kRemoveShort, 0, ""}), "uno\r\ndos\r\n");
-  EXPECT_EQ(Filter(std::string("a\0b\r\n\xff\r\n", 8), {LineFilterKind::kRemoveContaining, 0, "\xff"}),
-            std::string("a\0b\r\n", 5));
+  EXPECT_EQ(Filter("uno\r\ndos\x1atres\r\n", {LineFilterKind::kRemoveShort, 0, ""}),
+            "uno\r\ndos\r\n");
+  EXPECT_EQ(
+      Filter(std::string("a\0b\r\n\xff\r\n", 8), {LineFilterKind::kRemoveContaining, 0, "\xff"}),
+      std::string("a\0b\r\n", 5));
 }
 
 TEST_F(FilterTest, LineEndsBecomeASingleLf) {
@@ -108,7 +111,8 @@ class EditRepeatedLinesTest : public ::testing::Test {
     editor_.Run(EditOperation::kRemoveRepeatedLines, {"", true}, pane);
   }
   static std::string Warning() {
-    return "AVISO: Ordenar solo ficheros hasta un máximo de 90000 lineas y hasta 255 caracteres de longitud por "
+    return "AVISO: Ordenar solo ficheros hasta un máximo de 90000 lineas y hasta 255 caracteres de "
+           "longitud por "
            "línea.";
   }
 
@@ -122,8 +126,9 @@ TEST_F(EditRepeatedLinesTest, KeepsFirstOccurrencesAndListsTheLaterOnesInThePane
   pane_.lines = {"texto anterior"};
   Run("x\r\ny\r\nx\r\nX\r\ny\r\nx\r\n");
   EXPECT_EQ(tree_.ReadFile("out.txt"), "x\r\ny\r\nX\r\n");
-  EXPECT_EQ(pane_.lines, (std::vector<std::string>{"LINEAS ELIMINADAS por estar repetidas",
-                                                   "--------------------------------------", "x", "y", "x"}));
+  EXPECT_EQ(pane_.lines,
+            (std::vector<std::string>{"LINEAS ELIMINADAS por estar repetidas",
+                                      "--------------------------------------", "x", "y", "x"}));
   EXPECT_EQ(prompter_.messages, (std::vector<std::string>{Warning(), "Fichero Procesado"}));
 }
 
@@ -151,7 +156,8 @@ TEST_F(EditRepeatedLinesTest, RefusesNinetyThousandAndOneLinesEvenWhenRepeated) 
   EXPECT_EQ(tree_.ReadFile("out.txt"), "");
   EXPECT_EQ(pane_.lines, std::vector<std::string>{"texto anterior"});
   EXPECT_EQ(prompter_.messages,
-            (std::vector<std::string>{Warning(), "El fichero tiene más de 90000 líneas", "Fichero Procesado"}));
+            (std::vector<std::string>{Warning(), "El fichero tiene más de 90000 líneas",
+                                      "Fichero Procesado"}));
 }
 
 }  // namespace

@@ -59,9 +59,8 @@ TEST(EditLineTransform, NumberGoesFirstOnlyForAnswersStartingWithP) {
     std::optional<std::string> answer;  // nullopt: Cancel, which answers "P"
     std::string expected;
   } rows[] = {
-      {"p", "7abc"},  {"P", "7abc"}, {"principio", "7abc"}, {std::nullopt, "7abc"},
-      {"f", "abc7"},  {"F", "abc7"}, {"x", "abc7"},         {"", "abc7"},
-      {" p", "abc7"},
+      {"p", "7abc"}, {"P", "7abc"}, {"principio", "7abc"}, {std::nullopt, "7abc"}, {"f", "abc7"},
+      {"F", "abc7"}, {"x", "abc7"}, {"", "abc7"},          {" p", "abc7"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.answer.value_or("(Cancel)"));
@@ -80,13 +79,16 @@ TEST(EditLineTransform, ExtractsColumnsCountingFromTheFirstWhenTheStartIsBelowOn
     long long from, to;
     std::string line, expected;
   } rows[] = {
-      {3, 5, "abcdefg", "cde"}, {5, 3, "abcdefg", ""},    {0, 2, "abcdefg", "abc"},
-      {-1, 1, "abcdefg", "abc"}, {1, 255, "abcdefg", "abcdefg"}, {6, 100, "abcdefg", "fg"},
-      {8, 9, "abcdefg", ""},    {1, 255, "", ""},           {4, 4, "abcdefg", "d"},
+      {3, 5, "abcdefg", "cde"},       {5, 3, "abcdefg", ""},
+      {0, 2, "abcdefg", "abc"},       {-1, 1, "abcdefg", "abc"},
+      {1, 255, "abcdefg", "abcdefg"}, {6, 100, "abcdefg", "fg"},
+      {8, 9, "abcdefg", ""},          {1, 255, "", ""},
+      {4, 4, "abcdefg", "d"},
   };
   LineTransform transform = Transform(LineOperation::kExtractColumns);
   for (const Row& row : rows) {
-    SCOPED_TRACE(std::to_string(row.from) + " to " + std::to_string(row.to) + " of '" + row.line + "'");
+    SCOPED_TRACE(std::to_string(row.from) + " to " + std::to_string(row.to) + " of '" + row.line +
+                 "'");
     transform.from = row.from;
     transform.to = row.to;
     EXPECT_EQ(transform.Apply(row.line, 1), row.expected);
@@ -131,7 +133,8 @@ TEST(EditLineTransform, NonNumericAnswerStopsAtTheFirstWrongQuestion) {
 
   ScriptedPrompter defaults;  // Cancel everywhere: 1 to 255
   LineTransform transform = AskLineTransform(LineOperation::kExtractColumns, "", defaults);
-  EXPECT_EQ(defaults.prompts, (std::vector<std::string>{"Desde qué Columna?", "Hasta qué Columna?"}));
+  EXPECT_EQ(defaults.prompts,
+            (std::vector<std::string>{"Desde qué Columna?", "Hasta qué Columna?"}));
   EXPECT_EQ(transform.Apply(std::string(300, 'z'), 1), std::string(255, 'z'));
 }
 
@@ -187,7 +190,8 @@ TEST(EditPane, SavingSeparatesLinesWithCrLfAndAddsNoneAtTheEnd) {
   struct Row {
     std::string text, bytes;
   } rows[] = {
-      {"a\nb", "a\r\nb"}, {"a\nb\n", "a\r\nb\r\n"}, {"", ""}, {"\n", "\r\n"}, {"á\n\x1a", "á\r\n\x1a"},
+      {"a\nb", "a\r\nb"}, {"a\nb\n", "a\r\nb\r\n"}, {"", ""},
+      {"\n", "\r\n"},     {"á\n\x1a", "á\r\n\x1a"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);
@@ -206,7 +210,10 @@ TEST(EditCaret, ShowsLineAndCharactersBeforeTheCaret) {
     std::int64_t line_index;
     std::string before, label;
   } rows[] = {
-      {0, "", "(1:0)"}, {0, "abc", "(1:3)"}, {2, "", "(3:0)"}, {1, "a", "(2:1)"},
+      {0, "", "(1:0)"},
+      {0, "abc", "(1:3)"},
+      {2, "", "(3:0)"},
+      {1, "a", "(2:1)"},
       {0, "áé", "(1:2)"},  // one character each, two bytes each
       {41, "12345678901", "(42:11)"},
   };
