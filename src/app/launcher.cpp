@@ -21,6 +21,10 @@
 #include "navigation/backup_window.h"
 #include "navigation/vcd_window.h"
 #include "search/busca_window.h"
+#include "text/busca2_window.h"
+#include "text/edit_window.h"
+#include "transform/cifrar_window.h"
+#include "transform/fragment_window.h"
 #include "transform/mezcla_window.h"
 
 namespace zuruza {
@@ -62,11 +66,17 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
   connect(AddItem(ZURUZA1, "Compara", "Compara1"), &QAction::triggered, this, &TForm1::Compara1Click);
   connect(AddItem(ZURUZA1, "Disco", "DISCO1"), &QAction::triggered, this, &TForm1::DISCO1Click);
   connect(AddItem(ZURUZA1, "Repetidos", "Repetidos1"), &QAction::triggered, this, &TForm1::Repetidos1Click);
+  connect(AddItem(ZURUZA1, "Fragmentador", "Fragmentador1"), &QAction::triggered, this,
+          &TForm1::Fragmentador1Click);
+  connect(AddItem(ZURUZA1, "Cifrado", "Cifrado1"), &QAction::triggered, this, &TForm1::Cifrado1Click);
+  connect(AddItem(ZURUZA1, "Editor", "Editor1"), &QAction::triggered, this, &TForm1::Editor1Click);
   connect(AddItem(ZURUZA1, "Mezclador de Ficheros por Columnas", "MezcladordeFicherosporColumnas1"),
           &QAction::triggered, this, &TForm1::MezcladordeFicherosporColumnas1Click);
   connect(AddItem(ZURUZA1, "Encolumna Ficheros", "EncolumnaFicheros1"), &QAction::triggered, this,
           &TForm1::EncolumnaFicheros1Click);
   ZURUZA1->addSeparator();
+  connect(AddItem(ZURUZA1, "Busca DENTRO de fichero (ver CODIGO FUENTE)", "BuscaDENTROdefichero1"),
+          &QAction::triggered, this, &TForm1::BuscaDENTROdefichero1Click);
   connect(AddItem(ZURUZA1, "Cambiar Fecha a un fichero", "CambiarFechaaficherosdeundirectorio1"),
           &QAction::triggered, this, &TForm1::CambiarFechaaficherosdeundirectorio1Click);
   connect(AddItem(ZURUZA1, "Copia Directorios. Backup", "CopiaDirectoriosBackup1"), &QAction::triggered, this,
@@ -134,6 +144,14 @@ void TForm1::Compara1Click() { ShowToolWindow(tools_.Form_comp); }
 void TForm1::DISCO1Click() { ShowToolWindow(tools_.form_disco); }
 
 void TForm1::MezcladordeFicherosporColumnas1Click() { ShowToolWindow(tools_.F_mezclar); }
+
+void TForm1::Fragmentador1Click() { ShowToolWindow(tools_.form_Fragment); }
+
+void TForm1::Cifrado1Click() { ShowToolWindow(tools_.F_cifrado); }
+
+void TForm1::Editor1Click() { ShowToolWindow(tools_.Editor); }
+
+void TForm1::BuscaDENTROdefichero1Click() { ShowToolWindow(tools_.Form2); }
 
 void TForm1::CopiaDirectoriosBackup1Click() {
   tools_.F_backup->Button4->setEnabled(true);

@@ -20,6 +20,10 @@ class Tform_disco;
 class TF_mezclar;
 class TAboutBox;
 class Tform_vcd;
+class Tform_Fragment;
+class TF_cifrado;
+class TEditor;
+class TForm2;
 class TForm_comp;
 
 // The tool windows the launcher shows, created once at start-up.
@@ -32,6 +36,10 @@ struct ToolWindows {
   TF_mezclar* F_mezclar = nullptr;
   TAboutBox* AboutBox = nullptr;
   Tform_vcd* form_vcd = nullptr;
+  Tform_Fragment* form_Fragment = nullptr;
+  TF_cifrado* F_cifrado = nullptr;
+  TEditor* Editor = nullptr;
+  TForm2* Form2 = nullptr;
 };
 
 class TForm1 : public QMainWindow {
@@ -58,7 +66,11 @@ class TForm1 : public QMainWindow {
   void Repetidos1Click();
   void Compara1Click();
   void DISCO1Click();
+  void Fragmentador1Click();
+  void Cifrado1Click();
+  void Editor1Click();
   void MezcladordeFicherosporColumnas1Click();
+  void BuscaDENTROdefichero1Click();
   void EncolumnaFicheros1Click();
   void CambiarFechaaficherosdeundirectorio1Click();
   void Acercade1Click();

@@ -15,6 +15,10 @@
 #include "navigation/vcd_window.h"
 #include "search/busca_window.h"
 #include "search/inventario_window.h"
+#include "text/busca2_window.h"
+#include "text/edit_window.h"
+#include "transform/cifrar_window.h"
+#include "transform/fragment_window.h"
 #include "transform/mezcla_window.h"
 
 int main(int argc, char** argv) {
@@ -47,12 +51,17 @@ int main(int argc, char** argv) {
   zuruza::Tform_disco form_disco;
   zuruza::TForm_comp Form_comp;
   zuruza::Tform_Busca form_Busca(&launcher.BatchMode);
+  zuruza::Tform_Fragment form_Fragment;
+  zuruza::TEditor Editor;
+  zuruza::TAboutBox AboutBox;
+  zuruza::TForm2 Form2;
+  zuruza::TF_cifrado F_cifrado;
   zuruza::TF_backup F_backup(&launcher.BatchMode);
   zuruza::TF_mezclar F_mezclar;
-  zuruza::TAboutBox AboutBox;
   zuruza::TF_inventario F_inventario;
   form_Busca.SetListingChooser(&F_inventario);
-  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp, &F_mezclar, &AboutBox, &form_vcd});
+  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp, &F_mezclar, &AboutBox, &form_vcd,
+                           &form_Fragment, &F_cifrado, &Editor, &Form2});
 
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));
   logo->hide();
