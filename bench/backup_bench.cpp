@@ -11,31 +11,16 @@
 using namespace zuruza;
 
 namespace {
-struct NoPrompts : Prompter {
-  void ShowMessage(std::string_view) override {}
-  void ShowError(std::string_view) override {}
-  std::string InputBox(std::string_view, std::string_view, std::string_view d) override { return std::string(d); }
-  bool AskOkCancel(std::string_view) override { return false; }
-  std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
-  void ProcessEvents() override {}
-};
-
-// Seconds of one run, after `prepare` (not timed); the best of two.
+// Seconds of one run after `prepare`; the best of two.
 double Timed(const std::function<void()>& prepare, const std::function<void()>& body) {
-  double best = 1e100;
-  for (int i = 0; i < 2; ++i) {
-    prepare();
-    best = std::min(best, bench::BestOf(0, body));
-  }
-  return best;
+  return bench::BestAfter(2, prepare, body);
 }
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string root = bench::EnsureTree(argc > 1 ? argv[1] : "bench-data/tree");
   bench::CountingSink sink;
-  NoPrompts prompter;
+  bench::SilentPrompter prompter;
   BackupCopier copier(sink, prompter);
   const std::string ours_dst = "bench-data/backup-ours", theirs_dst = "bench-data/backup-rsync";
   auto ours_run = [&] { copier.RunBackupJob({root, ours_dst, "", true}); };

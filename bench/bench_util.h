@@ -1,5 +1,6 @@
 // Shared pieces of the benchmarks: the test tree, a wall clock, running the
-// standard tool through the shell, and a sink that only counts.
+// standard tool through the shell, a sink that only counts and a prompter
+// that asks nobody.
 #pragma once
 
 #include <sys/stat.h>
@@ -10,8 +11,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "core/prompter.h"
 #include "core/report_sink.h"
 
 namespace zuruza::bench {
@@ -59,6 +63,17 @@ inline double BestOf(int runs, const std::function<void()>& body) {
   return best;
 }
 
+// The best of `runs` calls of `body`, each after `prepare` (not timed: it
+// resets the data or flushes earlier writes).
+inline double BestAfter(int runs, const std::function<void()>& prepare, const std::function<void()>& body) {
+  double best = 1e100;
+  for (int i = 0; i < runs; ++i) {
+    prepare();
+    best = std::min(best, BestOf(0, body));
+  }
+  return best;
+}
+
 inline void Shell(const std::string& command) {
   if (std::system(command.c_str()) != 0) {
     std::fprintf(stderr, "failed: %s\n", command.c_str());
@@ -73,6 +88,31 @@ class CountingSink : public ReportSink {
   void ShowProgress(StatusBar, std::string_view) override {}
   void SetStatus(StatusBar, std::string_view) override {}
   long lines = 0;
+};
+
+// Takes every default, confirms nothing, chooses no file; errors (and, when
+// asked, messages) go to standard error so that a failed run shows why.
+class SilentPrompter : public Prompter {
+ public:
+  explicit SilentPrompter(bool echo_messages = false) : echo_messages_(echo_messages) {}
+  void ShowMessage(std::string_view text) override {
+    if (echo_messages_) std::fprintf(stderr, "message: %.*s\n", int(text.size()), text.data());
+  }
+  void ShowError(std::string_view text) override {
+    std::fprintf(stderr, "error: %.*s\n", int(text.size()), text.data());
+  }
+  std::string InputBox(std::string_view, std::string_view, std::string_view value) override {
+    return std::string(value);
+  }
+  bool AskOkCancel(std::string_view) override { return false; }
+  std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
+  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
+  void ProcessEvents() override {}
+
+ private:
+  bool echo_messages_;
 };
 
 inline void PrintRatio(const char* what, double ours, double theirs, const char* tool, double target) {

@@ -15,16 +15,6 @@
 using namespace zuruza;
 
 namespace {
-struct NoPrompts : Prompter {
-  void ShowMessage(std::string_view) override {}
-  void ShowError(std::string_view) override {}
-  std::string InputBox(std::string_view, std::string_view, std::string_view d) override { return std::string(d); }
-  bool AskOkCancel(std::string_view) override { return false; }
-  std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
-  void ProcessEvents() override {}
-};
-
 double MegabytesPerSecond(double bytes, double seconds) { return bytes / 1e6 / seconds; }
 }  // namespace
 
@@ -41,7 +31,7 @@ int main(int argc, char** argv) {
   const std::string copy = source + ".copia";
 
   bench::CountingSink sink;
-  NoPrompts prompter;
+  bench::SilentPrompter prompter;
   FileCipher cipher(sink, prompter);
   bench::Shell("cp '" + source + "' '" + work + "' && sync '" + work + "'");
   // Each run enciphers the previous result again: the same work every time.

@@ -11,22 +11,10 @@
 
 using namespace zuruza;
 
-namespace {
-struct NoPrompts : Prompter {
-  void ShowMessage(std::string_view) override {}
-  void ShowError(std::string_view) override {}
-  std::string InputBox(std::string_view, std::string_view, std::string_view d) override { return std::string(d); }
-  bool AskOkCancel(std::string_view) override { return false; }
-  std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
-  void ProcessEvents() override {}
-};
-}  // namespace
-
 int main(int argc, char** argv) {
   std::string root = bench::EnsureTree(argc > 1 ? argv[1] : "bench-data/tree");
   bench::CountingSink sink;
-  NoPrompts prompter;
+  bench::SilentPrompter prompter;
 
   DiskOccupancy occupancy(sink);
   double ours = bench::BestOf(3, [&] { occupancy.RunOccupancy({root, "99", false, ""}); });

@@ -13,25 +13,9 @@
 using namespace zuruza;
 
 namespace {
-struct NoPrompts : Prompter {
-  void ShowMessage(std::string_view text) override { std::fprintf(stderr, "message: %.*s\n", int(text.size()), text.data()); }
-  void ShowError(std::string_view) override {}
-  std::string InputBox(std::string_view, std::string_view, std::string_view d) override { return std::string(d); }
-  bool AskOkCancel(std::string_view) override { return false; }
-  std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
-  void ProcessEvents() override {}
-};
-
-// Seconds of one run after `prepare` (not timed, flushes earlier writes);
-// the best of three.
+// Seconds of one run after `prepare`; the best of three.
 double Timed(const std::function<void()>& prepare, const std::function<void()>& body) {
-  double best = 1e100;
-  for (int i = 0; i < 3; ++i) {
-    prepare();
-    best = std::min(best, bench::BestOf(0, body));
-  }
-  return best;
+  return bench::BestAfter(3, prepare, body);
 }
 }  // namespace
 
@@ -45,7 +29,7 @@ int main(int argc, char** argv) {
   }
   const std::string ours = data + "/fragment-ours", theirs = data + "/fragment-split";
   bench::CountingSink sink;
-  NoPrompts prompter;
+  bench::SilentPrompter prompter(true);
   Fragmenter fragmenter(sink, prompter);
 
   auto fresh = [](const std::string& dir) { return [dir] { bench::Shell("rm -rf '" + dir + "' && mkdir -p '" + dir + "' && sync"); }; };

@@ -17,16 +17,6 @@ using namespace zuruza;
 
 namespace {
 
-struct NoPrompts : Prompter {
-  void ShowMessage(std::string_view) override {}
-  void ShowError(std::string_view) override {}
-  std::string InputBox(std::string_view, std::string_view, std::string_view d) override { return std::string(d); }
-  bool AskOkCancel(std::string_view) override { return false; }
-  std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
-  void ProcessEvents() override {}
-};
-
 long PeakMegabytes() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -39,7 +29,7 @@ int main(int argc, char** argv) {
   std::string root = bench::EnsureTree(argc > 1 ? argv[1] : "bench-data/tree");
   const std::string listing = "bench-data/listing.txt";
   bench::CountingSink sink;
-  NoPrompts prompter;
+  bench::SilentPrompter prompter;
 
   double index = bench::BestOf(3, [&] {
     std::remove(listing.c_str());

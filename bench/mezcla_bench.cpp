@@ -10,18 +10,6 @@
 
 using namespace zuruza;
 
-namespace {
-struct NoPrompts : Prompter {
-  void ShowMessage(std::string_view) override {}
-  void ShowError(std::string_view) override {}
-  std::string InputBox(std::string_view, std::string_view, std::string_view d) override { return std::string(d); }
-  bool AskOkCancel(std::string_view) override { return false; }
-  std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
-  void ProcessEvents() override {}
-};
-}  // namespace
-
 int main() {
   bench::Shell("mkdir -p bench-data");
   std::mt19937 rng(7);
@@ -32,7 +20,7 @@ int main() {
       b << "k" << i << ";ciudad" << rng() % 5000 << ";" << rng() % 100 << "\r\n";
     }
   }
-  NoPrompts prompter;
+  bench::SilentPrompter prompter;
   ColumnMerger merger(prompter);
   MergeRequest request{"bench-data/merge-1.txt", "bench-data/merge-2.txt", "bench-data/merge-out.txt", ";", "1", "1", false};
   double ours = bench::BestOf(3, [&] { merger.RunMerge(request); });

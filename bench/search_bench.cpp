@@ -18,15 +18,7 @@ int main(int argc, char** argv) {
   const std::string out = "bench-data/search-report.txt";
 
   bench::CountingSink sink;
-  struct NoPrompts : Prompter {
-    void ShowMessage(std::string_view) override {}
-    void ShowError(std::string_view) override {}
-    std::string InputBox(std::string_view, std::string_view, std::string_view d) override { return std::string(d); }
-    bool AskOkCancel(std::string_view) override { return false; }
-    std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
-    std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
-    void ProcessEvents() override {}
-  } prompter;
+  bench::SilentPrompter prompter;
 
   SearchRequest request;
   request.drive_root = "/";

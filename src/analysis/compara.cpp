@@ -39,15 +39,7 @@ void TreeComparator::CompareTrees(const CompareRequest& request) {
   auto root = [](const std::string& text) {
     return text.empty() ? std::string(".") + kPathSep : text + kPathSep;
   };
-  struct CloseOnExit {
-    ReportFile& file;
-    ~CloseOnExit() {
-      try {
-        if (file.IsOpen()) file.CloseReportFile();
-      } catch (const Error&) {
-      }
-    }
-  } close_on_exit{report_};
+  ReportFileCloser close_on_exit(report_);
   if (request.write_report) report_.OpenReportFile(request.report_path, false);
 
   sink_.ClearReport();

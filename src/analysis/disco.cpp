@@ -23,15 +23,7 @@ void DiskOccupancy::RunOccupancy(const OccupancyRequest& request) {
   const std::string root = request.directory.empty() ? std::string(".") + kPathSep : WithTrailingSep(request.directory);
 
   // A failure closes the report file, keeping what was written before it.
-  struct CloseOnExit {
-    ReportFile& file;
-    ~CloseOnExit() {
-      try {
-        if (file.IsOpen()) file.CloseReportFile();
-      } catch (const Error&) {
-      }
-    }
-  } close_on_exit{report_};
+  ReportFileCloser close_on_exit(report_);
   if (request.write_report) report_.OpenReportFile(request.report_path, false);
 
   grand_total_ = WalkOccupancy(root);

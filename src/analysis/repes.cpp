@@ -41,15 +41,7 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
                                                            : request.base_directory + kPathSep;
 
   // A failure closes the report file, keeping what was written before it.
-  struct CloseOnExit {
-    ReportFile& file;
-    ~CloseOnExit() {
-      try {
-        if (file.IsOpen()) file.CloseReportFile();
-      } catch (const Error&) {
-      }
-    }
-  } close_on_exit{report_};
+  ReportFileCloser close_on_exit(report_);
   if (request.write_report) report_.OpenReportFile(request.report_path, false);
 
   sink_.ClearReport();

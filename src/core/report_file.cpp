@@ -21,4 +21,11 @@ void ReportFile::CloseReportFile() {
   if (writer) writer->Close();
 }
 
+ReportFileCloser::~ReportFileCloser() {
+  try {
+    if (file_.IsOpen()) file_.CloseReportFile();
+  } catch (const Error&) {
+  }
+}
+
 }  // namespace zuruza

@@ -25,4 +25,18 @@ class ReportFile {
   std::unique_ptr<TextWriter> writer_;
 };
 
+// Closes a job's report file when the job leaves, by any way: a failure
+// keeps what was written before it. A close that fails then is not reported
+// again over the error that ended the job.
+class ReportFileCloser {
+ public:
+  explicit ReportFileCloser(ReportFile& file) : file_(file) {}
+  ReportFileCloser(const ReportFileCloser&) = delete;
+  ReportFileCloser& operator=(const ReportFileCloser&) = delete;
+  ~ReportFileCloser();
+
+ private:
+  ReportFile& file_;
+};
+
 }  // namespace zuruza

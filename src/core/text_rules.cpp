@@ -15,11 +15,16 @@ bool IsBlankByte(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 }  // namespace
 
-std::string UpperAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) {
+void UpperAsciiInto(std::string_view text, std::string& out) {
+  out.assign(text);
+  for (char& c : out) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
+}
+
+std::string UpperAscii(std::string_view text) {
+  std::string result;
+  UpperAsciiInto(text, result);
   return result;
 }
 

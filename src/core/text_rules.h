@@ -10,6 +10,8 @@ namespace zuruza {
 // Upper-cases the ASCII letters a-z only; every other byte is kept, so
 // accented letters and UTF-8 sequences never change.
 std::string UpperAscii(std::string_view text);
+// The same into `out`, reusing its storage (for loops over many names).
+void UpperAsciiInto(std::string_view text, std::string& out);
 
 // True when `needle` is a contiguous run of bytes of `haystack`, compared
 // exactly. An empty needle occurs nowhere.

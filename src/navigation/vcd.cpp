@@ -9,6 +9,7 @@
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"
+#include "platform/drives.h"
 #include "platform/paths.h"
 
 namespace zuruza {
@@ -85,15 +86,29 @@ void DirectoryTree::Walk(std::string& path, std::size_t depth) {
     path += listings_[depth][i];
     Add(path);
     sink_.ShowProgress(StatusBar::kStatusBar1, path);
-    Walk(path, depth + 1);
+    if (boundaries_.count(path) == 0) Walk(path, depth + 1);
     path.resize(base_size);
   }
+}
+
+void DirectoryTree::SetMountPoints(std::vector<std::string> mount_points) {
+  mount_points_ = std::move(mount_points);
 }
 
 void DirectoryTree::BuildTree(std::string_view mount_point) {
   Clear();
   count_ = 0;
-  WalkDirectoryTree(EntryBase(mount_point));
+  const std::string base = EntryBase(mount_point);
+  boundaries_.clear();
+  for (const std::string& point : mount_points_ ? *mount_points_ : ListMountPoints()) {
+    const std::string entry = EntryBase(point);
+    // Only mounts below the drive's own root can stop its walk.
+    if (entry.size() > base.size() && entry.compare(0, base.size(), base) == 0 &&
+        entry[base.size()] == kPathSep)
+      boundaries_.insert(entry);
+  }
+  WalkDirectoryTree(base);
+  boundaries_.clear();
   sink_.SetStatus(StatusBar::kStatusBar1,
                   "Se han examinado " + FormatInt(static_cast<std::int64_t>(count_)) + " directorios");
 }

@@ -8,8 +8,10 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/report_sink.h"
@@ -49,8 +51,12 @@ class DirectoryTree {
   // listed adds nothing below it.
   void WalkDirectoryTree(const std::string& path);
   // Empties the list and walks the drive's tree; the status ends as
-  // "Se han examinado N directorios".
+  // "Se han examinado N directorios". The walk stays on the drive: a
+  // directory where another file system is mounted is listed, but not
+  // entered (walking "/" lists "/proc" and "/home" without their contents).
   void BuildTree(std::string_view mount_point);
+  // The mount points BuildTree stops at; read from the system when never set.
+  void SetMountPoints(std::vector<std::string> mount_points);
   // Writes the list to the drive's cache file, one entry a line, through a
   // temporary file renamed into place. Failures throw IoError and leave the
   // previous cache alone.
@@ -87,6 +93,9 @@ class DirectoryTree {
   // MatchKey of each entry, kept beside it so a search step allocates nothing.
   std::vector<std::string> keys_;
   std::size_t count_ = 0;
+  // Directories not entered by the walk (other file systems' mount points).
+  std::unordered_set<std::string> boundaries_;
+  std::optional<std::vector<std::string>> mount_points_;
   // One listing buffer per depth, reused from directory to directory.
   std::vector<std::vector<std::string>> listings_;
 };

@@ -36,6 +36,11 @@ std::vector<Drive> DrivesFromMounts(const std::vector<MountLine>& mounts,
 // there.
 std::vector<Drive> ListDrives();
 
+// Every mount point of /proc/self/mounts, pseudo file systems included,
+// decoded, without trailing separators except "/". Empty when the table
+// cannot be read.
+std::vector<std::string> ListMountPoints();
+
 // Index of the drive holding `path` (the longest mount point that is a
 // prefix of it), 0 when none fits.
 std::size_t DriveIndexOf(const std::vector<Drive>& drives, const std::string& path);

@@ -203,6 +203,16 @@ std::vector<Drive> DrivesFromMounts(const std::vector<MountLine>& mounts,
   return drives;
 }
 
+std::vector<std::string> ListMountPoints() {
+  std::vector<std::string> points;
+  for (const MountLine& line : internal::ParseMountTable(ReadWholeFile("/proc/self/mounts"))) {
+    std::string point = internal::DecodeMountField(line.mount_point);
+    while (point.size() > 1 && point.back() == kPathSep) point.pop_back();
+    points.push_back(std::move(point));
+  }
+  return points;
+}
+
 std::vector<Drive> ListDrives() {
   const std::vector<MountLine> mounts =
       internal::ParseMountTable(ReadWholeFile("/proc/self/mounts"));

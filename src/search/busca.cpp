@@ -22,14 +22,6 @@ std::int64_t WholeSeconds(UnixNanos t) {
   return (t % 1'000'000'000 < 0) ? s - 1 : s;
 }
 
-// ASCII upper-casing into a reused buffer: this runs once per entry.
-void UpperInto(std::string_view text, std::string& out) {
-  out.assign(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-}
-
 }  // namespace
 
 std::string StartDirectory(const SearchRequest& request) {
@@ -81,15 +73,7 @@ void FileSearch::RunSearch(SearchRequest& request) {
   if (!IsBlank(request.directory)) request.directory = start_dir;
 
   // A failure closes the report file, keeping what was written before it.
-  struct CloseOnExit {
-    ReportFile& file;
-    ~CloseOnExit() {
-      try {
-        if (file.IsOpen()) file.CloseReportFile();
-      } catch (const Error&) {
-      }
-    }
-  } close_on_exit{report_};
+  ReportFileCloser close_on_exit(report_);
 
   if (request.write_report) {
     bool append = state_.index_mode && PathExists(request.report_path);
@@ -180,7 +164,7 @@ void FileSearch::SearchDirectory(const std::string& dir_path) {
 
 bool FileSearch::Matches(const DirEntry& entry) {
   if (!upper_text_.empty()) {
-    UpperInto(entry.name, upper_name_);
+    UpperAsciiInto(entry.name, upper_name_);
     if (!Occurs(upper_text_, upper_name_)) return false;
   }
   if (static_cast<std::int64_t>(entry.size) < min_size_) return false;

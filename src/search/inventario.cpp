@@ -19,14 +19,6 @@ namespace {
 
 constexpr std::size_t kMaxListedPath = 1000;
 
-// ASCII upper-casing into a reused buffer: this runs once per listing line.
-void UpperInto(std::string_view text, std::string& out) {
-  out.assign(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-}
-
 // The size field: from the second byte to just before the first ")"; 0 when
 // it does not read as a whole number.
 double LineSize(std::string_view line) {
@@ -280,7 +272,7 @@ ListingSearchResult SearchLineByLine(TextReader& listing, const std::string& upp
     if (!same_dir) matcher.current_dir() = LineDirectory(line);
     matcher.ReadBounds();
     if (!upper_text.empty()) {
-      UpperInto(line, upper_line);
+      UpperAsciiInto(line, upper_line);
       if (!Occurs(upper_text, upper_line)) continue;
     }
     if (matcher.PassesFilters(line)) matcher.Emit(line, same_dir, lines_read);

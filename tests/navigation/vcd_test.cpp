@@ -35,6 +35,20 @@ TEST(VcdWalk, ListsDirectoriesBeforeTheirSubdirectoriesInListingOrder) {
   EXPECT_EQ(sink.progress_calls, 6);
 }
 
+TEST(VcdWalk, ListsButDoesNotEnterOtherFileSystemsMountedBelowTheDrive) {
+  TempTree tree("a/b/c/\nm/inner/\nmx/inner/\n");
+  RecordingSink sink;
+  DirectoryTree vcd(sink);
+  const std::string base = EntryBase(tree.root());
+  // The drive's own mount point, one above it and one elsewhere stop nothing;
+  // "m/" (trailing separator as a table may write it) is a boundary, "mx" is not.
+  vcd.SetMountPoints({"/", base, base + "/m/", "/elsewhere/a"});
+  vcd.BuildTree(tree.root());
+  EXPECT_EQ(vcd.entries(), (Lines{base + "/a", base + "/a/b", base + "/a/b/c", base + "/m", base + "/mx",
+                                  base + "/mx/inner"}));
+  EXPECT_EQ(sink.status1, "Se han examinado 6 directorios");
+}
+
 TEST(VcdWalk, AppendsToWhatIsThere) {
   TempTree tree("x/\ny/\n");
   RecordingSink sink;

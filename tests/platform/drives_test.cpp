@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -195,6 +196,19 @@ TEST(DrivesFromMounts, TrailingSeparatorsLeftOffExceptForRoot) {
   const std::vector<Drive> drives =
       DrivesFromMounts({{"/dev/a", "/", "ext4"}, {"/dev/b", "/data/", "ext4"}}, {});
   EXPECT_EQ(MountPoints(drives), (std::vector<std::string>{"/", "/data"}));
+}
+
+TEST(ListMountPoints, PseudoFileSystemsIncludedAndDecoded) {
+  const std::vector<std::string> points = ListMountPoints();
+  // Every Linux system mounts "/" and /proc; the walks must see /proc to keep out of it.
+  EXPECT_NE(std::find(points.begin(), points.end(), "/"), points.end());
+  EXPECT_NE(std::find(points.begin(), points.end(), "/proc"), points.end());
+  for (const std::string& point : points) {
+    EXPECT_EQ(point.find("\\040"), std::string::npos) << point;
+    if (point != "/") {
+      EXPECT_NE(point.back(), '/') << point;
+    }
+  }
 }
 
 TEST(DrivesFromMounts, NoLinesNoDrives) { EXPECT_TRUE(DrivesFromMounts({}, {}).empty()); }
