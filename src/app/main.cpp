@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+
 #include "app/application.h"
 #include "app/launcher.h"
 #include "app/about_window.h"
@@ -63,7 +66,14 @@ int main(int argc, char** argv) {
   launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp, &F_mezclar, &AboutBox, &form_vcd,
                            &form_Fragment, &F_cifrado, &Editor, &Form2});
 
-  std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+  // The logo stays 2 seconds. Window-system events still run meanwhile (the
+  // window manager maps and exposes the logo only then), user input does not.
+  QElapsedTimer shown;
+  shown.start();
+  while (shown.elapsed() < 2000) {
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   logo->hide();
   delete logo;
 

@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
+#include <algorithm>
 #include <exception>
 #include <functional>
 
@@ -55,11 +56,15 @@ void QtPrompter::ShowError(std::string_view text) {
 std::string QtPrompter::InputBox(std::string_view caption, std::string_view prompt,
                                  std::string_view default_text) {
   if (HeadlessPrompts()) return std::string(default_text);
-  bool ok = false;
-  QString answer = QInputDialog::getText(parent_, ToQt(caption), ToQt(prompt), QLineEdit::Normal,
-                                         ToQt(default_text), &ok);
+  QInputDialog dialog(parent_);
+  dialog.setWindowTitle(ToQt(caption));
+  dialog.setLabelText(ToQt(prompt));
+  dialog.setTextValue(ToQt(default_text));
+  // Wide enough for the caption in the title bar and for a path typed in.
+  dialog.resize(std::max(420, dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 160),
+                dialog.sizeHint().height());
   // Cancel gives the default text, exactly as if it had been accepted.
-  return ok ? FromQt(answer) : std::string(default_text);
+  return dialog.exec() == QDialog::Accepted ? FromQt(dialog.textValue()) : std::string(default_text);
 }
 
 bool QtPrompter::AskOkCancel(std::string_view text) {
