@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QWindow>
 
 #include "app/application.h"
 #include "app/launcher.h"
@@ -43,8 +44,17 @@ int main(int argc, char** argv) {
   auto* logo = new zuruza::Tlogoform;
   QApplication::processEvents();
   logo->show();
+  // A window manager maps the logo some time after show(): it is painted
+  // only once exposed, so events run until then (at most a second), before
+  // any other window exists whose timers could fire meanwhile.
+  QElapsedTimer waiting;
+  waiting.start();
+  while (!(logo->windowHandle() && logo->windowHandle()->isExposed()) && waiting.elapsed() < 1000) {
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
   logo->repaint();
-  QApplication::processEvents();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
   QStringList parameters = QApplication::arguments().mid(1);
   zuruza::TForm1 launcher(parameters);
@@ -66,14 +76,7 @@ int main(int argc, char** argv) {
   launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp, &F_mezclar, &AboutBox, &form_vcd,
                            &form_Fragment, &F_cifrado, &Editor, &Form2});
 
-  // The logo stays 2 seconds. Window-system events still run meanwhile (the
-  // window manager maps and exposes the logo only then), user input does not.
-  QElapsedTimer shown;
-  shown.start();
-  while (shown.elapsed() < 2000) {
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(2000));
   logo->hide();
   delete logo;
 
