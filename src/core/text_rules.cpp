@@ -45,6 +45,73 @@ std::string Substring(std::string_view text, long long start, long long count) {
   return std::string(text.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(length)));
 }
 
+namespace {
+
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The byte offset where the character `chars` (0-based) starts, or the size.
+std::size_t Utf8Offset(std::string_view text, unsigned long long chars, std::size_t from = 0) {
+  std::size_t i = from;
+  while (i < text.size() && chars > 0) {
+    ++i;
+    while (i < text.size() && IsContinuation(text[i])) ++i;
+    --chars;
+  }
+  return i;
+}
+
+}  // namespace
+
+std::string Utf8Substring(std::string_view text, long long start, long long count) {
+  if (start < 1) start = 1;
+  if (text.empty() || count < 1) return {};
+  const std::size_t first = Utf8Offset(text, static_cast<unsigned long long>(start - 1));
+  const std::size_t last = Utf8Offset(text, static_cast<unsigned long long>(count), first);
+  return std::string(text.substr(first, last - first));
+}
+
+std::int64_t Utf8Length(std::string_view text) {
+  std::int64_t characters = 0;
+  for (char c : text) characters += !IsContinuation(c);
+  return characters;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    const unsigned char c = *p;
+    if (c < 0x80) {
+      ++p;
+      continue;
+    }
+    std::size_t length;
+    char32_t code;
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+      code = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      code = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      code = c & 0x07;
+    } else {
+      return false;
+    }
+    if (static_cast<std::size_t>(end - p) < length) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      if ((p[k] & 0xC0) != 0x80) return false;
+      code = (code << 6) | (p[k] & 0x3F);
+    }
+    if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+        (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
+      return false;
+    p += length;
+  }
+  return true;
+}
+
 std::string Trim(std::string_view text) {
   std::size_t first = 0;
   std::size_t last = text.size();

@@ -2,6 +2,7 @@
 // file contents are never decoded); only the ASCII letters have case.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,15 @@ bool Occurs(std::string_view needle, std::string_view haystack);
 // `start`. A start below 1 counts as 1; a start past the end, a count below 1
 // or an empty text give the empty string.
 std::string Substring(std::string_view text, long long start, long long count);
+// The same counting characters of UTF-8 text instead of bytes: a character is
+// a byte that is not a continuation byte (10xxxxxx) with the continuation
+// bytes after it, so a character is never cut.
+std::string Utf8Substring(std::string_view text, long long start, long long count);
+// The characters of UTF-8 text, counted as Utf8Substring counts them.
+std::int64_t Utf8Length(std::string_view text);
+// True when `text` is well-formed UTF-8 (no overlong forms, surrogates or
+// code points past U+10FFFF).
+bool IsValidUtf8(std::string_view text);
 
 // Where `upper_needle` (already upper-cased) first occurs in `text`
 // upper-cased, at or after `from`, without copying the text: the same answer

@@ -71,7 +71,8 @@ void LineEditor::Run(EditOperation operation, const EditRequest& request,
 void LineEditor::RunTwoMode(LineOperation operation, const EditRequest& request,
                             std::vector<std::string>& pane_lines) {
   // Every question comes before any file is named or opened.
-  const LineTransform transform = AskLineTransform(operation, request.insert, prompter_);
+  LineTransform transform = AskLineTransform(operation, request.insert, prompter_);
+  transform.count_characters = !request.disk_mode;
   std::string out;
   if (!request.disk_mode) {
     for (std::size_t i = 0; i < pane_lines.size(); ++i) {

@@ -54,8 +54,9 @@ class LineEditor {
  public:
   LineEditor(Prompter& prompter, ReportSink& pane) : prompter_(prompter), pane_(pane) {}
 
-  // Runs one operation. `pane_lines` are the pane's lines; a two-mode
-  // operation in pane mode replaces each of them, nothing else touches them.
+  // Runs one operation. `pane_lines` are the pane's lines, in UTF-8 (their
+  // columns count characters); a two-mode operation in pane mode replaces
+  // each of them, nothing else touches them.
   void Run(EditOperation operation, const EditRequest& request,
            std::vector<std::string>& pane_lines);
 

@@ -33,12 +33,14 @@ void LineTransform::Apply(std::string_view line, std::int64_t n, std::string& ou
       out.reserve(insert.size() + line.size());
       out.append(line).append(insert);
       return;
-    case LineOperation::kInsertAtColumn:
+    case LineOperation::kInsertAtColumn: {
+      const auto substring = count_characters ? Utf8Substring : Substring;
       // Columns come from a 32-bit answer, so column - 1 cannot overflow.
-      out.append(Substring(line, 1, column - 1))
+      out.append(substring(line, 1, column - 1))
           .append(insert)
-          .append(Substring(line, column, kKeptAfterColumn));
+          .append(substring(line, column, kKeptAfterColumn));
       return;
+    }
     case LineOperation::kNumberLines:
       if (number_first) {
         out.append(FormatInt(n)).append(line);
@@ -47,7 +49,7 @@ void LineTransform::Apply(std::string_view line, std::int64_t n, std::string& ou
       }
       return;
     case LineOperation::kExtractColumns:
-      out = Substring(line, from, to - from + 1);
+      out = (count_characters ? Utf8Substring : Substring)(line, from, to - from + 1);
       return;
     case LineOperation::kExtractDirectories:
       out.assign(DirectoryPart(line));
@@ -183,9 +185,7 @@ void SavePaneFile(const std::string& path, std::string_view text) {
 }
 
 std::string CaretLabel(std::int64_t line_index, std::string_view line_before_caret) {
-  std::int64_t characters = 0;
-  for (char c : line_before_caret) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return "(" + FormatInt(line_index + 1) + ":" + FormatInt(characters) + ")";
+  return "(" + FormatInt(line_index + 1) + ":" + FormatInt(Utf8Length(line_before_caret)) + ")";
 }
 
 }  // namespace zuruza

@@ -6,8 +6,10 @@
 #include <QMenuBar>
 #include <QTextBlock>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/qt_text.h"
+#include "core/text_rules.h"
 
 namespace zuruza {
 
@@ -177,13 +179,27 @@ void TEditor::Cargar1Click() {
   std::optional<std::string> path = prompter_.OpenFileDialog(kTextFilter);
   if (!path) return;
   std::string text;
-  if (RunGuarded(prompter_, [&] { text = LoadPaneFile(*path); })) Memo1->setPlainText(ToQt(text));
+  if (!RunGuarded(prompter_, [&] { text = LoadPaneFile(*path); })) return;
+  latin1_file_ = !IsValidUtf8(text);
+  Memo1->setPlainText(latin1_file_ ? QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
+                                   : ToQt(text));
 }
 
 void TEditor::Grabar1Click() {
   std::optional<std::string> path = prompter_.SaveFileDialog(kTextFilter, ".txt");
   if (!path) return;
-  const std::string text = FromQt(PaneString());
+  const QString pane = PaneString();
+  // Text of an 8-bit file goes back in its own bytes while every character
+  // has one there; anything typed beyond Latin-1 makes the whole file UTF-8.
+  const bool latin1 =
+      latin1_file_ && std::all_of(pane.begin(), pane.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+  std::string text;
+  if (latin1) {
+    const QByteArray bytes = pane.toLatin1();
+    text.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  } else {
+    text = FromQt(pane);
+  }
   RunGuarded(prompter_, [&] { SavePaneFile(*path, text); });
 }
 

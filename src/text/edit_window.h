@@ -95,6 +95,10 @@ class TEditor : public QMainWindow, public ReportSink {
   // The pane's new lines while an operation writes them; shown at its end.
   std::vector<std::string> pane_report_;
   bool pane_reported_ = false;
+  // The last file loaded was not UTF-8: its bytes were read as Latin-1, one
+  // character each, and are saved back the same way, so that a file of an
+  // 8-bit code page keeps its bytes.
+  bool latin1_file_ = false;
 };
 
 }  // namespace zuruza

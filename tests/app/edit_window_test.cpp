@@ -48,6 +48,36 @@ class EditWindowTest : public QObject {
     QCOMPARE(window.Memo1->toPlainText(), QString("uno\ndos\ntres\ncuatro \u00e1"));
   }
 
+  void EightBitFileKeepsItsBytesAndColumnsCountCharacters() {
+    TempTree tree;
+    // "año" and "café" in an 8-bit code page: not UTF-8.
+    tree.AddFile("latin.txt", "a\xf1o\r\ncaf\xe9\r\n");
+    TEditor window;
+    ScriptedPrompter prompter;
+    window.set_prompter(&prompter);
+    prompter.dialog_answers = {tree.Path("latin.txt"), tree.Path("copia.txt")};
+    window.Cargar1->trigger();
+    QCOMPARE(window.Memo1->toPlainText(), QString("a\u00f1o\ncaf\u00e9\n"));
+    // Column 3 is after the "ñ", however many bytes it takes in the pane.
+    window.Edit1->setText("X");
+    prompter.input_answers = {std::string("3")};
+    window.Insertarcadenadecaracteresapartirdeunacolumna1->trigger();
+    QCOMPARE(window.Memo1->toPlainText(), QString("a\u00f1Xo\ncaXf\u00e9\n"));
+    window.Grabar1->trigger();
+    QCOMPARE(tree.ReadFile("copia.txt"), std::string("a\xf1Xo\r\ncaXf\xe9\r\n"));
+
+    prompter.input_answers = {std::string("2"), std::string("3")};
+    window.Recortarcolumnasdelaslneas1->trigger();
+    QCOMPARE(window.Memo1->toPlainText(), QString("\u00f1X\naX\n"));
+    QVERIFY(prompter.errors.empty());
+
+    // A character beyond Latin-1 typed in: the file is saved as UTF-8.
+    window.Memo1->setPlainText(QString("\u00f1 \u20ac"));
+    prompter.dialog_answers = {tree.Path("euro.txt")};
+    window.Grabar1->trigger();
+    QCOMPARE(tree.ReadFile("euro.txt"), std::string("\xc3\xb1 \xe2\x82\xac"));
+  }
+
   void PaneModeRewritesThePaneLines() {
     TEditor window;
     ScriptedPrompter prompter;

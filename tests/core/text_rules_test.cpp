@@ -49,6 +49,47 @@ TEST(TextRules, SubstringCountsFromOneAndClampsTheRange) {
   }
 }
 
+TEST(TextRules, Utf8SubstringNeverCutsACharacter) {
+  struct Row { const char* name; std::string text; long long start, count; std::string expected; };
+  const Row rows[] = {
+      {"ascii as bytes", "abcdef", 2, 3, "bcd"},
+      {"two-byte letter counts once", "a\xc3\xb1oxyz", 3, 3, "oxy"},
+      {"starts on the letter", "a\xc3\xb1o", 2, 1, "\xc3\xb1"},
+      {"four-byte character", "\xf0\x9f\x98\x80z", 1, 1, "\xf0\x9f\x98\x80"},
+      {"count past end", "\xe2\x82\xac\xe2\x82\xac", 2, 9, "\xe2\x82\xac"},
+      {"start past end", "\xc3\xb1", 2, 1, ""},
+      {"start zero as one", "\xc3\xb1x", 0, 1, "\xc3\xb1"},
+      {"huge count", "ab\xc3\xb1", 2, 0x7fffffffffffffffLL, "b\xc3\xb1"},
+      {"zero count", "abc", 1, 0, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(Utf8Substring(row.text, row.start, row.count), row.expected);
+  }
+  EXPECT_EQ(Utf8Length("a\xc3\xb1o \xe2\x82\xac"), 5);
+}
+
+TEST(TextRules, ValidUtf8RejectsWhatADecoderWouldReplace) {
+  struct Row { const char* name; std::string text; bool valid; };
+  const Row rows[] = {
+      {"empty", "", true},
+      {"ascii", "plain text\r\n", true},
+      {"two, three and four bytes", "\xc3\xb1 \xe2\x82\xac \xf0\x9f\x98\x80", true},
+      {"latin-1 letter", "a\xf1o", false},
+      {"cut at the end", "caf\xc3", false},
+      {"stray continuation", "\x80", false},
+      {"overlong slash", "\xc0\xaf", false},
+      {"overlong three bytes", "\xe0\x80\xaf", false},
+      {"surrogate", "\xed\xa0\x80", false},
+      {"past U+10FFFF", "\xf4\x90\x80\x80", false},
+      {"last code point", "\xf4\x8f\xbf\xbf", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(IsValidUtf8(row.text), row.valid);
+  }
+}
+
 TEST(TextRules, TrimRemovesControlBytesAndBlanksButNotHighBytes) {
   struct Row { const char* name; std::string text, expected; bool blank; };
   const Row rows[] = {
