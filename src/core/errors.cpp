@@ -37,6 +37,29 @@ int IoCodeFromErrno(int error_number) {
     case EDQUOT:
 #endif
       return kDiskFull;
+    case EIO: return kDeviceError;
+    case ENETDOWN:
+    case ENETUNREACH:
+    case ENETRESET:
+    case ECONNABORTED:
+    case ECONNRESET:
+    case ENOTCONN:
+    case ETIMEDOUT:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ESTALE: return kNetworkError;
+    default: break;
+  }
+  switch (error_number) {
+    case kFileNotFound:
+    case kInvalidFilename:
+    case kTooManyOpenFiles:
+    case kFileAccessDenied:
+    case kReadBeyondEnd:
+    case kDiskFull:
+    case kInvalidNumericInput:
+    case kDeviceError:
+    case kNetworkError: return kGeneralFailure;
     default: return error_number;
   }
 }

@@ -44,9 +44,17 @@ inline constexpr int kInvalidNumericInput = 106;
 // The text of an I/O error code.
 std::string IoErrorText(int code);
 
+// Codes of the system's own for failures without a runtime text, shown as
+// "I/O error %d": a device error (EIO) and a lost network share.
+inline constexpr int kDeviceError = 1117;
+inline constexpr int kNetworkError = 59;
+inline constexpr int kGeneralFailure = 31;
+
 // Maps a POSIX errno to the runtime I/O code a user of this program knows:
 // ENOENT 2, ENOTDIR/ENAMETOOLONG/EINVAL 3, EMFILE/ENFILE 4,
-// EACCES/EPERM/EROFS/EISDIR/ETXTBSY 5, ENOSPC/EDQUOT 101, others errno itself.
+// EACCES/EPERM/EROFS/EISDIR/ETXTBSY 5, ENOSPC/EDQUOT 101, EIO 1117, network
+// failures 59; any other errno itself, unless it is a number that already
+// means something else here (EIO is 5, ENETDOWN 100...): then 31.
 int IoCodeFromErrno(int error_number);
 
 // Throws the IoError for a POSIX errno.

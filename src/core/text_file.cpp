@@ -44,19 +44,36 @@ int WriteAll(int fd, const char* data, std::size_t size) {
 
 }  // namespace
 
+int OpenDataFile(const std::string& path, int flags, unsigned mode) {
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, static_cast<mode_t>(mode));
+  // A fifo nobody reads refuses a non-blocking open for writing.
+  if (fd < 0) ThrowIoErrorFromErrno(errno == ENXIO ? EACCES : errno);
+  // A directory opens for reading on POSIX; fifos, sockets and devices read
+  // could wait forever or never end.
+  const bool writing = (flags & O_ACCMODE) != O_RDONLY;
+  struct stat info {};
+  int error = 0;
+  if (::fstat(fd, &info) != 0) {
+    error = errno;
+  } else if (S_ISDIR(info.st_mode)) {
+    error = EISDIR;
+  } else if (!S_ISREG(info.st_mode) && !(writing && S_ISCHR(info.st_mode))) {
+    error = EACCES;
+  } else if (const int status = ::fcntl(fd, F_GETFL);
+             status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    ::close(fd);
+    ThrowIoErrorFromErrno(error);
+  }
+  return fd;
+}
+
 // --- TextReader ---
 
 TextReader::TextReader(const std::string& path, std::size_t buffer_size) : path_(path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) ThrowIoErrorFromErrno(errno);
-  // A directory opens for reading on POSIX but is no text file.
-  struct stat info {};
-  int error = ::fstat(fd_, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
-  if (error != 0) {
-    ::close(fd_);
-    fd_ = -1;
-    ThrowIoErrorFromErrno(error);
-  }
+  fd_ = OpenDataFile(path, O_RDONLY);
   buffer_.resize(buffer_size > 0 ? buffer_size : kReadBufferSize);
 }
 
@@ -220,9 +237,7 @@ void TextReader::Rewind() {
 // --- TextWriter ---
 
 TextWriter::TextWriter(const std::string& path, Mode mode) {
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::kAppend ? O_APPEND : O_TRUNC);
-  fd_ = ::open(path.c_str(), flags, 0666);
-  if (fd_ < 0) ThrowIoErrorFromErrno(errno);
+  fd_ = OpenDataFile(path, O_WRONLY | O_CREAT | (mode == Mode::kAppend ? O_APPEND : O_TRUNC));
   buffer_.reserve(kWriteBufferSize);
 }
 

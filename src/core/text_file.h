@@ -10,6 +10,13 @@
 
 namespace zuruza {
 
+// Opens `path` with the open(2) `flags` (and `mode` when it creates) for
+// reading or writing its bytes, never waiting on a fifo: only a regular file
+// is taken, or a character device to write to (/dev/null as a report);
+// anything else, a fifo nobody reads included, is "File access denied", a
+// directory too. Returns a blocking descriptor; failures throw IoError.
+int OpenDataFile(const std::string& path, int flags, unsigned mode = 0666);
+
 // Reads lines: a line ends at a CR byte, and an LF right after that CR
 // belongs to the same line end; a lone LF does not end a line and stays in
 // its text; byte 26 (Ctrl-Z) ends the file; lines have no length limit; an

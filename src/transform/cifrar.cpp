@@ -1,6 +1,7 @@
 #include "transform/cifrar.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "core/errors.h"
@@ -203,12 +204,15 @@ void FileCipher::CipherDirectory(const std::string& directory, std::string_view 
   CipherTree(directory, run);
 }
 
-void FileCipher::CipherOneFile(const std::string& path, const std::string& companion, Run& run) {
+bool FileCipher::CipherOneFile(const std::string& path, const std::string& companion, Run& run,
+                               bool skip_vanished) {
   sink_.SetStatus(StatusBar::kStatusBar1Panel1, path);
   // The file is opened before the companion is created: a file that cannot
   // be opened leaves no companion behind.
   AtomicReplacement file;
-  ThrowIfFailed(file.OpenSource(path));
+  const int opened = file.OpenSource(path);
+  if (opened == ENOENT && skip_vanished) return false;
+  ThrowIfFailed(opened);
   ThrowIfFailed(file.CreateCompanion(companion));
   buffer_.resize(kReadSize);
   std::uint64_t total = 0;
@@ -227,6 +231,7 @@ void FileCipher::CipherOneFile(const std::string& path, const std::string& compa
   // On any failure above, `file` removes the companion on its way out.
   ThrowIfFailed(file.Commit());
   prompter_.ProcessEvents();
+  return true;
 }
 
 void FileCipher::CipherTree(const std::string& directory, Run& run) {
@@ -246,7 +251,9 @@ void FileCipher::CipherTree(const std::string& directory, Run& run) {
       const std::string path = directory + entry.name;
       if (RememberName(path)) {
         ++files_processed_;
-        CipherOneFile(path, path + ".2", run);
+        // Deleted since its directory was read: not there to cipher, and
+        // no reason to stop the rest of the tree.
+        if (!CipherOneFile(path, path + ".2", run, /*skip_vanished=*/true)) --files_processed_;
       }
     }
     // Links, fifos, sockets and devices are neither followed nor opened.

@@ -109,7 +109,9 @@ class FileCipher {
   // Asks the key: an empty one, or one with characters that have no byte,
   // is refused with a message.
   std::optional<std::string> AskKey(CipherDirection direction);
-  void CipherOneFile(const std::string& path, const std::string& companion, Run& run);
+  // False only when `skip_vanished` and the file no longer exists.
+  bool CipherOneFile(const std::string& path, const std::string& companion, Run& run,
+                     bool skip_vanished = false);
   void CipherTree(const std::string& directory, Run& run);
 
   ReportSink& sink_;

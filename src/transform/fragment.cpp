@@ -11,6 +11,7 @@
 
 #include "core/errors.h"
 #include "core/numbers.h"
+#include "core/text_file.h"
 #include "core/text_rules.h"
 #include "platform/fs.h"
 
@@ -46,16 +47,11 @@ class UniqueFd {
   int fd_;
 };
 
-UniqueFd OpenForReading(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) ThrowIoErrorFromErrno(errno);
-  return UniqueFd(fd);
-}
+// Fifos and devices are refused rather than waited on.
+UniqueFd OpenForReading(const std::string& path) { return UniqueFd(OpenDataFile(path, O_RDONLY)); }
 
 UniqueFd CreateOrTruncate(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) ThrowIoErrorFromErrno(errno);
-  return UniqueFd(fd);
+  return UniqueFd(OpenDataFile(path, O_WRONLY | O_CREAT | O_TRUNC));
 }
 
 // Reads up to `count` bytes, fewer only at the end of the file.
@@ -145,7 +141,10 @@ std::string ResolvedOutput(const std::string& output) {
 class TemporaryOutput {
  public:
   explicit TemporaryOutput(const std::string& target) : target_(target) {
-    const std::string stem = std::string(DirectoryOf(target)) + ".~" + std::string(FileNameOf(target)) + "." +
+    // The name is cut so that the temporary name stays within the longest
+    // name the file system takes whenever the target's does.
+    const std::string stem = std::string(DirectoryOf(target)) + ".~" +
+                             std::string(FileNameOf(target).substr(0, 100)) + "." +
                              std::to_string(::getpid()) + ".";
     for (int attempt = 0; fd_ < 0; ++attempt) {
       path_ = stem + std::to_string(attempt);
@@ -154,7 +153,8 @@ class TemporaryOutput {
     }
     // A file that is replaced keeps its permissions.
     struct stat st;
-    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd_, st.st_mode & 07777);
+    replacing_ = ::stat(target.c_str(), &st) == 0;
+    if (replacing_ && S_ISREG(st.st_mode)) ::fchmod(fd_, st.st_mode & 07777);
   }
   ~TemporaryOutput() {
     if (fd_ >= 0) ::close(fd_);
@@ -166,6 +166,9 @@ class TemporaryOutput {
   int fd() const { return fd_; }
 
   void Commit() {
+    // On the disk before it takes an earlier file's name: a crash right
+    // after the rename must not leave an empty file where the old one was.
+    if (replacing_ && ::fsync(fd_) != 0) ThrowIoErrorFromErrno(errno);
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0 && errno != EINTR) ThrowIoErrorFromErrno(errno);
@@ -178,6 +181,7 @@ class TemporaryOutput {
   std::string path_;
   int fd_ = -1;
   bool committed_ = false;
+  bool replacing_ = false;
 };
 
 }  // namespace

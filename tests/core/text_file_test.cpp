@@ -163,6 +163,20 @@ TEST(TextFile, OpenFailuresThrowRuntimeCodes) {
   }
 }
 
+TEST(TextFile, FifoIsRefusedAtOnceInsteadOfWaitingForTheOtherEnd) {
+  TempTree tree;
+  const std::string fifo = tree.Path("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // A blocking open would wait here forever: nobody writes or reads the fifo.
+  EXPECT_EQ(IoCodeOf([&] { TextReader reader(fifo); }), kFileAccessDenied);
+  EXPECT_EQ(IoCodeOf([&] { TextWriter writer(fifo, TextWriter::Mode::kReplace); }), kFileAccessDenied);
+  EXPECT_EQ(IoCodeOf([&] { TextReader reader("/dev/zero"); }), kFileAccessDenied);  // would never end
+  // A device written to, like /dev/null for a report nobody wants, is fine.
+  TextWriter discard("/dev/null", TextWriter::Mode::kReplace);
+  discard.WriteLine("nada");
+  discard.Close();
+}
+
 TEST(TextWriter, EndsEveryLineWithCrLfAndRefusesUseAfterClose) {
   TempTree tree;
   TextWriter writer(tree.Path("out.txt"), TextWriter::Mode::kReplace);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,11 @@ struct MatchRow {
   std::string entry;
   bool matches;
 };
+
+// Shown in test names, so that each row reads as what it checks.
+void PrintTo(const MatchRow& row, std::ostream* out) {
+  *out << "'" << row.text << "' in " << row.entry.substr(0, 24) << (row.matches ? " matches" : " does not");
+}
 
 class MatchKeyTable : public ::testing::TestWithParam<MatchRow> {};
 

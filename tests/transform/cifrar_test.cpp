@@ -599,6 +599,24 @@ TEST_F(CipherTest, ErrorStopsTheDirectoryRunAndKeepsWhatWasDone) {
   EXPECT_EQ(Names(), (Strings{"a", "b", "c"}));
 }
 
+TEST_F(CipherTest, FileDeletedDuringTheDirectoryRunIsSkipped) {
+  tree_.AddFile("a", "uno");
+  tree_.AddFile("b", "dos");
+  tree_.AddFile("c", "tres");
+  // "b" goes away while "a" is ciphered, after the directory was read.
+  SetReplacementFaultForTesting([&](const std::string& companion, std::uint64_t) {
+    if (companion == tree_.Path("a.2")) std::remove(tree_.Path("b").c_str());
+    return 0;
+  });
+  prompter_.input_answers = {"k"};
+  cipher_.RunDirectoryJob(tree_.root(), kEncipher);
+  EXPECT_EQ(tree_.ReadFile("a"), Expected("uno", "k", kEncipher));
+  EXPECT_EQ(tree_.ReadFile("c"), Expected("tres", "k", kEncipher));
+  EXPECT_EQ(Names(), (Strings{"a", "c"}));
+  EXPECT_EQ(cipher_.files_processed(), 2);
+  EXPECT_EQ(prompter_.messages.size(), 1u);  // the run ended normally
+}
+
 TEST(CipherRecentNames, RingOfTheLastHundredComparedByteForByte) {
   RecordingSink sink;
   ScriptedPrompter prompter;

@@ -372,6 +372,26 @@ TEST_F(FragmentTest, SizeDisplayShowsTheBytesAndTheFragmentNames) {
       IoError);
 }
 
+TEST_F(FragmentTest, FifosAreRefusedInsteadOfWaitedOn) {
+  tree_.AddFile("origen/datos.bin", Bytes(10));
+  tree_.AddFile("partes/.keep", "");
+  const std::string source_fifo = tree_.Path("origen/tubo"), fragment_fifo = tree_.Path("partes/datos.001");
+  ASSERT_EQ(mkfifo(source_fifo.c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(fragment_fifo.c_str(), 0600), 0);
+  // Nobody is at the other end of either fifo: a blocking open would hang.
+  auto code_of = [](auto&& call) {
+    try {
+      call();
+    } catch (const IoError& error) {
+      return error.code();
+    }
+    return 0;
+  };
+  EXPECT_EQ(code_of([&] { Fragmenter::SizeDisplay(source_fifo); }), kFileAccessDenied);
+  EXPECT_EQ(code_of([&] { Split("origen/datos.bin", "4"); }), kFileAccessDenied);
+  EXPECT_EQ(tree_.ReadFile("origen/datos.bin"), Bytes(10));
+}
+
 TEST_F(FragmentTest, ReadOnlySourceIsSplit) {
   tree_.AddFile("fuente.bin", "0123456789");
   ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
