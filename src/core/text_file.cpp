@@ -42,26 +42,32 @@ int WriteAll(int fd, const char* data, std::size_t size) {
   return 0;
 }
 
+// Why a file of this type is not opened for its data, 0 when it may be: a
+// directory opens for reading on POSIX; fifos, sockets and devices read
+// could wait forever or never end.
+int RefusedType(mode_t type, bool writing) {
+  if (S_ISDIR(type)) return EISDIR;
+  if (!S_ISREG(type) && !(writing && S_ISCHR(type))) return EACCES;
+  return 0;
+}
+
 }  // namespace
 
 int OpenDataFile(const std::string& path, int flags, unsigned mode) {
+  const bool writing = (flags & O_ACCMODE) != O_RDONLY;
+  struct stat info {};
+  // Checked before opening, since a device may act on being opened (a tape
+  // rewinds); and again after, for a file replaced in between.
+  if (::stat(path.c_str(), &info) == 0) {
+    if (const int error = RefusedType(info.st_mode, writing); error != 0) ThrowIoErrorFromErrno(error);
+  }
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, static_cast<mode_t>(mode));
   // A fifo nobody reads refuses a non-blocking open for writing.
   if (fd < 0) ThrowIoErrorFromErrno(errno == ENXIO ? EACCES : errno);
-  // A directory opens for reading on POSIX; fifos, sockets and devices read
-  // could wait forever or never end.
-  const bool writing = (flags & O_ACCMODE) != O_RDONLY;
-  struct stat info {};
-  int error = 0;
-  if (::fstat(fd, &info) != 0) {
-    error = errno;
-  } else if (S_ISDIR(info.st_mode)) {
-    error = EISDIR;
-  } else if (!S_ISREG(info.st_mode) && !(writing && S_ISCHR(info.st_mode))) {
-    error = EACCES;
-  } else if (const int status = ::fcntl(fd, F_GETFL);
-             status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
-    error = errno;
+  int error = ::fstat(fd, &info) != 0 ? errno : RefusedType(info.st_mode, writing);
+  if (error == 0) {
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) error = errno;
   }
   if (error != 0) {
     ::close(fd);

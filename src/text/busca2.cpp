@@ -17,8 +17,8 @@
 
 #include "core/errors.h"
 #include "core/numbers.h"
+#include "core/text_file.h"
 #include "core/text_rules.h"
-#include "platform/fs.h"
 
 namespace zuruza {
 
@@ -83,26 +83,10 @@ struct Needle {
 class RawFile {
  public:
   explicit RawFile(const std::string& path) {
-    // A fifo would wait for a writer and a device may act on being opened,
-    // so only regular files, or links to one, are opened at all.
-    if (const std::optional<DirEntry> entry = StatPath(path)) {
-      if (entry->kind == EntryKind::kDirectory || entry->kind == EntryKind::kOther)
-        throw IoError(kFileAccessDenied);
-      if (entry->kind == EntryKind::kSymlink && !IsExistingFile(path)) {
-        // A link that leads nowhere names a missing file; one to a directory
-        // or a special file is refused like its target.
-        struct stat target {};
-        if (::stat(path.c_str(), &target) != 0) ThrowIoErrorFromErrno(errno);
-        throw IoError(kFileAccessDenied);
-      }
-    }
-    // Non-blocking, so that a fifo put in the file's place after the check
-    // cannot hang the open; it is refused just below.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) ThrowIoErrorFromErrno(errno);
+    // Only regular files, or links to one: a fifo would wait for a writer.
+    fd_ = OpenDataFile(path, O_RDONLY);
     struct stat info {};
     if (::fstat(fd_, &info) != 0) Fail(errno);
-    if (!S_ISREG(info.st_mode)) Fail(EACCES);
     size_ = static_cast<std::uint64_t>(info.st_size);
   }
   ~RawFile() {
