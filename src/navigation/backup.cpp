@@ -111,9 +111,20 @@ void BackupCopier::CopyTree(const std::string& source_dir, const std::string& de
       sink_.ShowProgress(StatusBar::kStatusBar1,
                          "Directorios Procesados: " + FormatInt(directories_processed_) + " (" + entry.name + ")");
       CreateDirectory(dest_dir + entry.name);  // it may exist already
+      // What stands there under that name must be a real directory: the
+      // copies must never go through a link (into the source, say) or fail
+      // on a file one by one.
+      const std::optional<DirEntry> there = StatPath(dest_dir + entry.name);
+      if (!there || there->kind != EntryKind::kDirectory) {
+        prompter_.ShowMessage("No se copia el directorio " + source_dir + entry.name + ": en el destino, " +
+                              dest_dir + entry.name + " no es un directorio.");
+        continue;
+      }
       CopyTree(source_dir + entry.name + kPathSep, dest_dir + entry.name + kPathSep);
       continue;
     }
+    // Fifos, sockets and devices have no contents to copy and are never opened.
+    if (entry.kind == EntryKind::kOther) continue;
     bool copy = true;
     if (std::optional<DirEntry> existing = StatPath(dest_dir + entry.name); existing && !existing->IsDirectory()) {
       // Only a destination that is older, to the millisecond, is replaced.
@@ -126,6 +137,7 @@ void BackupCopier::CopyTree(const std::string& source_dir, const std::string& de
     }
     sink_.ShowProgress(StatusBar::kStatusBar1Panel1, "Ficheros Procesados: " + FormatInt(files_copied_) + " (" +
                                                          GroupDigits(bytes_copied_) + " bytes)");
+    prompter_.ProcessEvents();  // "Parar" is seen between skipped files too
   }
 }
 

@@ -31,12 +31,16 @@ std::string TempNameFor(const std::string& destination) {
   std::size_t slash = destination.rfind('/');
   std::string dir = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
   std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
-  return dir + ".~" + name + "." + std::to_string(getpid()) + "." + std::to_string(++counter) + ".tmp";
+  // The name is cut so that the temporary name stays within the longest
+  // name the file system takes whenever the destination's does.
+  return dir + ".~" + name.substr(0, 100) + "." + std::to_string(getpid()) + "." + std::to_string(++counter) +
+         ".tmp";
 }
 
-// Copies the bytes of `in` to `out`; 0 or the errno of the failure.
-int CopyBytes(int in, int out, off_t size, const std::string& destination) {
-  off_t done = 0;
+// Copies the bytes of `in` to `out`; 0 or the errno of the failure. `done`
+// is what was copied: less than `size` when the source shrank.
+int CopyBytes(int in, int out, off_t size, const std::string& destination, off_t& done) {
+  done = 0;
   bool kernel_copy = true;
   std::vector<char> buffer;
   while (done < size) {
@@ -74,7 +78,14 @@ int CopyBytes(int in, int out, off_t size, const std::string& destination) {
       if (errno == EINTR) continue;
       return errno;
     }
-    if (copied == 0) break;
+    if (copied == 0) {
+      // Some file systems end a kernel copy early: read() tells the truth.
+      if (kernel_copy) {
+        kernel_copy = false;
+        continue;
+      }
+      break;
+    }
     done += copied;
     if (CopyFault() && done < size) {
       if (int fault = CopyFault()(destination)) return fault;
@@ -90,7 +101,12 @@ int CopyBytes(int in, int out, off_t size, const std::string& destination) {
 CopyOutcome CopyLink(const std::string& source, const std::string& destination, const struct stat& st,
                      int& error) {
   std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
-  ssize_t length = ::readlink(source.c_str(), target.data(), target.size());
+  ssize_t length;
+  // A target that fills the buffer may have been cut: read it again, larger.
+  while ((length = ::readlink(source.c_str(), target.data(), target.size())) >= 0 &&
+         static_cast<std::size_t>(length) == target.size()) {
+    target.resize(target.size() * 2);
+  }
   if (length < 0) return errno == ENOENT ? CopyOutcome::kSourceGone : (error = errno, CopyOutcome::kFailed);
   target.resize(static_cast<std::size_t>(length));
   const std::string temp = TempNameFor(destination);
@@ -170,14 +186,19 @@ CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string&
   if (!S_ISREG(st.st_mode)) return CopyOutcome::kSourceGone;  // fifos and devices are never opened
 
   for (int attempt = 0; attempt < kCopyAttempts; ++attempt) {
-    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    // Non-blocking: a fifo put in the file's place since the check above
+    // is let go below instead of waited on.
+    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (in < 0) {
       if (errno == ENOENT) return CopyOutcome::kSourceGone;
       error = errno;
       return CopyOutcome::kFailed;
     }
     struct stat before {};
-    ::fstat(in, &before);
+    if (::fstat(in, &before) != 0 || !S_ISREG(before.st_mode)) {
+      ::close(in);
+      return CopyOutcome::kSourceGone;
+    }
     const std::string temp = TempNameFor(destination);
     int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (out < 0) {
@@ -185,14 +206,19 @@ CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string&
       ::close(in);
       return CopyOutcome::kFailed;
     }
-    int failure = CopyBytes(in, out, before.st_size, destination);
+    off_t copied = 0;
+    int failure = CopyBytes(in, out, before.st_size, destination, copied);
     if (failure == 0) {
       timespec times[2] = {before.st_atim, before.st_mtim};
       if (::futimens(out, times) != 0 || ::fchmod(out, before.st_mode & 07777) != 0) failure = errno;
     }
+    // A copy that replaces an earlier one is on the disk before the rename:
+    // a crash right after it must not leave an empty file for the old copy.
+    struct stat existing {};
+    if (failure == 0 && ::lstat(destination.c_str(), &existing) == 0 && ::fsync(out) != 0) failure = errno;
     if (::close(out) != 0 && failure == 0) failure = errno;
     struct stat after {};
-    const bool changed = ::fstat(in, &after) != 0 || !SameFile(before, after);
+    const bool changed = ::fstat(in, &after) != 0 || !SameFile(before, after) || copied != before.st_size;
     ::close(in);
     if (failure != 0) {
       ::unlink(temp.c_str());

@@ -189,6 +189,41 @@ TEST_F(BackupTest, LinksAreRecreatedAsLinks) {
   EXPECT_EQ(StatPath(tree_.Path("dst/arriba"))->kind, EntryKind::kSymlink);
 }
 
+TEST_F(BackupTest, NeverCopiesThroughALinkOrAFileWhereADirectoryGoes) {
+  // An earlier run left links (or a file) where the source now has real
+  // directories: the copies must not follow them elsewhere.
+  tree_.AddFile("otro/b.bin", "ajeno");
+  tree_.SetWriteTime("otro/b.bin", kSomeTime);
+  tree_.AddFile("dst/.keep", "");
+  tree_.AddLink("dst/sub", tree_.Path("otro"));
+  tree_.AddFile("src/tambien/c.txt", "c");
+  tree_.AddFile("dst/tambien", "un fichero");
+  EXPECT_EQ(Run(), BackupEnd::kFinished);
+  EXPECT_EQ(tree_.ReadFile("otro/b.bin"), "ajeno");
+  EXPECT_FALSE(PathExists(tree_.Path("otro/deep")));
+  EXPECT_EQ(tree_.ReadFile("dst/tambien"), "un fichero");
+  EXPECT_EQ(prompter_.messages,
+            (Lines{"No se copia el directorio " + tree_.Path("src/sub") + ": en el destino, " +
+                       tree_.Path("dst/sub") + " no es un directorio.",
+                   "No se copia el directorio " + tree_.Path("src/tambien") + ": en el destino, " +
+                       tree_.Path("dst/tambien") + " no es un directorio.",
+                   "Finalizado."}));
+  EXPECT_EQ(Summary(), "2 ficheros copiados. (5 bytes)");  // a.txt and .hidden
+  EXPECT_TRUE(prompter_.questions.empty());
+}
+
+TEST_F(BackupTest, LongNamesAreCopiedAndFifosNeitherOpenedNorListed) {
+  const std::string long_name(240, 'n');
+  tree_.AddFile("src/" + long_name, "largo");
+  ASSERT_EQ(mkfifo(tree_.Path("src/tubo").c_str(), 0600), 0);
+  EXPECT_EQ(Run(), BackupEnd::kFinished);
+  EXPECT_EQ(tree_.ReadFile("dst/" + long_name), "largo");
+  EXPECT_FALSE(PathExists(tree_.Path("dst/tubo")));
+  for (const std::string& line : sink_.lines) EXPECT_EQ(line.find("tubo"), std::string::npos) << line;
+  EXPECT_EQ(Summary(), "4 ficheros copiados. (20 bytes)");
+  EXPECT_TRUE(prompter_.questions.empty());
+}
+
 TEST(BackupFormat, GroupDigitsAndCreatePath) {
   EXPECT_EQ(GroupDigits(999), "999");
   EXPECT_EQ(GroupDigits(1000), "1.000");
