@@ -4,6 +4,8 @@
 
 #include "core/errors.h"
 #include "core/numbers.h"
+#include "core/text_rules.h"
+#include "platform/drives.h"
 #include "platform/fs.h"
 
 namespace zuruza {
@@ -26,6 +28,7 @@ void DiskOccupancy::RunOccupancy(const OccupancyRequest& request) {
   ReportFileCloser close_on_exit(report_);
   if (request.write_report) report_.OpenReportFile(request.report_path, false);
 
+  boundaries_ = MountPointsBelow(root, mount_points_ ? *mount_points_ : ListMountPoints());
   grand_total_ = WalkOccupancy(root);
 
   for (const std::string& line : tree_lines_) {
@@ -72,11 +75,14 @@ double DiskOccupancy::WalkOccupancy(const std::string& dir) {
       std::string text(level_ >= 1 ? static_cast<std::size_t>(6 * level_ - 1) : 0, ' ');
       text += '|';
       text += entry.name;
-      if (entry.name.size() < kNameWidth) text.append(kNameWidth - entry.name.size(), ' ');
+      // Padded to 13 characters (a UTF-8 sequence is one), so sizes line up.
+      const auto characters = static_cast<std::size_t>(Utf8Length(entry.name));
+      if (characters < kNameWidth) text.append(kNameWidth - characters, ' ');
       line = tree_lines_.size();
       tree_lines_.push_back(std::move(text));
     }
-    const double sub = WalkOccupancy(dir + entry.name + kPathSep);
+    const std::string path = dir + entry.name;
+    const double sub = boundaries_.count(path) != 0 ? 0 : WalkOccupancy(path + kPathSep);
     if (shown) tree_lines_[line] += FormatThousands(sub);
     --level_;
     subtotal += sub;

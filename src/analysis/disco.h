@@ -9,7 +9,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/report_file.h"
@@ -28,8 +30,12 @@ class DiskOccupancy {
  public:
   explicit DiskOccupancy(ReportSink& sink) : sink_(sink) {}
 
-  // The tree lines go to the pane at the end, in one batch.
+  // The tree lines go to the pane at the end, in one batch. The walk stays
+  // on the root's file system: a directory where another one is mounted
+  // (/proc below "/", a USB disk) gets its line, with nothing counted below.
   void RunOccupancy(const OccupancyRequest& request);
+  // The mount points the walk stops at; read from the system when never set.
+  void SetMountPoints(std::vector<std::string> mount_points) { mount_points_ = std::move(mount_points); }
 
   double grand_total() const { return grand_total_; }
   std::int32_t directories_examined() const { return directories_examined_; }
@@ -47,6 +53,8 @@ class DiskOccupancy {
   double grand_total_ = 0;
   bool depth_read_ = false;
   std::int32_t depth_ = 0;
+  std::optional<std::vector<std::string>> mount_points_;
+  std::unordered_set<std::string> boundaries_;
 };
 
 }  // namespace zuruza

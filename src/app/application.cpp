@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include <clocale>
 #include <exception>
 
 #include "app/qt_prompter.h"
@@ -8,6 +9,10 @@ namespace zuruza {
 
 ZuruzaApplication::ZuruzaApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("zuruza");
+  // Qt takes the user's locale for everything on start-up; the program's
+  // number formats ("4.5 Kb", "%.14E") always write a point, as its reports
+  // and listings are read back by the program itself.
+  std::setlocale(LC_NUMERIC, "C");
 }
 
 bool ZuruzaApplication::notify(QObject* receiver, QEvent* event) {

@@ -99,14 +99,7 @@ void DirectoryTree::BuildTree(std::string_view mount_point) {
   Clear();
   count_ = 0;
   const std::string base = EntryBase(mount_point);
-  boundaries_.clear();
-  for (const std::string& point : mount_points_ ? *mount_points_ : ListMountPoints()) {
-    const std::string entry = EntryBase(point);
-    // Only mounts below the drive's own root can stop its walk.
-    if (entry.size() > base.size() && entry.compare(0, base.size(), base) == 0 &&
-        entry[base.size()] == kPathSep)
-      boundaries_.insert(entry);
-  }
+  boundaries_ = MountPointsBelow(base, mount_points_ ? *mount_points_ : ListMountPoints());
   WalkDirectoryTree(base);
   boundaries_.clear();
   sink_.SetStatus(StatusBar::kStatusBar1,

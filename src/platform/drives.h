@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace zuruza {
@@ -40,6 +41,14 @@ std::vector<Drive> ListDrives();
 // decoded, without trailing separators except "/". Empty when the table
 // cannot be read.
 std::vector<std::string> ListMountPoints();
+
+// The mount points of `mount_points` strictly below the directory `root`
+// (spelled as a walk spells it: relative or not, with or without a trailing
+// separator, "" for "/"), spelled the way that walk reaches them: `root`
+// without its trailing separators, a separator, the rest of the mount point.
+// A walk that stays on one file system stops there.
+std::unordered_set<std::string> MountPointsBelow(const std::string& root,
+                                                 const std::vector<std::string>& mount_points);
 
 // Index of the drive holding `path` (the longest mount point that is a
 // prefix of it), 0 when none fits.

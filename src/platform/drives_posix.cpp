@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/copy.h"
 #include "platform/drives.h"
 #include "platform/drives_internal.h"
 #include "platform/fs.h"
@@ -211,6 +212,23 @@ std::vector<std::string> ListMountPoints() {
     points.push_back(std::move(point));
   }
   return points;
+}
+
+std::unordered_set<std::string> MountPointsBelow(const std::string& root,
+                                                 const std::vector<std::string>& mount_points) {
+  std::string spelled = root;
+  while (!spelled.empty() && spelled.back() == kPathSep) spelled.pop_back();
+  std::string resolved = ResolvePath(spelled.empty() ? std::string(1, kPathSep) : spelled);
+  if (resolved.back() != kPathSep) resolved += kPathSep;
+  std::unordered_set<std::string> below;
+  for (const std::string& point : mount_points) {
+    if (point.size() > resolved.size() && point.compare(0, resolved.size(), resolved) == 0) {
+      std::string rest = point.substr(resolved.size());
+      while (!rest.empty() && rest.back() == kPathSep) rest.pop_back();
+      if (!rest.empty()) below.insert(spelled + kPathSep + rest);
+    }
+  }
+  return below;
 }
 
 std::vector<Drive> ListDrives() {

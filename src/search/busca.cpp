@@ -31,8 +31,13 @@ std::string StartDirectory(const SearchRequest& request) {
 }
 
 std::int64_t MinimumSize(std::string_view text) {
-  std::optional<std::int64_t> value = ParseInteger(text);
-  return value && *value > 0 ? *value : 0;
+  // Read as every number the user types is read (leading blanks allowed);
+  // what is no number means no minimum.
+  try {
+    return std::max<std::int64_t>(StrToInt64(text), 0);
+  } catch (const ConversionError&) {
+    return 0;
+  }
 }
 
 std::string PathAtCaret(std::string_view text, std::size_t caret) {

@@ -5,6 +5,17 @@
 
 namespace zuruza {
 
+namespace {
+
+// Names may hold bytes that end a listing line or the whole listing when it
+// is read back (CR, Ctrl-Z) or break a line in the pane (LF): they are
+// written as '?', so one odd name cannot hide the disks indexed after it.
+void AppendListingText(std::string& line, std::string_view text) {
+  for (char c : text) line += (c == '\r' || c == '\n' || c == '\x1a') ? '?' : c;
+}
+
+}  // namespace
+
 std::string ListingHeader(std::string_view place, const CivilDateTime& when,
                           std::string_view comment, const LocaleFormats& formats) {
   std::string line(place);
@@ -29,9 +40,9 @@ std::string ListingFileLine(double size, const CivilDateTime& write_time,
     line += kSameDirMark;
     line += kPathSep;
   } else {
-    line += dir;
+    AppendListingText(line, dir);
   }
-  line += name;
+  AppendListingText(line, name);
   line += size_suffix;
   return line;
 }

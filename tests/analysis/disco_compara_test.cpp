@@ -3,6 +3,7 @@
 #include "analysis/compara.h"
 #include "analysis/disco.h"
 #include "core/errors.h"
+#include "platform/copy.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
@@ -36,6 +37,20 @@ TEST_F(OccupancyTest, TreeLinesIndentNamesAndLineUpSizes) {
                               "|un_nombre_muy_largo              0", "", "Se han examinado 3 directorios",
                               "La ocupación de " + root + " es:       1.235.577 bytes."}));
   EXPECT_EQ(sink_.status1, "Directorios Examinados: 3 (un_nombre_muy_largo)");
+}
+
+TEST_F(OccupancyTest, OtherFileSystemsMountedBelowAreListedNotCounted) {
+  // As /proc below "/": its line is there, nothing below it is counted.
+  occupancy_.SetMountPoints({"/", ResolvePath(tree_.Path("raiz/fotos")), "/elsewhere"});
+  EXPECT_EQ(Run("99"), (Lines{"|fotos                      0", "|un_nombre_muy_largo              0", "",
+                              "Se han examinado 2 directorios",
+                              "La ocupación de " + tree_.Path("raiz/") + " es:              10 bytes."}));
+}
+
+TEST_F(OccupancyTest, NamesArePaddedByCharactersNotBytes) {
+  tree_.AddFile("raiz/a\xc3\xb1o/x", "1");
+  const Lines lines = Run("1");
+  EXPECT_EQ(lines[0], "|a\xc3\xb1o                        1");
 }
 
 TEST_F(OccupancyTest, DepthLimitsTheLinesNotTheTotals) {

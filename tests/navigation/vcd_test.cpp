@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "platform/copy.h"
 #include "platform/fs.h"
 #include "support/recording_sink.h"
 #include "support/temp_tree.h"
@@ -43,7 +44,8 @@ TEST(VcdWalk, ListsButDoesNotEnterOtherFileSystemsMountedBelowTheDrive) {
   const std::string base = EntryBase(tree.root());
   // The drive's own mount point, one above it and one elsewhere stop nothing;
   // "m/" (trailing separator as a table may write it) is a boundary, "mx" is not.
-  vcd.SetMountPoints({"/", base, base + "/m/", "/elsewhere/a"});
+  const std::string real = ResolvePath(base);  // the mount table names real paths
+  vcd.SetMountPoints({"/", real, real + "/m/", "/elsewhere/a"});
   vcd.BuildTree(tree.root());
   EXPECT_EQ(vcd.entries(), (Lines{base + "/a", base + "/a/b", base + "/a/b/c", base + "/m", base + "/mx",
                                   base + "/mx/inner"}));

@@ -120,7 +120,8 @@ TEST_F(FileSearchTest, MinimumSizeCountsOnlyWholeNumbersAboveZero) {
   struct Row {
     std::string min;
     int count;
-  } rows[] = {{"", 5}, {"0", 5}, {"-4", 5}, {"abc", 5}, {"4", 2}, {"5", 1}, {"2", 3}, {"7", 0}};
+  } rows[] = {{"", 5}, {"0", 5}, {"-4", 5}, {"abc", 5}, {"4", 2}, {"5", 1}, {"2", 3}, {"7", 0},
+              {"  4", 2}, {"4 ", 5}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.min);
     sink_.lines.clear();

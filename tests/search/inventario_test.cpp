@@ -182,6 +182,26 @@ TEST_F(InventoryTest, ListIndexedDisksShowsOneHeaderPerRun) {
   EXPECT_EQ(sink_.status1, "FIN. Ver Discos Indexados. Coincidencias: 3");
 }
 
+TEST_F(InventoryTest, NamesWithLineEndOrCtrlZBytesCannotHideLaterDisks) {
+  tree_.AddFile("raro/a\x1a" "b.txt", "1");  // Ctrl-Z would end the listing
+  tree_.AddFile("raro/c\rd.txt", "1");       // CR would split its line
+  std::string listing = tree_.Path("listado.txt");
+  Index(tree_.Path("raro"), listing, "DISCO RARO");
+  tree_.AddFile("docs/carta.doc", "x");
+  Index(tree_.Path("docs"), listing, "DVD 2");
+  EXPECT_EQ(ListIndexedDisks(listing, sink_), 2);
+  sink_.lines.clear();
+  const ListingSearchResult found = Search(listing, {"carta", "", "", ""});
+  EXPECT_EQ(found.matches, 1);
+  ASSERT_EQ(sink_.lines.size(), 4u);  // header, line, blank, count
+  EXPECT_NE(sink_.lines[1].find(tree_.Path("docs/carta.doc")), std::string::npos);
+  sink_.lines.clear();
+  EXPECT_EQ(Search(listing, {".txt", "", "", ""}).matches, 2);
+  ASSERT_EQ(sink_.lines.size(), 5u);
+  EXPECT_NE(sink_.lines[1].find("a?b.txt"), std::string::npos);
+  EXPECT_NE(sink_.lines[2].find("c?d.txt"), std::string::npos);
+}
+
 TEST_F(InventoryTest, ResultsFileFallsBackToTheSecondPlace) {
   ResultsFile results = CreateResultsFile({tree_.Path("no/such/dir/r.txt"), tree_.Path("zelq/r.txt")});
   EXPECT_EQ(results.path, tree_.Path("zelq/r.txt"));
