@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -12,6 +13,7 @@
 #endif
 
 #include "core/errors.h"
+#include "platform/atomic_file.h"
 
 namespace zuruza {
 
@@ -49,6 +51,24 @@ int RefusedType(mode_t type, bool writing) {
   if (S_ISDIR(type)) return EISDIR;
   if (!S_ISREG(type) && !(writing && S_ISCHR(type))) return EACCES;
   return 0;
+}
+
+// Where the first CR or LF of `size` bytes stands; `size` when none.
+std::size_t FindLineEnd(const char* data, std::size_t size) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8(kCr);
+  const __m128i lf = _mm_set1_epi8(kLf);
+  for (; i + 16 <= size; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+  }
+#endif
+  for (; i < size; ++i) {
+    if (data[i] == kCr || data[i] == kLf) return i;
+  }
+  return size;
 }
 
 }  // namespace
@@ -110,8 +130,9 @@ bool TextReader::ReadLine(std::string& line) {
     if (pos_ == end_ && !Fill()) return started;
     const char* begin = buffer_.data() + pos_;
     const std::size_t available = end_ - pos_;
-    const char* cr = static_cast<const char*>(std::memchr(begin, kCr, available));
-    const std::size_t span = cr != nullptr ? static_cast<std::size_t>(cr - begin) : available;
+    // The line ends at the first CR or LF.
+    const std::size_t span = FindLineEnd(begin, available);
+    const char* stop = span < available ? begin + span : nullptr;
     if (const void* z = std::memchr(begin, kCtrlZ, span); z != nullptr) {
       // Ctrl-Z ends the file right here; what came before it still counts.
       const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(z) - begin);
@@ -124,12 +145,17 @@ bool TextReader::ReadLine(std::string& line) {
     line.append(begin, span);
     consumed_ += span;
     pos_ += span;
-    if (cr == nullptr) {
+    if (stop == nullptr) {
       started = true;
       continue;
     }
     ++pos_;
     ++consumed_;
+    if (*stop == kLf) {
+      if (!first_line_end_) first_line_end_ = LineEnd::kLf;
+      return true;
+    }
+    if (!first_line_end_) first_line_end_ = LineEnd::kCrLf;
     // The LF of a CR LF may be the first byte of the next buffer.
     if (pos_ < end_ || Fill()) {
       if (buffer_[pos_] == kLf) {
@@ -172,16 +198,25 @@ bool TextReader::ReadBlock(std::string_view& block) {
     }
     if (eof_) {
       // The last line may have no end.
+      NoteFirstLineEnd(std::string_view(begin, available));
       block = std::string_view(begin, available);
       pos_ = end_;
       consumed_ += available;
       return available > 0;
     }
-    // Whole lines only: up to the last CR whose following byte is known.
-    const void* last_cr = available > 1 ? memrchr(begin, kCr, available - 1) : nullptr;
-    if (last_cr != nullptr) {
-      std::size_t cut = static_cast<std::size_t>(static_cast<const char*>(last_cr) - begin) + 1;
-      if (begin[cut] == kLf) ++cut;
+    // Whole lines only: up to the last LF, or the last CR whose following
+    // byte is known.
+    std::size_t cut = 0;
+    if (const void* last_lf = memrchr(begin, kLf, available); last_lf != nullptr) {
+      cut = static_cast<std::size_t>(static_cast<const char*>(last_lf) - begin) + 1;
+    }
+    if (const void* last_cr = available > 1 ? memrchr(begin, kCr, available - 1) : nullptr; last_cr != nullptr) {
+      std::size_t after_cr = static_cast<std::size_t>(static_cast<const char*>(last_cr) - begin) + 1;
+      if (begin[after_cr] == kLf) ++after_cr;
+      cut = std::max(cut, after_cr);
+    }
+    if (cut > 0) {
+      NoteFirstLineEnd(std::string_view(begin, cut));
       block = std::string_view(begin, cut);
       pos_ += cut;
       consumed_ += cut;
@@ -191,17 +226,23 @@ bool TextReader::ReadBlock(std::string_view& block) {
   }
 }
 
+void TextReader::NoteFirstLineEnd(std::string_view block) {
+  if (first_line_end_) return;
+  const std::size_t stop = FindLineEnd(block.data(), block.size());
+  if (stop < block.size()) first_line_end_ = block[stop] == kLf ? LineEnd::kLf : LineEnd::kCrLf;
+}
+
 bool NextLine(std::string_view& block, std::string_view& line) {
   if (block.empty()) return false;
-  std::size_t cr = block.find(kCr);
-  if (cr == std::string_view::npos) {
+  const std::size_t stop = FindLineEnd(block.data(), block.size());
+  if (stop == block.size()) {
     line = block;
     block = {};
     return true;
   }
-  line = block.substr(0, cr);
-  std::size_t next = cr + 1;
-  if (next < block.size() && block[next] == kLf) ++next;
+  line = block.substr(0, stop);
+  std::size_t next = stop + 1;
+  if (block[stop] == kCr && next < block.size() && block[next] == kLf) ++next;
   block.remove_prefix(next);
   return true;
 }
@@ -209,22 +250,31 @@ bool NextLine(std::string_view& block, std::string_view& line) {
 std::size_t CountLineEnds(std::string_view text) {
   std::size_t count = 0;
   std::size_t i = 0;
+  // A CR counts, and an LF unless a CR stands right before it.
+  auto ends_line = [&](std::size_t at) {
+    return text[at] == kCr || (text[at] == kLf && (at == 0 || text[at - 1] != kCr));
+  };
+  if (!text.empty()) count += ends_line(i++);
 #if defined(__SSE2__)
   // Byte counters in a register: each match subtracts -1; summed every 255
-  // rounds, before a counter can overflow.
+  // rounds, before a counter can overflow. `previous` is the same 16 bytes
+  // one byte earlier, to see the CR before an LF.
   const __m128i cr = _mm_set1_epi8(kCr);
+  const __m128i lf = _mm_set1_epi8(kLf);
   while (i + 16 <= text.size()) {
     __m128i counters = _mm_setzero_si128();
     for (int round = 0; round < 255 && i + 16 <= text.size(); ++round, i += 16) {
       const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-      counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(bytes, cr));
+      const __m128i previous = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i - 1));
+      const __m128i lone_lf = _mm_andnot_si128(_mm_cmpeq_epi8(previous, cr), _mm_cmpeq_epi8(bytes, lf));
+      counters = _mm_sub_epi8(counters, _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), lone_lf));
     }
     const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
     count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
              static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
   }
 #endif
-  for (; i < text.size(); ++i) count += text[i] == kCr;
+  for (; i < text.size(); ++i) count += ends_line(i);
   return count;
 }
 
@@ -240,15 +290,37 @@ void TextReader::Rewind() {
   consumed_ = 0;
 }
 
+LineEnd FirstLineEndOf(const std::string& path) {
+  TextReader reader(path, 64 * 1024);
+  std::string line;
+  reader.ReadLine(line);
+  return reader.FirstLineEnd();
+}
+
+std::string_view LineEndBytes(LineEnd end) { return end == LineEnd::kLf ? "\n" : "\r\n"; }
+
 // --- TextWriter ---
 
-TextWriter::TextWriter(const std::string& path, Mode mode) {
-  fd_ = OpenDataFile(path, O_WRONLY | O_CREAT | (mode == Mode::kAppend ? O_APPEND : O_TRUNC));
+TextWriter::TextWriter(const std::string& path, Mode mode, LineEnd line_end) : line_end_(LineEndBytes(line_end)) {
+  if (mode == Mode::kAtomic) {
+    // Checked as any output file is, so a directory or a fifo at the name
+    // is refused before anything is written.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+      if (const int error = RefusedType(info.st_mode, true); error != 0) ThrowIoErrorFromErrno(error);
+    }
+    atomic_ = std::make_unique<AtomicFile>(path);
+    fd_ = atomic_->fd();
+  } else {
+    fd_ = OpenDataFile(path, O_WRONLY | O_CREAT | (mode == Mode::kAppend ? O_APPEND : O_TRUNC));
+  }
   buffer_.reserve(kWriteBufferSize);
 }
 
 TextWriter::~TextWriter() {
   if (fd_ < 0) return;
+  // An atomic output that was never closed is dropped whole.
+  if (atomic_) return;
   WriteAll(fd_, buffer_.data(), buffer_.size());
   ::close(fd_);
 }
@@ -269,7 +341,7 @@ void TextWriter::Write(std::string_view bytes) {
 
 void TextWriter::WriteLine(std::string_view text) {
   Write(text);
-  Write("\r\n");
+  Write(line_end_);
 }
 
 void TextWriter::Flush() {
@@ -284,6 +356,13 @@ void TextWriter::Close() {
   if (fd_ < 0) return;
   int flush_error = WriteAll(fd_, buffer_.data(), buffer_.size());
   buffer_.clear();
+  if (atomic_) {
+    fd_ = -1;
+    std::unique_ptr<AtomicFile> file = std::move(atomic_);
+    if (flush_error != 0) ThrowIoErrorFromErrno(flush_error);  // the temporary goes with `file`
+    file->Commit();
+    return;
+  }
   int close_result = ::close(fd_);
   int close_error = errno;
   fd_ = -1;

@@ -4,11 +4,15 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zuruza {
+
+class AtomicFile;
 
 // Opens `path` with the open(2) `flags` (and `mode` when it creates) for
 // reading or writing its bytes, never waiting on a fifo: only a regular file
@@ -17,11 +21,19 @@ namespace zuruza {
 // directory too. Returns a blocking descriptor; failures throw IoError.
 int OpenDataFile(const std::string& path, int flags, unsigned mode = 0666);
 
+// How a text file ends its lines: CR LF (the program's own formats), or a
+// lone LF as Linux tools write them.
+enum class LineEnd { kCrLf, kLf };
+
+// The bytes of a line end.
+std::string_view LineEndBytes(LineEnd end);
+
 // Reads lines: a line ends at a CR byte, and an LF right after that CR
-// belongs to the same line end; a lone LF does not end a line and stays in
-// its text; byte 26 (Ctrl-Z) ends the file; lines have no length limit; an
-// empty file has no lines and a file ending in CR LF has no empty line after
-// its last line. Buffered; blocking. Open failures throw IoError.
+// belongs to the same line end; on this platform a lone LF ends a line too,
+// as Linux tools write them; byte 26 (Ctrl-Z) ends the file; lines have no
+// length limit; an empty file has no lines and a file ending in a line end
+// has no empty line after its last line. Buffered; blocking. Open failures
+// throw IoError.
 class TextReader {
  public:
   explicit TextReader(const std::string& path, std::size_t buffer_size = 256 * 1024);
@@ -41,12 +53,17 @@ class TextReader {
   void Rewind();
   // Bytes of the file consumed so far (line ends included).
   std::uint64_t BytesConsumed() const { return consumed_; }
+  // The end of the first line read so far that has one: kLf for a lone LF,
+  // kCrLf for CR LF or a lone CR, and kCrLf while no line end was met. An
+  // output made from this file keeps its line ends with it.
+  LineEnd FirstLineEnd() const { return first_line_end_.value_or(LineEnd::kCrLf); }
 
  private:
   bool Fill();
   // Keeps the unread bytes, moved to the buffer's start, and reads more
   // after them (growing the buffer when it is full). False at end of file.
   bool FillMore();
+  void NoteFirstLineEnd(std::string_view block);
 
   int fd_ = -1;
   std::string path_;
@@ -55,24 +72,36 @@ class TextReader {
   std::size_t end_ = 0;
   bool eof_ = false;  // the file (or a Ctrl-Z) has ended
   std::uint64_t consumed_ = 0;
+  std::optional<LineEnd> first_line_end_;
 };
 
+// The line end of a text file's first line, as TextReader::FirstLineEnd
+// tells it, read from the file's start (kCrLf for an empty file).
+LineEnd FirstLineEndOf(const std::string& path);
+
 // Takes the first line off a block from TextReader::ReadBlock: `line` is its
-// text up to the CR (or the block's end), and the CR and an LF right after
-// it are dropped. False when the block is empty.
+// text up to its line end (a CR, an LF, or the block's end), and the line
+// end (CR LF as one) is dropped. False when the block is empty.
 bool NextLine(std::string_view& block, std::string_view& line);
 
-// How many line ends (CR bytes) a text holds. Fast on long texts.
+// How many line ends a text holds: every CR, and every LF that does not
+// follow a CR. Fast on long texts.
 std::size_t CountLineEnds(std::string_view text);
 
-// Writes lines, each followed by CR LF. Buffered. Errors (a full disk, a
-// vanished directory) throw IoError at the write, flush or close that meets
-// them.
+// Writes lines, each followed by its line end (CR LF unless told). Buffered.
+// Errors (a full disk, a vanished directory) throw IoError at the write,
+// flush or close that meets them.
+//
+// kReplace and kAppend write straight into the file (reports that grow while
+// a walk runs, listings that gain a block). kAtomic writes a whole new
+// output through a temporary file renamed into place by Close(): until then
+// the file's name holds what it held before, and a writer destroyed without
+// Close() leaves it so.
 class TextWriter {
  public:
-  enum class Mode { kReplace, kAppend };
+  enum class Mode { kReplace, kAppend, kAtomic };
 
-  TextWriter(const std::string& path, Mode mode);
+  TextWriter(const std::string& path, Mode mode, LineEnd line_end = LineEnd::kCrLf);
   ~TextWriter();  // closes without throwing; call Close() to see errors
   TextWriter(const TextWriter&) = delete;
   TextWriter& operator=(const TextWriter&) = delete;
@@ -87,6 +116,8 @@ class TextWriter {
  private:
   int fd_ = -1;
   std::string buffer_;
+  std::string_view line_end_;
+  std::unique_ptr<AtomicFile> atomic_;
 };
 
 }  // namespace zuruza

@@ -112,6 +112,20 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+std::string CharSubstring(std::string_view text, long long start, long long count) {
+  return IsValidUtf8(text) ? Utf8Substring(text, start, count) : Substring(text, start, count);
+}
+
+std::int64_t CharLength(std::string_view text) {
+  return IsValidUtf8(text) ? Utf8Length(text) : static_cast<std::int64_t>(text.size());
+}
+
+std::string CharPrefix(std::string_view text, long long count) {
+  // Most texts are far shorter than their limit: no scan needed then.
+  if (count >= 0 && text.size() <= static_cast<unsigned long long>(count)) return std::string(text);
+  return CharSubstring(text, 1, count);
+}
+
 std::string Trim(std::string_view text) {
   std::size_t first = 0;
   std::size_t last = text.size();

@@ -32,6 +32,15 @@ std::int64_t Utf8Length(std::string_view text);
 // code points past U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
+// Characters of a text as this program counts them wherever it counts or
+// cuts characters (columns, padding, length limits): text is UTF-8, so a
+// well-formed text counts each UTF-8 sequence as one character; a text that
+// is not well-formed UTF-8 (an 8-bit file) counts its bytes.
+std::string CharSubstring(std::string_view text, long long start, long long count);
+std::int64_t CharLength(std::string_view text);
+// The first `count` characters of `text` (all of it when shorter).
+std::string CharPrefix(std::string_view text, long long count);
+
 // Where `upper_needle` (already upper-cased) first occurs in `text`
 // upper-cased, at or after `from`, without copying the text: the same answer
 // as UpperAscii(text).find(upper_needle, from). Fast on long texts (16 bytes

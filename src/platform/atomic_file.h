@@ -1,0 +1,42 @@
+// The one way a tool writes a whole new output file: the bytes go to a
+// temporary file in the destination's folder (".~<name>.<pid>.<n>.tmp", a
+// name no walk of this program lists as a user's file), and Commit renames it
+// over the destination in one step. Until then the destination holds what it
+// held before; a failure, or an AtomicFile destroyed before Commit, removes
+// the temporary. Only a process killed meanwhile leaves a temporary behind.
+//
+// A destination that is a symbolic link is replaced by the new file, never
+// written through. Failures throw IoError. Blocking.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace zuruza {
+
+class AtomicFile {
+ public:
+  // Creates the temporary beside `destination`.
+  explicit AtomicFile(const std::string& destination);
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  // Appends bytes, going on after short writes and interruptions.
+  void Write(const char* data, std::size_t size);
+  // Flushes the data to the disk when it replaces an earlier file (so a
+  // crash never leaves an empty file where the old one was), gives it the
+  // earlier file's permissions, and renames it into place.
+  void Commit();
+
+  int fd() const { return fd_; }
+  const std::string& temporary_path() const { return temporary_; }
+
+ private:
+  std::string destination_;
+  std::string temporary_;
+  int fd_ = -1;
+  bool committed_ = false;
+};
+
+}  // namespace zuruza
