@@ -46,6 +46,16 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
   return value;
 }
 
+std::optional<std::int64_t> ParseIntegerClamped(std::string_view text) {
+  if (std::optional<std::int64_t> value = ParseInteger(text)) return value;
+  std::string_view digits = text;
+  const bool negative = !digits.empty() && digits.front() == '-';
+  if (!digits.empty() && (digits.front() == '+' || negative)) digits.remove_prefix(1);
+  // Only digits are left when ParseInteger failed on the range alone.
+  if (!AllDigits(digits)) return std::nullopt;
+  return negative ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
+}
+
 std::int32_t StrToInt(std::string_view text) {
   // The runtime skips leading blanks but not trailing ones.
   std::string_view rest = text;

@@ -13,6 +13,11 @@ namespace zuruza {
 // nullopt.
 std::optional<std::int64_t> ParseInteger(std::string_view text);
 
+// Like ParseInteger, but a whole number past the 64-bit range gives the
+// nearest limit instead of nullopt: a bound typed that large is still a
+// bound (nothing reaches it), not "no bound".
+std::optional<std::int64_t> ParseIntegerClamped(std::string_view text);
+
 // Like ParseInteger but limited to 32 bits, as the runtime's StrToInt; a text
 // that does not convert throws ConversionError
 // "'<text>' is not a valid integer value".

@@ -12,8 +12,9 @@ namespace zuruza {
 class ReportFile {
  public:
   // Opens the file for writing: created or emptied, or appended to when
-  // `append` is true. The path is taken as typed; an empty path or a missing
-  // directory throws IoError.
+  // `append` is true (created when missing, in the same step, so that no
+  // other writer's lines are lost in between). The path is taken as typed;
+  // an empty path or a missing directory throws IoError.
   void OpenReportFile(const std::string& path, bool append);
   // Writes the text and CR LF. Does nothing when the file is not open.
   void WriteReportLine(std::string_view text);

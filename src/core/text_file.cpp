@@ -297,6 +297,10 @@ LineEnd FirstLineEndOf(const std::string& path) {
   return reader.FirstLineEnd();
 }
 
+void AppendLineText(std::string& line, std::string_view text) {
+  for (char c : text) line += (c == kCr || c == kLf || c == kCtrlZ) ? '?' : c;
+}
+
 std::string_view LineEndBytes(LineEnd end) { return end == LineEnd::kLf ? "\n" : "\r\n"; }
 
 // --- TextWriter ---

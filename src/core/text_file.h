@@ -88,6 +88,11 @@ bool NextLine(std::string_view& block, std::string_view& line);
 // follow a CR. Fast on long texts.
 std::size_t CountLineEnds(std::string_view text);
 
+// Appends `text` to `line` so that it stays inside that one line when the
+// file is read back: the bytes that would end the line (CR, LF) or the whole
+// file (Ctrl-Z) are written as '?'. For names taken from the file system.
+void AppendLineText(std::string& line, std::string_view text);
+
 // Writes lines, each followed by its line end (CR LF unless told). Buffered.
 // Errors (a full disk, a vanished directory) throw IoError at the write,
 // flush or close that meets them.

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zuruza {
@@ -30,13 +31,27 @@ struct DirEntry {
   bool IsDirectory() const { return kind == EntryKind::kDirectory; }
 };
 
+// Why a listing fell short, for walks that tell the person what they could
+// not read: the errno of the directory itself (0 when it was read), and the
+// entries whose stat failed for another reason than having vanished.
+struct ListingTrouble {
+  int error = 0;
+  std::vector<std::pair<std::string, int>> unreadable;  // name, errno
+};
+
 // Lists a directory: "." and ".." first, then every entry (dot files too) in
 // byte order of names, so that reports are the same on every run. Links are
 // reported as links (never as directories); an entry that vanishes between
-// the listing and its stat is left out. Returns false when the directory
-// cannot be enumerated (missing, unreadable, not a directory); `entries` is
-// then empty. Blocking; one enumeration per call.
-bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries);
+// the listing and its stat is left out, silently, and so is an entry whose
+// stat fails otherwise (it is named in `trouble` when given). Returns false
+// when the directory cannot be enumerated (missing, unreadable, not a
+// directory, a path too long); `entries` is then empty. Blocking; one
+// enumeration per call.
+bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries,
+                   ListingTrouble* trouble = nullptr);
+
+// 0 when the directory opens for listing, else the errno that stops it.
+int DirectoryAccessError(const std::string& dir_path);
 
 // The names of the subdirectories of a directory ("." and ".." left out,
 // links never counted), in byte order. Cheaper than ListDirectory: the type
@@ -50,6 +65,10 @@ std::optional<DirEntry> StatPath(const std::string& path);
 bool IsExistingFile(const std::string& path);       // a regular file (links followed)
 bool IsExistingDirectory(const std::string& path);  // a directory (links followed)
 bool PathExists(const std::string& path);           // anything, links not followed
+
+// True when both paths name one existing file (device and inode), whatever
+// their spelling: a hard link or a symbolic link to a file is that file.
+bool IsSameFile(const std::string& a, const std::string& b);
 
 // Sets a regular file's last-write time, leaving its access time alone. The
 // file must open for reading and writing (a directory, link, read-only or

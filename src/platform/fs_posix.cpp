@@ -107,37 +107,50 @@ bool ListSubdirectories(const std::string& dir_path, std::vector<std::string>& n
   return true;
 }
 
-bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries) {
+int DirectoryAccessError(const std::string& dir_path) {
+  if (dir_path.empty()) return ENOENT;
   const int fd = open(dir_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
+  if (fd < 0) return errno;
+  close(fd);
+  return 0;
+}
+
+bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries, ListingTrouble* trouble) {
+  if (trouble != nullptr) {
+    trouble->error = 0;
+    trouble->unreadable.clear();
+  }
+  auto fail = [&](int error) {
+    if (trouble != nullptr) trouble->error = error;
     entries.clear();
     return false;
-  }
+  };
+  const int fd = open(dir_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return fail(errno);
   DIR* dir = fdopendir(fd);
   if (dir == nullptr) {
+    const int error = errno;
     close(fd);
-    entries.clear();
-    return false;
+    return fail(error);
   }
 
   NextSlot(entries, 0).name.assign(".");
   NextSlot(entries, 1).name.assign("..");
   std::size_t count = 2;
-  bool read_failed = false;
+  int read_error = 0;
   for (;;) {
     errno = 0;
     const dirent* item = readdir(dir);
     if (item == nullptr) {
-      read_failed = errno != 0;
+      read_error = errno;
       break;
     }
     if (IsDotOrDotDot(item->d_name)) continue;
     NextSlot(entries, count++).name.assign(item->d_name);
   }
-  if (read_failed) {
+  if (read_error != 0) {
     closedir(dir);
-    entries.clear();
-    return false;
+    return fail(read_error);
   }
   entries.resize(count);
   std::sort(entries.begin() + 2, entries.end(), NameLess);
@@ -150,7 +163,12 @@ bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries) 
   std::size_t kept = 2;
   for (std::size_t i = 2; i < count; ++i) {
     struct statx info;
-    if (statx(dir_fd, entries[i].name.c_str(), kStatFlags, kStatMask, &info) != 0) continue;
+    if (statx(dir_fd, entries[i].name.c_str(), kStatFlags, kStatMask, &info) != 0) {
+      // A vanished entry no longer exists: nothing was missed.
+      const int error = errno;
+      if (trouble != nullptr && error != ENOENT) trouble->unreadable.emplace_back(entries[i].name, error);
+      continue;
+    }
     if (kept != i) std::swap(entries[kept].name, entries[i].name);
     FillFromStatx(info, entries[kept]);
     ++kept;
@@ -192,6 +210,13 @@ bool IsExistingDirectory(const std::string& path) {
 bool PathExists(const std::string& path) {
   struct stat info;
   return lstat(path.c_str(), &info) == 0;
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  // stat follows links, so a link to a file is that file.
+  struct stat sa, sb;
+  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
 }
 
 bool SetWriteTime(const std::string& path, UnixNanos write_time) {

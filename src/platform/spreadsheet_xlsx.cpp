@@ -24,7 +24,10 @@ namespace {
 // Excel's own limits.
 constexpr long kMaxRows = 1'048'576;
 constexpr long kMaxColumns = 16'384;
-constexpr std::size_t kMaxCellBytes = 32'767;
+// Characters of a cell, counted in UTF-16 units as Excel counts them (a
+// character past U+FFFF takes two); libxlsxwriter counts code points, never
+// more.
+constexpr std::size_t kMaxCellUnits = 32'767;
 constexpr std::size_t kMaxSheetNameUnits = 31;
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
@@ -84,12 +87,13 @@ bool StartsWithCharacterEscape(std::string_view text) {
 
 // The text to hand libxlsxwriter for raw bytes: each byte that is not part of
 // well-formed UTF-8 becomes U+FFFD, and the result is cut, at a character
-// boundary, to Excel's limit. libxlsxwriter itself writes the control
+// boundary, to Excel's limit in characters. libxlsxwriter itself writes the control
 // characters from U+0001 as "_xHHHH_"; a NUL byte would end its C string, so
 // it is written that way here.
 std::string CellText(std::string_view raw) {
   std::string text;
-  text.reserve(std::min(raw.size(), kMaxCellBytes));
+  text.reserve(std::min(raw.size(), 4 * kMaxCellUnits));
+  std::size_t units = 0;
   std::size_t i = 0;
   while (i < raw.size()) {
     std::string_view piece;
@@ -105,7 +109,10 @@ std::string CellText(std::string_view raw) {
       piece = raw.substr(i, length);
       if (IsXmlNonCharacter(piece)) piece = kReplacementCharacter;
     }
-    if (text.size() + piece.size() > kMaxCellBytes) break;
+    // An escape is that many characters; every other piece is one character.
+    const std::size_t piece_units = piece.front() == '_' ? piece.size() : piece.size() == 4 ? 2 : 1;
+    if (units + piece_units > kMaxCellUnits) break;
+    units += piece_units;
     text += piece;
     i += consumed;
   }

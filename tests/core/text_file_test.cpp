@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "platform/fs.h"
 #include "support/temp_tree.h"
 
 namespace zuruza {
@@ -53,10 +54,12 @@ TEST(TextReader, SplitsLinesByTheLineRules) {
       {"no line end", "abc", {"abc"}, 3},
       {"cr lf", "a\r\nb\r\n", {"a", "b"}, 6},
       {"lone cr", "a\rb", {"a", "b"}, 3},
-      {"lone lf stays inside line", "a\nb\r\n", {"a\nb"}, 5},
+      {"lone lf ends a line", "a\nb\r\n", {"a", "b"}, 5},
+      {"lf file", "a\nb\n", {"a", "b"}, 4},
       {"two crs", "a\r\r", {"a", ""}, 3},
-      {"lf cr lf", "a\n\r\n", {"a\n"}, 4},
-      {"second lf starts a line", "a\r\n\n", {"a", "\n"}, 4},
+      {"lf cr lf", "a\n\r\n", {"a", ""}, 4},
+      {"second lf is an empty line", "a\r\n\n", {"a", ""}, 4},
+      {"lf cr is two line ends", "a\n\rb", {"a", "", "b"}, 4},
       {"single cr", "\r", {""}, 1},
       {"ctrl-z ends file mid line", "ab\x1a" "cd\r\n", {"ab"}, 2},
       {"ctrl-z at start", "\x1a" "abc", {}, 0},
@@ -82,7 +85,8 @@ TEST(TextReader, SplitsLinesByTheLineRules) {
 TEST(TextReader, BlocksSplitIntoTheSameLinesAsReadLine) {
   const std::string contents[] = {"", "abc", "a\r\nb\r\n", "a\rb", "a\nb\r\n", "a\r\r", "a\n\r\n",
                                   "a\r\n\n", "\r", "ab\x1a" "cd\r\n", "\x1a" "abc", "a\r\x1a" "b",
-                                  "a\r\nb\x1a\r\nc", "long line here\r\nand\rmore\nstill\r\n\r\nend"};
+                                  "a\r\nb\x1a\r\nc", "long line here\r\nand\rmore\nstill\r\n\r\nend",
+                                  "a\n\rb\n\n", "\n", "x\ny\r"};
   TempTree tree;
   for (const std::string& content : contents) {
     tree.AddFile("f.txt", content);
@@ -102,6 +106,28 @@ TEST(TextReader, BlocksSplitIntoTheSameLinesAsReadLine) {
     }
   }
   EXPECT_EQ(CountLineEnds(std::string(1000, '\r') + "x\r" + std::string(37, 'y')), 1001u);
+  // CR LF pairs count once, also where a pair straddles 16-byte chunks.
+  std::string mixed;
+  for (int i = 0; i < 300; ++i) mixed += std::string(static_cast<std::size_t>(i % 7), 'y') + (i % 2 ? "\r\n" : "\n");
+  EXPECT_EQ(CountLineEnds(mixed), 300u);
+}
+
+// An output made from a file keeps its line ends: the first line end met
+// decides, and a file without one reads as CR LF.
+TEST(TextReader, TellsTheEndOfItsFirstLine) {
+  struct Row { std::string content; LineEnd end; };
+  const Row rows[] = {{"", LineEnd::kCrLf},        {"abc", LineEnd::kCrLf},     {"a\nb\r\n", LineEnd::kLf},
+                      {"a\r\nb\n", LineEnd::kCrLf}, {"a\rb\n", LineEnd::kCrLf}, {"\x1a" "a\n", LineEnd::kCrLf}};
+  TempTree tree;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.content);
+    tree.AddFile("f.txt", row.content);
+    EXPECT_EQ(FirstLineEndOf(tree.Path("f.txt")), row.end);
+    TextReader reader(tree.Path("f.txt"), 1);
+    std::string_view block;
+    while (reader.ReadBlock(block)) {}
+    EXPECT_EQ(reader.FirstLineEnd(), row.end) << "read by blocks";
+  }
 }
 
 // The buffer size is the reader's own business, so the line ends are placed
@@ -217,6 +243,27 @@ TEST(TextWriter, LargeOutputSurvivesBufferingAndReadsBack) {
   for (const std::string& line : lines) writer.WriteLine(line);
   writer.Close();
   EXPECT_EQ(ReadAll(tree.Path("out.txt")), lines);
+}
+
+// A whole new output shows under its name only once closed; until then, and
+// when it is dropped or fails, the name holds what it held before.
+TEST(TextWriter, AtomicOutputReplacesOnlyWhenClosed) {
+  TempTree tree("out.txt=old\n");
+  {
+    TextWriter dropped(tree.Path("out.txt"), TextWriter::Mode::kAtomic, LineEnd::kLf);
+    dropped.WriteLine(std::string(200000, 'x'));
+  }
+  EXPECT_EQ(tree.ReadFile("out.txt"), "old");
+  TextWriter writer(tree.Path("out.txt"), TextWriter::Mode::kAtomic, LineEnd::kLf);
+  writer.WriteLine("new");
+  EXPECT_EQ(tree.ReadFile("out.txt"), "old");
+  writer.Close();
+  EXPECT_EQ(tree.ReadFile("out.txt"), "new\n");
+  // Nothing is left beside it: no temporary of either run.
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(tree.root(), entries));
+  EXPECT_EQ(entries.size(), 3u) << "., .. and out.txt";
+  EXPECT_EQ(IoCodeOf([&] { TextWriter refused(tree.root(), TextWriter::Mode::kAtomic); }), kFileAccessDenied);
 }
 
 TEST(TextWriter, FullDiskThrowsDiskFullAtFlushWriteAndClose) {

@@ -69,6 +69,17 @@ TEST(TextRules, Utf8SubstringNeverCutsACharacter) {
   EXPECT_EQ(Utf8Length("a\xc3\xb1o \xe2\x82\xac"), 5);
 }
 
+// Wherever characters are counted, UTF-8 text counts characters and an
+// 8-bit (Latin-1) text counts bytes, never cutting or miscounting either.
+TEST(TextRules, CharactersAreUtf8SequencesOrBytesOfAnEightBitText) {
+  EXPECT_EQ(CharSubstring("a\xc3\xb1o", 1, 2), "a\xc3\xb1");
+  EXPECT_EQ(CharSubstring("a\xf1o", 1, 2), "a\xf1");
+  EXPECT_EQ(CharLength("a\xc3\xb1o"), 3);
+  EXPECT_EQ(CharLength("a\xf1o"), 3);
+  EXPECT_EQ(CharPrefix("\xc3\xa9\xc3\xa9\xc3\xa9", 2), "\xc3\xa9\xc3\xa9");
+  EXPECT_EQ(CharPrefix("ab", 5), "ab");
+}
+
 TEST(TextRules, ValidUtf8RejectsWhatADecoderWouldReplace) {
   struct Row { const char* name; std::string text; bool valid; };
   const Row rows[] = {
