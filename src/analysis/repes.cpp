@@ -40,6 +40,10 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
   const std::string start = request.base_directory.empty() ? std::string(".") + kPathSep
                                                            : request.base_directory + kPathSep;
 
+  // A base that cannot be read is an error before the report file is made.
+  skipped_.Clear();
+  RequireReadableDirectory(start);
+
   // A failure closes the report file, keeping what was written before it.
   ReportFileCloser close_on_exit(report_);
   if (request.write_report) report_.OpenReportFile(request.report_path, false);
@@ -67,8 +71,9 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
 
 void DuplicateFinder::WalkForDuplicates(const std::string& dir) {
   std::vector<DirEntry> entries;
-  // A directory that cannot be enumerated contributes nothing.
-  if (!ListDirectory(dir, entries)) return;
+  // A directory that cannot be enumerated contributes nothing; it is named
+  // among the skipped entries.
+  if (!ListForWalk(dir, entries, skipped_)) return;
   for (const DirEntry& entry : entries) {
     if (entry.IsDirectory()) {
       if (entry.name == "." || entry.name == "..") continue;

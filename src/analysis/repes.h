@@ -4,9 +4,10 @@
 // size when asked, and ends with the per-directory summary.
 //
 // Blocking; lets events run through ReportSink::ShowProgress for every
-// directory and every file examined. Failures (a report file that cannot be
-// created, a minimum that is not a number) throw zuruza::Error where they
-// are met.
+// directory and every file examined. Failures (a base directory that cannot
+// be read, a report file that cannot be created, a minimum that is not a
+// number) throw zuruza::Error where they are met. Directories and entries
+// below the base that cannot be read are skipped and named in skipped().
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,7 @@
 #include "core/prompter.h"
 #include "core/report_file.h"
 #include "core/report_sink.h"
+#include "core/skipped_entries.h"
 #include "platform/fs.h"
 
 namespace zuruza {
@@ -55,6 +57,8 @@ class DuplicateFinder {
   std::int32_t repeated_files() const { return repeated_files_; }
   double repeated_bytes() const { return repeated_bytes_; }
   const DirectorySummary& summary() const { return summary_; }
+  // What the last run could not read and went past.
+  const SkippedEntries& skipped() const { return skipped_; }
 
  private:
   struct Entry {
@@ -87,6 +91,7 @@ class DuplicateFinder {
   const DuplicateRequest* request_ = nullptr;
   ReportFile report_;
   DirectorySummary summary_;
+  SkippedEntries skipped_;
   // Entries are never moved once stored (a deque-like vector of pointers
   // would do too): the index keeps views of their names.
   std::vector<std::unique_ptr<Entry>> table_;

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 
 #include "analysis/spreadsheet_export.h"
+#include "app/batch_job.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
 #include "platform/clock.h"
@@ -101,9 +102,10 @@ void TForm_repes::Button1Click() {
   ClearReport();
   const DuplicateRequest request = GatherRequest();
   const bool ok = RunJob([&] { finder_.RunDuplicateSearch(request); });
+  const bool skipped = TellSkippedEntries(prompter(), finder_.skipped(), request.batch_mode);
   if (request.batch_mode) {
     if (ok) {
-      QApplication::quit();
+      QApplication::exit(skipped ? kExitSomeSkipped : kExitFinished);
     } else if (HeadlessPrompts()) {
       QApplication::exit(1);  // nobody is there to read the error and close the program
     }

@@ -1,33 +1,30 @@
 #include "analysis/spreadsheet_export.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <string_view>
+
+#include "core/text_rules.h"
 
 namespace zuruza {
 namespace {
 
-// What follows a separator is kept up to this many bytes; the rest of a
-// longer line is dropped.
-constexpr std::size_t kRestLimit = 2000;
+// What follows a separator is kept up to this many characters (never half
+// of one); the rest of a longer line is dropped.
+constexpr long long kRestLimit = 2000;
 
 void ExportLine(std::string_view line, long row, Spreadsheet& spreadsheet) {
   long column = 1;
-  std::string_view rest = line;
+  std::string rest(line);
   while (!rest.empty()) {
-    std::string_view field;
     const std::size_t separator = rest.find(';');
-    if (separator != std::string_view::npos) {
-      field = rest.substr(0, separator);
-      const std::string_view after = rest.substr(separator + 1);
-      rest = after.substr(0, std::min(after.size(), kRestLimit));
-    } else {
-      field = rest;
-      rest = {};
+    if (separator == std::string::npos) {
+      spreadsheet.SetCell(row, column, rest);
+      return;
     }
     // An empty field is still a cell, so the next field keeps its column.
-    spreadsheet.SetCell(row, column, field);
+    spreadsheet.SetCell(row, column, std::string_view(rest).substr(0, separator));
     ++column;
+    rest = CharPrefix(std::string_view(rest).substr(separator + 1), kRestLimit);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/batch_job.h"
 #include "app/qt_prompter.h"
 #include "app/qt_text.h"
 #include "core/text_rules.h"
@@ -11,16 +12,7 @@
 
 namespace zuruza {
 
-QString BatchUsageText(int count) {
-  return QString("Parametros detectados: %1\r\n").arg(count) +
-         "Forma de uso POR COMANDOS:\r\n"
-         "VANTREX /BUSCA directorio str_a_buscar tamaño_min fich_salida\r\n"
-         "VANTREX /REPES directorio fich_salida tamaño_minimo\r\n"
-         "VANTREX /BACKUP directorio_origen dir_destino fich_informe\r\n"
-         "\r\n"
-         "AVISO: La ejecución por comandos es SILENCIOSA y tras hacer el trabajo finaliza el "
-         "programa.";
-}
+QString BatchUsageText(int count) { return ToQt(BatchUsage(count)); }
 
 void RunBatchCommand(QWidget* launcher, const QStringList& parameters, const ToolWindows& windows) {
   const int count = static_cast<int>(parameters.size());
@@ -62,8 +54,8 @@ void RunBatchCommand(QWidget* launcher, const QStringList& parameters, const Too
     backup->Button4Click();
     return;
   }
-  QtPrompter(launcher).ShowMessage(FromQt(BatchUsageText(count)));
-  QApplication::exit(2);  // the usage text: nothing was done
+  QtPrompter(launcher).ShowMessage(BatchUsage(count));
+  QApplication::exit(kExitUsage);  // nothing was done
 }
 
 }  // namespace zuruza

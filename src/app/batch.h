@@ -1,6 +1,8 @@
-// The silent batch commands: started with parameters, the program fills the
-// fields of a job's window as a person would, operates its start button,
-// writes the report file and ends. Other parameters show the usage text.
+// The silent batch commands with a display: started with parameters, the
+// program fills the fields of a job's window as a person would, operates its
+// start button, writes the report file and ends. Other parameters show the
+// usage text. Without a display the same commands run with no window at all
+// (app/batch_job.h).
 #pragma once
 
 #include <QStringList>

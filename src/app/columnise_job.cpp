@@ -3,8 +3,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/errors.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"
+#include "platform/fs.h"
 
 namespace zuruza {
 
@@ -13,20 +15,27 @@ namespace {
 constexpr long long kMaxValue = 1000;
 
 // Splits a line at the first delimiter: the label keeps the delimiter's first
-// byte, the value is what follows that byte, trimmed. False when the line
-// holds no delimiter.
+// character (all the bytes of an "é"), the value is at most kMaxValue
+// characters of what follows it, trimmed. False when the line holds no
+// delimiter.
 bool SplitField(const std::string& line, const std::string& delimiter, std::string& label, std::string& value) {
   if (delimiter.empty()) return false;
   const std::size_t at = line.find(delimiter);
   if (at == std::string::npos) return false;
-  label = line.substr(0, at + 1);
-  value = Trim(Substring(line, static_cast<long long>(at) + 2, kMaxValue));
+  const std::size_t cut = at + CharPrefix(delimiter, 1).size();
+  label = line.substr(0, cut);
+  value = Trim(CharPrefix(std::string_view(line).substr(cut), kMaxValue));
   return true;
 }
 
 }  // namespace
 
 std::string ColumniseFile(const ColumniseRequest& request) {
+  const std::string output_path = request.input_path + ".sal";
+  // A ".sal" that is the input under another name (a link to it) would
+  // replace the table's own source.
+  if (IsSameFile(request.input_path, output_path))
+    throw Error("El fichero de salida " + output_path + " es el mismo fichero que el de entrada.");
   std::vector<std::string> labels;
   std::unordered_map<std::string, std::size_t> slot_of;
   std::string line, label, value;
@@ -38,8 +47,8 @@ std::string ColumniseFile(const ColumniseRequest& request) {
     }
   }
 
-  const std::string output_path = request.input_path + ".sal";
-  TextWriter output(output_path, TextWriter::Mode::kReplace);
+  // Renamed into place once whole: a failure leaves an earlier ".sal" as it was.
+  TextWriter output(output_path, TextWriter::Mode::kAtomic);
   std::string header;
   for (const std::string& name : labels) header += name + ";";
   output.WriteLine(header);

@@ -3,7 +3,9 @@
 // column per distinct label and one row per record, written beside the input
 // as "<input>.sal" (semicolon-separated, values in double quotes).
 //
-// Blocking; reads the input twice. Failures throw zuruza::Error (IoError).
+// Blocking; reads the input twice. The ".sal" is written under a temporary
+// name and renamed into place at the end; one that is the input itself (a
+// link to it) is refused. Failures throw zuruza::Error (IoError).
 #pragma once
 
 #include <string>

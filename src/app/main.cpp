@@ -1,22 +1,28 @@
 // Start-up: the logo window while every window is created once, a pause,
 // then the launcher and the event loop. With parameters the launcher arms
-// the batch mode.
+// the batch mode; without a display that answers, a batch command runs with
+// no window at all and a start without one ends with one line.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QWindow>
 
 #include "app/application.h"
+#include "app/batch_job.h"
+#include "app/qt_text.h"
 #include "app/launcher.h"
 #include "app/about_window.h"
-#include "app/qt_prompter.h"
 #include "analysis/disco_window.h"
 #include "analysis/repes_window.h"
 #include "navigation/backup_window.h"
 #include "navigation/vcd_window.h"
+#include "platform/display.h"
 #include "search/busca_window.h"
 #include "search/inventario_window.h"
 #include "text/busca2_window.h"
@@ -25,20 +31,46 @@
 #include "transform/fragment_window.h"
 #include "transform/mezcla_window.h"
 
+namespace {
+
+void SayOnStandardError(std::string_view text) {
+  std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+}
+
+// A batch job's standard error carries the program's own words only, never
+// the notices of Qt's platform (cron mails every line of it).
+void DropQtNotices(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   const bool has_parameters = argc > 1;
-  // A batch run needs no display: without one it runs offscreen and its
-  // messages go to standard error.
-  const bool no_display = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
-  if (has_parameters && no_display && !std::getenv("QT_QPA_PLATFORM")) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const std::string_view platform =
+      std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+  // Qt's platforms that need no display, chosen on purpose (tests do).
+  const bool displayless_platform =
+      platform.starts_with("offscreen") || platform.starts_with("minimal");
+  const bool desktop_platform =
+      platform.empty() || platform.starts_with("xcb") || platform.starts_with("wayland");
+  if (has_parameters) {
+    // A batch command never needs a display: without one that answers it
+    // runs with no window at all, its parameters taken as bytes. Qt would
+    // abort the whole process on a display that does not answer.
+    if (displayless_platform || !zuruza::DisplayAnswers()) {
+      return zuruza::RunHeadlessBatch(std::vector<std::string>(argv + 1, argv + argc),
+                                      SayOnStandardError);
+    }
+    qInstallMessageHandler(DropQtNotices);
+  } else if (desktop_platform && !zuruza::DisplayAnswers()) {
+    std::fputs(
+        "zuruza: no hay ninguna pantalla disponible (DISPLAY, WAYLAND_DISPLAY) para abrir las "
+        "ventanas; las órdenes /BUSCA, /REPES y /BACKUP funcionan sin pantalla.\n",
+        stderr);
+    return 1;
   }
   zuruza::ZuruzaApplication app(argc, argv);
-  if (has_parameters && (no_display || QGuiApplication::platformName() == "offscreen")) {
-    zuruza::SetHeadlessPrompts([](std::string_view text) {
-      std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-    });
-  }
 
   Q_INIT_RESOURCE(zuruza);
   auto* logo = new zuruza::Tlogoform;
@@ -56,7 +88,9 @@ int main(int argc, char** argv) {
   logo->repaint();
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
-  QStringList parameters = QApplication::arguments().mid(1);
+  // The parameters as bytes: a name that is not UTF-8 survives the fields.
+  QStringList parameters;
+  for (int i = 1; i < argc; ++i) parameters << zuruza::ToQt(argv[i]);
   zuruza::TForm1 launcher(parameters);
   // Every window is created once, in this order, and lives until the end.
   zuruza::Tform_vcd form_vcd;

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QStringList>
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <functional>
 
@@ -103,6 +104,19 @@ void QtPrompter::ProcessEvents() {
   if (clock.isValid() && clock.elapsed() < 25) return;
   clock.start();
   QApplication::processEvents();
+}
+
+bool TellSkippedEntries(Prompter& prompter, const SkippedEntries& skipped, bool batch_mode) {
+  if (skipped.empty()) return false;
+  if (batch_mode) {
+    for (const SkippedEntry& entry : skipped.entries()) {
+      const std::string line = SkippedEntryLine(entry);
+      std::fprintf(stderr, "%s\n", line.c_str());
+    }
+  } else {
+    prompter.ShowMessage(skipped.Summary());
+  }
+  return true;
 }
 
 bool RunGuarded(Prompter& prompter, const std::function<void()>& body) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/prompter.h"
+#include "core/skipped_entries.h"
 
 namespace zuruza {
 
@@ -34,6 +35,11 @@ class QtPrompter : public Prompter {
 // without a display print to standard error; tests record.
 void SetHeadlessPrompts(std::function<void(std::string_view)> handler);
 bool HeadlessPrompts();
+
+// After a job: names the entries it could not read and went past. In a
+// window one message tells how many and the first few; in a batch run each
+// goes to standard error. True when there were any.
+bool TellSkippedEntries(Prompter& prompter, const SkippedEntries& skipped, bool batch_mode);
 
 // Runs a handler's body; an error it raises is shown in the error box of
 // `prompter` and the program goes on. Returns false when it failed.

@@ -3,11 +3,13 @@
 #include <cerrno>
 #include <optional>
 
+#include "core/errors.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"
 #include "platform/copy.h"
 #include "platform/fs.h"
+#include "platform/time_resolution.h"
 
 namespace zuruza {
 
@@ -68,16 +70,18 @@ BackupEnd BackupCopier::RunBackupJob(const BackupRequest& request) {
   directories_processed_ = 0;
   files_copied_ = 0;
   bytes_copied_ = 0;
+  skipped_.Clear();
 
   const std::string source = Normalised(request.source);
   const std::string destination = Normalised(request.destination);
   // The destination text inside the source text: nothing to do, silently.
   if (Occurs(destination, source)) return BackupEnd::kNothingToDo;
-  // A destination below the source would walk into its own copies.
+  // A source that cannot be read is an error before anything is created.
+  RequireReadableDirectory(source);
+  // A destination below the source would walk into its own copies: refused.
   if (LiesWithin(destination, source)) {
-    prompter_.ShowMessage("El directorio destino está dentro del directorio origen: la copia entraría en "
-                          "sus propias copias. No se copia nada.");
-    return BackupEnd::kNothingToDo;
+    throw Error("El directorio destino está dentro del directorio origen: la copia entraría en "
+                "sus propias copias. No se copia nada.");
   }
 
   CreatePath(destination);
@@ -101,8 +105,9 @@ BackupEnd BackupCopier::RunBackupJob(const BackupRequest& request) {
 void BackupCopier::CopyTree(const std::string& source_dir, const std::string& dest_dir) {
   prompter_.ProcessEvents();
   std::vector<DirEntry> entries;
-  // A directory that cannot be read gives an empty walk.
-  if (!ListDirectory(source_dir, entries)) return;
+  // A directory that cannot be read is skipped and named afterwards.
+  if (!ListForWalk(source_dir, entries, skipped_)) return;
+  UnixNanos dest_step = 0;  // asked of the file system once a copy is compared
   for (const DirEntry& entry : entries) {
     if (stop_requested_) return;
     if (entry.IsDirectory()) {
@@ -127,8 +132,11 @@ void BackupCopier::CopyTree(const std::string& source_dir, const std::string& de
     if (entry.kind == EntryKind::kOther) continue;
     bool copy = true;
     if (std::optional<DirEntry> existing = StatPath(dest_dir + entry.name); existing && !existing->IsDirectory()) {
-      // Only a destination that is older, to the millisecond, is replaced.
-      copy = Milliseconds(existing->write_time) < Milliseconds(entry.write_time);
+      // Only a destination that is older, to the millisecond, is replaced. A
+      // file system with coarser times (FAT, exFAT) holds the source's time
+      // cut to its steps, so the source's time is cut alike before comparing.
+      if (dest_step == 0) dest_step = WriteTimeStep(dest_dir);
+      copy = Milliseconds(existing->write_time) < Milliseconds(FloorToStep(entry.write_time, dest_step));
     }
     if (copy) {
       FileCopy result = CopyOneFile(source_dir, dest_dir, entry.name, entry.size);

@@ -6,7 +6,10 @@
 //
 // Blocking; lets events run at every directory and around every copy, so a
 // "Parar" (RequestStop) is seen between files. The copied-files list goes to
-// the sink's report lines, the progress to its status bars.
+// the sink's report lines, the progress to its status bars. A source that
+// cannot be read, or a destination inside the source tree, throws
+// zuruza::Error before anything is created; directories and entries below
+// the source that cannot be read are skipped and named in skipped().
 #pragma once
 
 #include <cstdint>
@@ -15,6 +18,7 @@
 
 #include "core/prompter.h"
 #include "core/report_sink.h"
+#include "core/skipped_entries.h"
 
 namespace zuruza {
 
@@ -27,7 +31,7 @@ struct BackupRequest {
 
 enum class BackupEnd {
   kFinished,         // the summary was written
-  kNothingToDo,      // the destination lies in the source: nothing copied
+  kNothingToDo,      // the destination text occurs in the source text: nothing copied
   kStopped,          // "Parar" or Cancel
 };
 
@@ -50,6 +54,8 @@ class BackupCopier {
   std::int32_t directories_processed() const { return directories_processed_; }
   std::int32_t files_copied() const { return files_copied_; }
   double bytes_copied() const { return bytes_copied_; }
+  // What the last run could not read and went past.
+  const SkippedEntries& skipped() const { return skipped_; }
 
  private:
   void CopyTree(const std::string& source_dir, const std::string& dest_dir);
@@ -65,6 +71,7 @@ class BackupCopier {
   std::int32_t files_copied_ = 0;
   double bytes_copied_ = 0;
   bool stop_requested_ = false;
+  SkippedEntries skipped_;
 };
 
 }  // namespace zuruza

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "app/batch_job.h"
 #include "app/qt_text.h"
 
 namespace zuruza {
@@ -161,10 +162,14 @@ void TF_backup::Button4Click() {
   Button4->setEnabled(true);
   Button1->setEnabled(false);
   running_ = false;
+  const bool skipped = TellSkippedEntries(prompter_, copier_.skipped(), request.batch_mode);
   if (request.batch_mode) {
     // A stopped copy or a failure ends a batch run too, with a status that
     // says it did not finish.
-    QApplication::exit(ok && end != BackupEnd::kStopped ? 0 : 1);
+    const int status = !ok || end == BackupEnd::kStopped ? kExitFailed
+                       : skipped                         ? kExitSomeSkipped
+                                                         : kExitFinished;
+    QApplication::exit(status);
   }
 }
 

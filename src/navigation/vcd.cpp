@@ -1,8 +1,5 @@
 #include "navigation/vcd.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <exception>
 #include <utility>
 
 #include "core/errors.h"
@@ -17,7 +14,7 @@ namespace zuruza {
 std::string MatchKey(std::string_view entry) {
   const std::size_t slash = entry.rfind(kPathSep);
   std::string_view last = slash == std::string_view::npos ? entry : entry.substr(slash);
-  return UpperAscii(last.substr(0, kMatchKeyLimit));
+  return UpperAscii(CharPrefix(last, static_cast<long long>(kMatchKeyLimit)));
 }
 
 std::string EntryBase(std::string_view mount_point) {
@@ -107,24 +104,19 @@ void DirectoryTree::BuildTree(std::string_view mount_point) {
 }
 
 void DirectoryTree::SaveTreeCache(std::string_view mount_point) const {
-  const std::string path = CacheFilePath(mount_point);
   // A failure here shows up as the writer's own error just below.
   MakeDirectories(CacheDirectory() + "vcd");
-  // A write that fails half-way must not leave a cut list as the cache.
-  const std::string temp = path + ".tmp";
-  try {
-    TextWriter writer(temp, TextWriter::Mode::kReplace);
-    for (const std::string& entry : entries_) writer.WriteLine(entry);
-    writer.Close();
-  } catch (...) {
-    std::remove(temp.c_str());
-    throw;
+  // Written whole and flushed before it replaces the old cache, so a failure
+  // or a crash never leaves a cut list.
+  TextWriter writer(CacheFilePath(mount_point), TextWriter::Mode::kAtomic);
+  std::string line;
+  for (const std::string& entry : entries_) {
+    // A name with a line-end or Ctrl-Z byte must stay one entry when read back.
+    line.clear();
+    AppendLineText(line, entry);
+    writer.WriteLine(line);
   }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    std::remove(temp.c_str());
-    ThrowIoErrorFromErrno(error);
-  }
+  writer.Close();
 }
 
 void DirectoryTree::LoadTreeCache(std::string_view mount_point) {

@@ -19,11 +19,12 @@
 
 namespace zuruza {
 
-// The longest match key, in bytes.
+// The longest match key, in characters.
 inline constexpr std::size_t kMatchKeyLimit = 200;
 
 // What a search is compared with: the entry from its last separator on
-// (separator included), upper-cased (ASCII letters only), cut at 200 bytes.
+// (separator included), upper-cased (ASCII letters only), cut at 200
+// characters (never inside one).
 // "/home/ana/Fotos" -> "/FOTOS".
 std::string MatchKey(std::string_view entry);
 
@@ -57,9 +58,10 @@ class DirectoryTree {
   void BuildTree(std::string_view mount_point);
   // The mount points BuildTree stops at; read from the system when never set.
   void SetMountPoints(std::vector<std::string> mount_points);
-  // Writes the list to the drive's cache file, one entry a line, through a
-  // temporary file renamed into place. Failures throw IoError and leave the
-  // previous cache alone.
+  // Writes the list to the drive's cache file, one entry a line (CR, LF and
+  // Ctrl-Z bytes of names written as '?'), through a temporary file flushed
+  // and renamed into place. Failures throw IoError and leave the previous
+  // cache alone.
   void SaveTreeCache(std::string_view mount_point) const;
   // Empties the list and reads the drive's cache file when there is one.
   // Blank lines are skipped. A read failure throws IoError; the entries read

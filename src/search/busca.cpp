@@ -17,11 +17,6 @@ namespace {
 constexpr std::string_view kProgressLabel = "Directorios/ficheros Examinados: ";
 constexpr std::size_t kMaxInventoryPath = 1000;
 
-std::int64_t WholeSeconds(UnixNanos t) {
-  std::int64_t s = t / 1'000'000'000;
-  return (t % 1'000'000'000 < 0) ? s - 1 : s;
-}
-
 }  // namespace
 
 std::string StartDirectory(const SearchRequest& request) {
@@ -32,12 +27,10 @@ std::string StartDirectory(const SearchRequest& request) {
 
 std::int64_t MinimumSize(std::string_view text) {
   // Read as every number the user types is read (leading blanks allowed);
-  // what is no number means no minimum.
-  try {
-    return std::max<std::int64_t>(StrToInt64(text), 0);
-  } catch (const ConversionError&) {
-    return 0;
-  }
+  // what is no number means no minimum, and a number too large for 64 bits
+  // is a minimum that no file reaches.
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  return std::max<std::int64_t>(ParseIntegerClamped(text).value_or(0), 0);
 }
 
 std::string PathAtCaret(std::string_view text, std::size_t caret) {
@@ -50,7 +43,7 @@ std::string PathAtCaret(std::string_view text, std::size_t caret) {
   if (end == std::string_view::npos) end = text.size();
   std::string line = Trim(text.substr(begin, end - begin));
   if (std::size_t gt = line.find('>'); gt != std::string::npos) {
-    line = Trim(Substring(line, static_cast<long long>(gt) + 2, kMaxInventoryPath));
+    line = Trim(CharPrefix(std::string_view(line).substr(gt + 1), kMaxInventoryPath));
   }
   return line;
 }
@@ -76,13 +69,17 @@ void FileSearch::RunSearch(SearchRequest& request) {
 
   std::string start_dir = StartDirectory(request);
   if (!IsBlank(request.directory)) request.directory = start_dir;
+  // A start directory that cannot be read is an error before any report.
+  skipped_.Clear();
+  RequireReadableDirectory(start_dir);
 
   // A failure closes the report file, keeping what was written before it.
   ReportFileCloser close_on_exit(report_);
 
   if (request.write_report) {
-    bool append = state_.index_mode && PathExists(request.report_path);
-    report_.OpenReportFile(request.report_path, append);
+    // A listing is created or appended to in one step: two runs indexing
+    // into a missing listing at once both keep their block.
+    report_.OpenReportFile(request.report_path, state_.index_mode);
   }
   if (state_.index_mode) WriteListingHeader(start_dir);
 
@@ -134,8 +131,9 @@ void FileSearch::WriteClosingLines() {
 
 void FileSearch::SearchDirectory(const std::string& dir_path) {
   std::vector<DirEntry> entries;
-  // A directory that cannot be enumerated contributes nothing.
-  if (!ListDirectory(dir_path, entries)) return;
+  // A directory that cannot be enumerated contributes nothing; it is named
+  // among the skipped entries.
+  if (!ListForWalk(dir_path, entries, skipped_)) return;
 
   std::string progress;
   for (const DirEntry& entry : entries) {
@@ -168,32 +166,37 @@ void FileSearch::SearchDirectory(const std::string& dir_path) {
 }
 
 bool FileSearch::Matches(const DirEntry& entry) {
+  // The date fields are read at the first entry tested, whatever its name,
+  // so that an invalid one always stops the search there.
+  if (!dates_read_) {
+    const int year = now_().date.year;
+    if (!IsBlank(request_->older_than)) {
+      older_than_ = ParseDateTime(request_->older_than, formats_, year);
+    } else {
+      older_than_.reset();
+    }
+    if (!IsBlank(request_->newer_than)) {
+      newer_than_ = ParseDateTime(request_->newer_than, formats_, year);
+    } else {
+      newer_than_.reset();
+    }
+    dates_read_ = true;
+  }
+
   if (!upper_text_.empty()) {
     UpperAsciiInto(entry.name, upper_name_);
     if (!Occurs(upper_text_, upper_name_)) return false;
   }
   if (static_cast<std::int64_t>(entry.size) < min_size_) return false;
 
-  // The date fields are read at the first entry tested, so that an invalid
-  // one stops the search there.
-  if (!dates_read_) {
-    const int year = now_().date.year;
-    if (!IsBlank(request_->older_than)) {
-      older_than_ = UnixFromLocal(ParseDateTime(request_->older_than, formats_, year));
-    } else {
-      older_than_.reset();
-    }
-    if (!IsBlank(request_->newer_than)) {
-      newer_than_ = UnixFromLocal(ParseDateTime(request_->newer_than, formats_, year));
-    } else {
-      newer_than_.reset();
-    }
-    dates_read_ = true;
+  // Local date-time fields: where the clocks go back an hour repeats and
+  // where they go forward one is skipped, and the person means what the
+  // clock showed.
+  if (older_than_ || newer_than_) {
+    const CivilDateTime written = LocalFromUnix(entry.write_time);
+    if (older_than_ && !(written < *older_than_)) return false;
+    if (newer_than_ && !(written > *newer_than_)) return false;
   }
-  // Whole seconds, as the local date and time of the entry would show them.
-  const std::int64_t written = WholeSeconds(entry.write_time);
-  if (older_than_ && !(written < WholeSeconds(*older_than_))) return false;
-  if (newer_than_ && !(written > WholeSeconds(*newer_than_))) return false;
   return true;
 }
 

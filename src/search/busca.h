@@ -5,9 +5,11 @@
 // block of a disk inventory listing instead.
 //
 // Blocking; runs on the caller's thread and lets events run through
-// ReportSink::ShowProgress once per subdirectory. Failures (a report file
-// that cannot be written, an invalid date) throw zuruza::Error at the point
-// they are met: the lines already reported stay, no closing lines are added.
+// ReportSink::ShowProgress once per subdirectory. Failures (a start
+// directory that cannot be read, a report file that cannot be written, an
+// invalid date) throw zuruza::Error at the point they are met: the lines
+// already reported stay, no closing lines are added. Entries below the start
+// that cannot be read are skipped and named in skipped().
 #pragma once
 
 #include <cstdint>
@@ -20,6 +22,7 @@
 #include "core/prompter.h"
 #include "core/report_file.h"
 #include "core/report_sink.h"
+#include "core/skipped_entries.h"
 #include "platform/fs.h"
 
 namespace zuruza {
@@ -60,7 +63,7 @@ std::int64_t MinimumSize(std::string_view text);
 
 // The path named on the pane line under the caret (a byte offset into
 // `pane_text`): the line trimmed, and for an inventory line only the text
-// after its first ">" (at most 1000 bytes), trimmed again.
+// after its first ">" (at most 1000 characters), trimmed again.
 std::string PathAtCaret(std::string_view pane_text, std::size_t caret);
 
 class FileSearch {
@@ -76,6 +79,8 @@ class FileSearch {
   void SetIndexMode(bool on);
 
   const SearchState& state() const { return state_; }
+  // What the last run could not read and went past.
+  const SkippedEntries& skipped() const { return skipped_; }
   // The clock used for the index header and for two-digit years (tests fix it).
   void set_clock(std::function<CivilDateTime()> now) { now_ = std::move(now); }
 
@@ -93,14 +98,17 @@ class FileSearch {
   LocaleFormats formats_;
   std::function<CivilDateTime()> now_;
   SearchState state_;
+  SkippedEntries skipped_;
   ReportFile report_;
 
   // The request of the run under way, and what is read from it once.
   const SearchRequest* request_ = nullptr;
   std::string upper_text_;  // empty when every name matches
   std::int64_t min_size_ = 0;
-  std::optional<UnixNanos> older_than_;  // parsed at the first entry tested
-  std::optional<UnixNanos> newer_than_;
+  // Parsed at the first entry tested; compared with the entries' local
+  // date and time as the clock showed them, not as instants.
+  std::optional<CivilDateTime> older_than_;
+  std::optional<CivilDateTime> newer_than_;
   std::optional<UnixNanos> new_write_time_;  // parsed at the first re-dating
   bool dates_read_ = false;
   std::string upper_name_;  // reused buffer

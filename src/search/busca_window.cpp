@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "app/batch_job.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
 #include "platform/clock.h"
@@ -213,9 +214,11 @@ void Tform_Busca::Button1Click() {
   bool ok = RunJob([&] { search_.RunSearch(request); });
   // The normalised start directory shows even when the walk stopped early.
   if (!request.directory.empty()) Edit6->setText(ToQt(request.directory));
-  if (batch_mode_ && *batch_mode_) {
+  const bool batch = batch_mode_ && *batch_mode_;
+  const bool skipped = TellSkippedEntries(prompter(), search_.skipped(), batch);
+  if (batch) {
     if (ok) {
-      QApplication::quit();
+      QApplication::exit(skipped ? kExitSomeSkipped : kExitFinished);
     } else if (HeadlessPrompts()) {
       QApplication::exit(1);  // nobody is there to read the error and close the program
     }

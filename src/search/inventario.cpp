@@ -21,13 +21,13 @@ constexpr std::size_t kMaxListedPath = 1000;
 
 // The size field: from the second byte to just before the first ")"; 0 when
 // it does not read as a whole number.
-double LineSize(std::string_view line) {
+std::int64_t LineSize(std::string_view line) {
   std::size_t close = line.find(')');
   if (close == std::string_view::npos || close < 1) return 0;
   std::string_view field = line.substr(1, close - 1);
   while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
   std::optional<std::int64_t> size = ParseInteger(field);
-  return size ? static_cast<double>(*size) : 0;
+  return size.value_or(0);
 }
 
 // The date field: between the first ")" and the first ">"; the zero date
@@ -43,12 +43,13 @@ CivilDateTime LineDate(std::string_view line, const LocaleFormats& formats, int 
   }
 }
 
-// The directory of a full-path line: the path after the first ">", trimmed,
-// cut just after its last separator.
+// The directory of a full-path line: the path after the first ">" (at most
+// 1000 characters, never half a character), trimmed, cut just after its last
+// separator.
 std::string LineDirectory(std::string_view line) {
   std::size_t gt = line.find('>');
   std::string path =
-      gt == std::string_view::npos ? std::string() : Trim(Substring(line, static_cast<long long>(gt) + 2, kMaxListedPath));
+      gt == std::string_view::npos ? std::string() : Trim(CharPrefix(line.substr(gt + 1), kMaxListedPath));
   std::size_t sep = path.rfind(kPathSep);
   if (sep != std::string::npos) path.resize(sep + 1);
   return path;
@@ -67,18 +68,23 @@ std::size_t FindHeaderMark(std::string_view block, std::size_t from) {
 }
 bool IsAbbreviated(std::string_view line) { return line.find(kSameDirMark) != std::string_view::npos; }
 
-// Start of the line holding the byte at `at` of a block of whole lines.
+// The line rules of TextReader: a line ends at a CR, at an LF (a lone one
+// too), or at a CR LF taken as one.
+bool IsLineEndByte(char c) { return c == '\r' || c == '\n'; }
+
+// Start of the line holding the byte at `at` (not itself a line-end byte) of
+// a block of whole lines: just after the last line-end byte before it.
 std::size_t LineStart(std::string_view block, std::size_t at) {
-  if (at == 0) return 0;
-  const void* cr = memrchr(block.data(), '\r', at);
-  if (cr == nullptr) return 0;
-  std::size_t start = static_cast<std::size_t>(static_cast<const char*>(cr) - block.data()) + 1;
-  if (start < block.size() && block[start] == '\n' && start <= at) {
-    // The LF of a CR LF belongs to the line end, unless the byte asked for is
-    // that very LF (then the line starts right after it anyway).
-    ++start;
-  }
+  std::size_t start = at;
+  while (start > 0 && !IsLineEndByte(block[start - 1])) --start;
   return start;
+}
+
+// Where the line holding the byte at `at` ends: its first line-end byte, or
+// the block's end.
+std::size_t LineStop(std::string_view block, std::size_t at) {
+  const std::size_t stop = block.find_first_of("\r\n", at);
+  return stop == std::string_view::npos ? block.size() : stop;
 }
 
 // The directory of the last line before `end` that is neither a header nor
@@ -87,8 +93,8 @@ bool DirectoryBefore(std::string_view block, std::size_t end, std::string& dir) 
   while (end > 0) {
     // The line ending just before `end`: drop its line end first.
     std::size_t stop = end;
-    if (stop > 0 && block[stop - 1] == '\n' && stop > 1 && block[stop - 2] == '\r') stop -= 2;
-    else if (stop > 0 && block[stop - 1] == '\r') stop -= 1;
+    if (block[stop - 1] == '\n') --stop;
+    if (stop > 0 && block[stop - 1] == '\r') --stop;  // a CR alone, or the CR of a CR LF
     std::size_t start = LineStart(block, stop);
     std::string_view line = block.substr(start, stop - start);
     if (!IsHeader(line) && !IsAbbreviated(line)) {
@@ -163,7 +169,7 @@ class ListingMatcher {
         formats_(formats),
         current_year_(current_year),
         pane_capacity_(pane_capacity),
-        min_size_(static_cast<double>(MinimumSize(request.min_size))) {}
+        min_size_(MinimumSize(request.min_size)) {}
 
   void SetPendingHeader(std::string_view header) {
     pending_header_.assign(header);
@@ -244,7 +250,7 @@ class ListingMatcher {
   const LocaleFormats& formats_;
   const int current_year_;
   const std::size_t pane_capacity_;
-  const double min_size_;
+  const std::int64_t min_size_;  // compared exactly, however large
   std::optional<CivilDateTime> older_than_, newer_than_;
   bool bounds_read_ = false;
   std::string pending_header_;
@@ -310,8 +316,7 @@ ListingSearchResult SearchByBlocks(TextReader& listing, const std::string& upper
       const std::size_t at = FindUpperAscii(block, upper_text, from);
       if (at == std::string_view::npos) break;
       const std::size_t start = LineStart(block, at);
-      std::size_t stop = block.find('\r', at);
-      if (stop == std::string_view::npos) stop = block.size();
+      const std::size_t stop = LineStop(block, at);
       from = stop;
       const std::string_view line = block.substr(start, stop - start);
       if (IsHeader(line)) continue;  // headers are never tested
@@ -321,7 +326,7 @@ ListingSearchResult SearchByBlocks(TextReader& listing, const std::string& upper
         std::size_t mark = FindHeaderMark(block.substr(0, start), h);
         if (mark == std::string_view::npos) break;
         std::size_t header_start = LineStart(block, mark);
-        std::size_t header_stop = block.find('\r', mark);
+        std::size_t header_stop = LineStop(block, mark);
         matcher.SetPendingHeader(block.substr(header_start, header_stop - header_start));
         h = header_stop;
       }
@@ -339,16 +344,14 @@ ListingSearchResult SearchByBlocks(TextReader& listing, const std::string& upper
       std::size_t mark = FindHeaderMark(block, h);
       if (mark == std::string_view::npos) break;
       std::size_t header_start = LineStart(block, mark);
-      std::size_t header_stop = std::min(block.find('\r', mark), block.size());
+      std::size_t header_stop = LineStop(block, mark);
       matcher.SetPendingHeader(block.substr(header_start, header_stop - header_start));
       h = header_stop;
     }
     DirectoryBefore(block, block.size(), matcher.current_dir());
     line_ends += static_cast<int>(CountLineEnds(block.substr(counted)));
     // A last line without an end still counts.
-    if (block.back() != '\r' && !(block.size() > 1 && block.back() == '\n' && block[block.size() - 2] == '\r')) {
-      ++line_ends;
-    }
+    if (!IsLineEndByte(block.back())) ++line_ends;
     lines_before += line_ends;
   }
   return matcher.Finish(lines_before);

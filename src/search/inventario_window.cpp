@@ -119,6 +119,7 @@ void Tform_Busca::GererarListadodeFicheros1Click() {
     SearchRequest request = GatherRequest();
     RunJob([&] { search_.RunSearch(request); });
     if (!request.directory.empty()) Edit6->setText(ToQt(request.directory));
+    TellSkippedEntries(prompter(), search_.skipped(), false);
   }
   Edit2->setText(saved_path);
   CheckBox1->setChecked(saved_check);

@@ -1,28 +1,20 @@
 #include "search/listing.h"
 
 #include "core/numbers.h"
+#include "core/text_file.h"
 #include "platform/fs.h"
 
 namespace zuruza {
 
-namespace {
-
-// Names may hold bytes that end a listing line or the whole listing when it
-// is read back (CR, Ctrl-Z) or break a line in the pane (LF): they are
-// written as '?', so one odd name cannot hide the disks indexed after it.
-void AppendListingText(std::string& line, std::string_view text) {
-  for (char c : text) line += (c == '\r' || c == '\n' || c == '\x1a') ? '?' : c;
-}
-
-}  // namespace
-
 std::string ListingHeader(std::string_view place, const CivilDateTime& when,
                           std::string_view comment, const LocaleFormats& formats) {
-  std::string line(place);
+  // The place is a path and may hold the same odd bytes as any name.
+  std::string line;
+  AppendLineText(line, place);
   line += " (Listado generado el ";
   line += FormatDateTime(when, formats);
   line += ") ";
-  line += comment;
+  AppendLineText(line, comment);
   return line;
 }
 
@@ -40,9 +32,11 @@ std::string ListingFileLine(double size, const CivilDateTime& write_time,
     line += kSameDirMark;
     line += kPathSep;
   } else {
-    AppendListingText(line, dir);
+    // Names may hold line-end or Ctrl-Z bytes: written as '?', so one odd
+    // name cannot hide the disks indexed after it.
+    AppendLineText(line, dir);
   }
-  AppendListingText(line, name);
+  AppendLineText(line, name);
   line += size_suffix;
   return line;
 }

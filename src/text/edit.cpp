@@ -1,5 +1,9 @@
 #include "text/edit.h"
 
+#include <new>
+#include <stdexcept>
+
+#include "core/errors.h"
 #include "core/numbers.h"
 #include "platform/fs.h"
 
@@ -11,6 +15,21 @@ std::string LimitWarning(std::uint64_t limit) {
   return "AVISO: Ordenar solo ficheros hasta un máximo de " +
          FormatInt(static_cast<std::int64_t>(limit)) +
          " lineas y hasta 255 caracteres de longitud por línea.";
+}
+
+// Runs a disk operation. Lines have no length limit, so a line larger than
+// the memory (gigabytes without a line end) fails its allocation: that ends
+// the operation with a message in the program's words, and since the output
+// is only renamed into place at the end, every file stays as it was.
+template <typename Body>
+void WithinMemory(Body&& body) {
+  try {
+    body();
+  } catch (const std::bad_alloc&) {
+    throw Error(std::string(kLineTooLongMessage));
+  } catch (const std::length_error&) {
+    throw Error(std::string(kLineTooLongMessage));
+  }
 }
 
 }  // namespace
@@ -48,31 +67,32 @@ void LineEditor::Run(EditOperation operation, const EditRequest& request,
       break;
   }
   if (!request.disk_mode) return prompter_.ShowMessage(kDiskOnlyMessage);
-  switch (operation) {
-    case EditOperation::kRemoveShortLines:
-      return RunFilter(LineFilterKind::kRemoveShort);
-    case EditOperation::kRemoveLinesContaining:
-      return RunFilter(LineFilterKind::kRemoveContaining);
-    case EditOperation::kRemoveLongLines:
-      return RunFilter(LineFilterKind::kRemoveLong);
-    case EditOperation::kRemoveLinesNotContaining:
-      return RunFilter(LineFilterKind::kRemoveNotContaining);
-    case EditOperation::kRemoveRepeatedLines:
-      return RunRemoveRepeated();
-    case EditOperation::kLineEndsToLf:
-      return RunLineEndsToLf();
-    case EditOperation::kSortFile:
-      return RunSort();
-    default:
-      return;
-  }
+  WithinMemory([&] {
+    switch (operation) {
+      case EditOperation::kRemoveShortLines:
+        return RunFilter(LineFilterKind::kRemoveShort);
+      case EditOperation::kRemoveLinesContaining:
+        return RunFilter(LineFilterKind::kRemoveContaining);
+      case EditOperation::kRemoveLongLines:
+        return RunFilter(LineFilterKind::kRemoveLong);
+      case EditOperation::kRemoveLinesNotContaining:
+        return RunFilter(LineFilterKind::kRemoveNotContaining);
+      case EditOperation::kRemoveRepeatedLines:
+        return RunRemoveRepeated();
+      case EditOperation::kLineEndsToLf:
+        return RunLineEndsToLf();
+      case EditOperation::kSortFile:
+        return RunSort();
+      default:
+        return;
+    }
+  });
 }
 
 void LineEditor::RunTwoMode(LineOperation operation, const EditRequest& request,
                             std::vector<std::string>& pane_lines) {
   // Every question comes before any file is named or opened.
-  LineTransform transform = AskLineTransform(operation, request.insert, prompter_);
-  transform.count_characters = !request.disk_mode;
+  const LineTransform transform = AskLineTransform(operation, request.insert, prompter_);
   std::string out;
   if (!request.disk_mode) {
     for (std::size_t i = 0; i < pane_lines.size(); ++i) {
@@ -81,16 +101,18 @@ void LineEditor::RunTwoMode(LineOperation operation, const EditRequest& request,
     }
     return;
   }
-  std::unique_ptr<FilePair> files = OpenFilePair(prompter_, names_);
-  std::int64_t number = 0;
-  std::string_view block, line;
-  while (files->input().ReadBlock(block)) {
-    while (NextLine(block, line)) {
-      transform.Apply(line, ++number, out);
-      files->output().WriteLine(out);
+  WithinMemory([&] {
+    std::unique_ptr<FilePair> files = OpenFilePair(prompter_, names_);
+    std::int64_t number = 0;
+    std::string_view block, line;
+    while (files->input().ReadBlock(block)) {
+      while (NextLine(block, line)) {
+        transform.Apply(line, ++number, out);
+        files->output().WriteLine(out);
+      }
     }
-  }
-  CloseFilePair(*files, prompter_);
+    CloseFilePair(*files, prompter_);
+  });
 }
 
 void LineEditor::RunFilter(LineFilterKind kind) {

@@ -50,6 +50,11 @@ struct EditRequest {
 inline constexpr std::string_view kDiskOnlyMessage =
     "Esta opción SOLO funciona con ficheros del DISCO.";
 
+// A disk operation that meets a line larger than the memory can hold.
+inline constexpr std::string_view kLineTooLongMessage =
+    "El fichero tiene una línea demasiado larga para la memoria disponible. "
+    "No se ha modificado ningún fichero.";
+
 class LineEditor {
  public:
   LineEditor(Prompter& prompter, ReportSink& pane) : prompter_(prompter), pane_(pane) {}

@@ -1,7 +1,5 @@
 #include "text/edit_files.h"
 
-#include <sys/stat.h>
-
 #include "core/errors.h"
 #include "core/numbers.h"
 #include "platform/fs.h"
@@ -25,7 +23,9 @@ FilePair::FilePair(const std::string& input_name, const std::string& output_name
                    const std::function<void()>& before_output)
     : input_(input_name), output_name_(CheckNotInput(input_name, output_name)) {
   if (before_output) before_output();
-  output_.emplace(output_name, TextWriter::Mode::kReplace);
+  // A whole new output: an earlier file of that name stays until the last
+  // line is written. An LF file stays an LF file.
+  output_.emplace(output_name, TextWriter::Mode::kAtomic, FirstLineEndOf(input_name));
 }
 
 std::unique_ptr<FilePair> OpenFilePair(Prompter& prompter, EditFileNames& names,
@@ -38,14 +38,6 @@ std::unique_ptr<FilePair> OpenFilePair(Prompter& prompter, EditFileNames& names,
 void CloseFilePair(FilePair& pair, Prompter& prompter) {
   pair.Close();
   prompter.ShowMessage("Fichero Procesado");
-}
-
-bool IsSameFile(const std::string& a, const std::string& b) {
-  // stat follows links, so a link to the input is the input.
-  struct stat sa {
-  }, sb{};
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
 }
 
 void LineCounter::Add(std::string_view block) {

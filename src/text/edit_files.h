@@ -1,7 +1,9 @@
 // The pair of files of a disk-mode operation of the line editor: the person
 // names an input file and an output file, the input is opened for reading
-// and the output is created (replacing any file of that name). Both stay open
-// until CloseFilePair or until the pair is destroyed.
+// and the output is written under a temporary name beside it, ending its
+// lines as the input's first line ends. CloseFilePair renames the output
+// into place (replacing any file of that name); a pair destroyed before that
+// leaves every file as it was.
 //
 // Blocking. Failures throw: IoError for a file that cannot be opened or
 // created, Error for an output that is the input file itself.
@@ -34,8 +36,9 @@ class FilePair {
  public:
   // Opens `input_name` and refuses an output that is the input (the same
   // name, or the same file under another name, a hard link or a symbolic
-  // link); `before_output`, when given, runs next; then `output_name` is
-  // created. Nothing is created when either of the first two steps fails.
+  // link); `before_output`, when given, runs next; then the output's
+  // temporary is created. Nothing is created when either of the first two
+  // steps fails.
   FilePair(const std::string& input_name, const std::string& output_name,
            const std::function<void()>& before_output = nullptr);
   FilePair(const FilePair&) = delete;
@@ -45,7 +48,7 @@ class FilePair {
   TextWriter& output() { return *output_; }
   const std::string& output_name() const { return output_name_; }
 
-  // Closes the output, reporting a failed last write.
+  // Closes the output and renames it into place, reporting a failed write.
   void Close() { output_->Close(); }
 
  private:
@@ -62,9 +65,6 @@ std::unique_ptr<FilePair> OpenFilePair(Prompter& prompter, EditFileNames& names,
 
 // Closes both files and tells the person "Fichero Procesado".
 void CloseFilePair(FilePair& pair, Prompter& prompter);
-
-// True when both paths name one existing file, whatever their spelling.
-bool IsSameFile(const std::string& a, const std::string& b);
 
 // Counts lines by the line rules over blocks from TextReader::ReadBlock.
 class LineCounter {

@@ -33,14 +33,12 @@ void LineTransform::Apply(std::string_view line, std::int64_t n, std::string& ou
       out.reserve(insert.size() + line.size());
       out.append(line).append(insert);
       return;
-    case LineOperation::kInsertAtColumn: {
-      const auto substring = count_characters ? Utf8Substring : Substring;
+    case LineOperation::kInsertAtColumn:
       // Columns come from a 32-bit answer, so column - 1 cannot overflow.
-      out.append(substring(line, 1, column - 1))
+      out.append(CharSubstring(line, 1, column - 1))
           .append(insert)
-          .append(substring(line, column, kKeptAfterColumn));
+          .append(CharSubstring(line, column, kKeptAfterColumn));
       return;
-    }
     case LineOperation::kNumberLines:
       if (number_first) {
         out.append(FormatInt(n)).append(line);
@@ -49,7 +47,7 @@ void LineTransform::Apply(std::string_view line, std::int64_t n, std::string& ou
       }
       return;
     case LineOperation::kExtractColumns:
-      out = (count_characters ? Utf8Substring : Substring)(line, from, to - from + 1);
+      out = CharSubstring(line, from, to - from + 1);
       return;
     case LineOperation::kExtractDirectories:
       out.assign(DirectoryPart(line));

@@ -24,7 +24,9 @@ enum class LineOperation {
   kExtractDirectories,  // the line up to its last "\", ":" or "/"
 };
 
-// A line function f(line, n) with its parameters settled.
+// A line function f(line, n) with its parameters settled. Columns count
+// characters, in the pane and in a file alike: a UTF-8 line by its
+// characters (a column never cuts one in two), an 8-bit line by its bytes.
 struct LineTransform {
   LineOperation operation = LineOperation::kInsertAtStart;
   std::string insert;        // E, the editor's insert string
@@ -32,10 +34,6 @@ struct LineTransform {
   bool number_first = true;  // kNumberLines: the number before the text
   long long from = 1;        // kExtractColumns
   long long to = 255;
-  // Columns count UTF-8 characters instead of bytes: the pane's text is
-  // UTF-8, and a column must never cut a character in two there. A file's
-  // lines are bytes of any code page and count bytes.
-  bool count_characters = false;
 
   // f(line, n) into `out`, whose old contents are dropped.
   void Apply(std::string_view line, std::int64_t n, std::string& out) const;

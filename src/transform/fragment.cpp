@@ -13,6 +13,7 @@
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"
+#include "platform/atomic_file.h"
 #include "platform/fs.h"
 
 namespace zuruza {
@@ -50,10 +51,6 @@ class UniqueFd {
 // Fifos and devices are refused rather than waited on.
 UniqueFd OpenForReading(const std::string& path) { return UniqueFd(OpenDataFile(path, O_RDONLY)); }
 
-UniqueFd CreateOrTruncate(const std::string& path) {
-  return UniqueFd(OpenDataFile(path, O_WRONLY | O_CREAT | O_TRUNC));
-}
-
 // Reads up to `count` bytes, fewer only at the end of the file.
 std::size_t ReadBlock(int fd, char* buffer, std::size_t count) {
   std::size_t got = 0;
@@ -67,18 +64,6 @@ std::size_t ReadBlock(int fd, char* buffer, std::size_t count) {
     got += static_cast<std::size_t>(n);
   }
   return got;
-}
-
-void WriteBlock(int fd, const char* buffer, std::size_t count) {
-  while (count > 0) {
-    const ssize_t n = ::write(fd, buffer, count);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowIoErrorFromErrno(errno);
-    }
-    buffer += n;
-    count -= static_cast<std::size_t>(n);
-  }
 }
 
 struct FileId {
@@ -136,53 +121,16 @@ std::string ResolvedOutput(const std::string& output) {
   return resolved;
 }
 
-// A new file beside `target`, removed again unless Commit() renames it onto
-// the target.
-class TemporaryOutput {
- public:
-  explicit TemporaryOutput(const std::string& target) : target_(target) {
-    // The name is cut so that the temporary name stays within the longest
-    // name the file system takes whenever the target's does.
-    const std::string stem = std::string(DirectoryOf(target)) + ".~" +
-                             std::string(FileNameOf(target).substr(0, 100)) + "." +
-                             std::to_string(::getpid()) + ".";
-    for (int attempt = 0; fd_ < 0; ++attempt) {
-      path_ = stem + std::to_string(attempt);
-      fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd_ < 0 && (errno != EEXIST || attempt == 1000)) ThrowIoErrorFromErrno(errno);
-    }
-    // A file that is replaced keeps its permissions.
-    struct stat st;
-    replacing_ = ::stat(target.c_str(), &st) == 0;
-    if (replacing_ && S_ISREG(st.st_mode)) ::fchmod(fd_, st.st_mode & 07777);
-  }
-  ~TemporaryOutput() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(path_.c_str());
-  }
-  TemporaryOutput(const TemporaryOutput&) = delete;
-  TemporaryOutput& operator=(const TemporaryOutput&) = delete;
+// True when `path` is a symbolic link, which a fragment is never written
+// through.
+bool IsLink(const std::string& path) {
+  const std::optional<DirEntry> entry = StatPath(path);
+  return entry && entry->kind == EntryKind::kSymlink;
+}
 
-  int fd() const { return fd_; }
-
-  void Commit() {
-    // On the disk before it takes an earlier file's name: a crash right
-    // after the rename must not leave an empty file where the old one was.
-    if (replacing_ && ::fsync(fd_) != 0) ThrowIoErrorFromErrno(errno);
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0 && errno != EINTR) ThrowIoErrorFromErrno(errno);
-    if (::rename(path_.c_str(), target_.c_str()) != 0) ThrowIoErrorFromErrno(errno);
-    committed_ = true;
-  }
-
- private:
-  std::string target_;
-  std::string path_;
-  int fd_ = -1;
-  bool committed_ = false;
-  bool replacing_ = false;
-};
+std::string LinkRefusal(const std::string& name) {
+  return "El fragmento " + name + " es un enlace simbólico: no se escribe a través de él.";
+}
 
 }  // namespace
 
@@ -252,20 +200,39 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
     return 0;
   }
 
+  // A link named like a fragment is refused before anything is written: it
+  // would otherwise lose its target's name, or with a plain write, its
+  // target's contents.
+  struct stat source_info;
+  if (::fstat(source.get(), &source_info) != 0) ThrowIoErrorFromErrno(errno);
+  const std::int64_t fragments = source_info.st_size / EffectiveFragmentSize(requested) + 1;
+  for (std::int64_t n = 1; n <= fragments; ++n) {
+    if (const std::string name = FragmentName(prefix, n); IsLink(name)) throw Error(LinkRefusal(name));
+  }
+
   const std::size_t block = requested < static_cast<std::int64_t>(kTransferBufferSize)
                                 ? static_cast<std::size_t>(requested)
                                 : kTransferBufferSize;
   char* buffer = Buffer();
   std::int64_t number = 1;
   std::string name;
+  // Each fragment is written under a temporary name and renamed into place
+  // once whole: a failure never leaves a half fragment under a fragment's
+  // name, nor replaces an earlier one with it.
   auto open_fragment = [&] {
     name = FragmentName(prefix, number);
     Progress("Generando " + name);
-    // A link to the source under a fragment's name is refused as well.
-    if (IdOf(name) == source_id) throw Error("El fichero a fragmentar no puede ser uno de los fragmentos.");
-    return CreateOrTruncate(name);
+    // Checked again for a link made meanwhile. A hard link to the source
+    // under a fragment's name is refused as well, and what a plain file
+    // could not replace (a directory, a fifo) as opening it would be.
+    if (const std::optional<DirEntry> entry = StatPath(name)) {
+      if (entry->kind == EntryKind::kSymlink) throw Error(LinkRefusal(name));
+      if (entry->kind != EntryKind::kFile) throw IoError(kFileAccessDenied);
+      if (IdOf(name) == source_id) throw Error("El fichero a fragmentar no puede ser uno de los fragmentos.");
+    }
+    return std::make_unique<AtomicFile>(name);
   };
-  UniqueFd fragment = open_fragment();
+  std::unique_ptr<AtomicFile> fragment = open_fragment();
   std::int64_t in_fragment = 0;
   std::size_t got = 0;
   do {
@@ -273,19 +240,19 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
     // Tested before the write and also at the end of the source: a last
     // fragment that reached the requested size is followed by an empty one.
     if (in_fragment >= requested) {
-      fragment.Close();
+      fragment->Commit();
       ++number;
       fragment = open_fragment();
       in_fragment = 0;
     }
     if (got > 0) {
-      WriteBlock(fragment.get(), buffer, got);
+      fragment->Write(buffer, got);
       in_fragment += static_cast<std::int64_t>(got);
       Progress("Generando " + name + " (" + FormatInt(in_fragment) + "bytes)");
     }
   } while (got != 0);
   source.Close();
-  fragment.Close();
+  fragment->Commit();
   sink_.SetStatus(StatusBar::kStatusBar1, "Fragmentación Concluida.");
   return number;
 }
@@ -327,7 +294,7 @@ std::int64_t Fragmenter::JoinFragments(const JoinRequest& request) {
   const std::string target = ResolvedOutput(request.output);
   if (IsExistingDirectory(target) || (::access(target.c_str(), W_OK) != 0 && errno != ENOENT))
     throw IoError(kFileAccessDenied);
-  TemporaryOutput output(target);
+  AtomicFile output(target);
   char* buffer = Buffer();
   std::int64_t number = 1;
   for (std::string current = first_name; IsExistingFile(current); current = FragmentName(prefix, ++number)) {
@@ -342,7 +309,7 @@ std::int64_t Fragmenter::JoinFragments(const JoinRequest& request) {
                                     : kTransferBufferSize;
       // A fragment that shrank while being read.
       if (ReadBlock(fragment.get(), buffer, count) != count) throw IoError(kReadBeyondEnd);
-      WriteBlock(output.fd(), buffer, count);
+      output.Write(buffer, count);
       remaining -= static_cast<std::int64_t>(count);
       prompter_.ProcessEvents();
     }

@@ -7,9 +7,11 @@
 // kTransferBufferSize bytes, and after each block the status goes to the
 // sink's StatusBar1 and pending events run through the prompter. A failed file
 // operation or a size that is not a number throws (IoError,
-// ConversionError); fragments already written stay on disk. The joined file
-// is written under a temporary name in its directory and renamed into place
-// at the end, so a failure leaves an earlier file of that name untouched.
+// ConversionError); fragments already written stay on disk. Each fragment,
+// and the joined file, is written under a temporary name in its directory
+// and renamed into place once whole, so a failure leaves an earlier file of
+// that name untouched. A symbolic link named like a fragment is refused,
+// never written through.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,5 @@
 #include "transform/mezcla.h"
 
-#include <sys/stat.h>
-
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -11,17 +9,15 @@
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"
+#include "platform/fs.h"
 
 namespace zuruza {
 
 namespace {
 
-// True when both paths name one existing file, whatever their spelling.
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
-}
+// The filler may be no longer than this: a count of columns beyond it is a
+// slip of the keyboard, and would take gigabytes a line.
+constexpr std::size_t kMaxFillerBytes = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -33,8 +29,10 @@ std::string ExtractField(std::string_view line, std::string_view separator, long
       field = rest.substr(0, at);
       rest = rest.substr(at + separator.size());
     } else {
-      field = rest;
-      rest = {};
+      // The last field; every column after it is empty, so a large column
+      // costs no more than the line has fields.
+      field = i + 1 == column ? rest : std::string_view();
+      break;
     }
   }
   return Trim(field);
@@ -45,20 +43,30 @@ void ColumnMerger::RunMerge(const MergeRequest& request) {
   std::string filler;
   if (request.fill) {
     const int columns = StrToInt(prompter_.InputBox("Completa columnas vacias", "Cuantas columas tiene el fichero 2?", "2"));
-    for (int i = 0; i < columns; ++i) filler += separator;
+    if (columns > 0 && !separator.empty()) {
+      const std::size_t most = kMaxFillerBytes / separator.size();
+      if (static_cast<std::size_t>(columns) > most) {
+        prompter_.ShowMessage("Demasiadas columnas: una línea admite como máximo " +
+                              FormatInt(static_cast<std::int64_t>(most)) +
+                              " columnas vacias con este separador.");
+        return;
+      }
+      for (int i = 0; i < columns; ++i) filler += separator;
+    }
   }
   // Writing the output over an input would destroy it: refused by the name
   // (as typed, letter case aside) and by the file itself.
   const std::string upper_output = UpperAscii(request.output);
   if (upper_output == UpperAscii(request.first) || upper_output == UpperAscii(request.second) ||
-      SameFile(request.output, request.first) || SameFile(request.output, request.second)) {
+      IsSameFile(request.output, request.first) || IsSameFile(request.output, request.second)) {
     prompter_.ShowMessage("El fichero de SALIDA no puede ser el mismo que el de Entrada");
     return;
   }
 
   TextReader first(request.first);
   TextReader second(request.second);
-  TextWriter output(request.output, TextWriter::Mode::kReplace);
+  // Renamed into place once whole, with the line ends of the first file.
+  TextWriter output(request.output, TextWriter::Mode::kAtomic, FirstLineEndOf(request.first));
 
   std::string line;
   std::string first_line;

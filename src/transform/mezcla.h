@@ -3,6 +3,10 @@
 // whose key equals its own appended after the separator; a line without a
 // match is written alone, or completed with empty columns when asked.
 //
+// The output ends its lines as the first file's first line ends, and is
+// written under a temporary name renamed into place at the end, so a merge
+// that fails leaves an earlier output as it was.
+//
 // Blocking. Failures (a file that cannot be opened, a column that is not a
 // number) throw zuruza::Error; files are closed however the merge ends.
 #pragma once

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include "core/errors.h"
+#include "platform/fs.h"
+#include "support/deep_tree.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
@@ -124,6 +126,34 @@ TEST_F(DuplicateFinderTest, ReportFileThatCannotBeCreatedStopsBeforeTheHeader) {
   sink_.lines = {"before"};
   EXPECT_THROW(finder_.RunDuplicateSearch(request), IoError);
   EXPECT_EQ(sink_.lines, Lines{"before"});
+}
+
+TEST_F(DuplicateFinderTest, BaseThatCannotBeReadIsAnErrorBeforeTheReport) {
+  DuplicateRequest request = Request();
+  request.base_directory = tree_.Path("nowhere");
+  request.write_report = true;
+  request.report_path = tree_.Path("out.txt");
+  request.batch_mode = true;
+  try {
+    finder_.RunDuplicateSearch(request);
+    ADD_FAILURE() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()), "No existe el directorio: " + tree_.Path("nowhere/"));
+  }
+  EXPECT_TRUE(sink_.lines.empty());
+  EXPECT_FALSE(PathExists(tree_.Path("out.txt")));
+}
+
+TEST_F(DuplicateFinderTest, DirectoriesThatCannotBeReadAreSkippedAndNamed) {
+  tree_.AddFile("a/f", "1");
+  tree_.AddFile("z/f", "1");
+  tree_.AddDirectory("deep");
+  ASSERT_TRUE(testing::MakeDeepChain(tree_.Path("deep")));
+  finder_.RunDuplicateSearch(Request());
+  testing::RemoveDeep(tree_.Path("deep"));
+  EXPECT_EQ(Found(), Lines{tree_.root() + "z/f"});  // the walk went on past it
+  ASSERT_EQ(finder_.skipped().size(), 1u);
+  EXPECT_EQ(finder_.skipped().entries()[0].path.rfind(tree_.root() + "deep/ddd", 0), 0u);
 }
 
 TEST_F(DuplicateFinderTest, ReportFileGetsPaneLinesResultAndItsOwnSummaryTitle) {

@@ -117,8 +117,10 @@ TEST(SpreadsheetExport, SplitsALineAtSemicolons) {
       {" a ; b ", {" a ", " b "}},
       {"Fecha creacion; Fecha ultimo acceso", {"Fecha creacion", " Fecha ultimo acceso"}},
       {"Tama\xC3\xB1o;\xFF", {"Tama\xC3\xB1o", "\xFF"}},
-      // What follows a ";" is cut to 2000 bytes before it is split further.
+      // What follows a ";" is cut to 2000 characters before it is split further.
       {"x;" + b2500, {"x", b2000}},
+      {"x;" + b1999 + "\xC3\xB1z", {"x", b1999 + "\xC3\xB1"}},
+      {"x;" + b1999 + "\xFF\xC3\xB1", {"x", b1999 + "\xFF"}},  // not UTF-8: bytes
       {"x;" + b1999 + ";tail", {"x", b1999}},
       {"x;" + b1998 + ";tail", {"x", b1998, "t"}},
       {"a;" + b_pairs,
@@ -587,16 +589,19 @@ TEST(SpreadsheetXlsx, CellTextIsCutToExcelsLimitAtACharacterBoundary) {
     std::string text;
     std::string written;
   };
+  const std::string emoji = "\xF0\x9F\x98\x80";  // two UTF-16 units in Excel's count
   const std::vector<Row> rows = {
       {std::string(40000, 'a'), std::string(32767, 'a')},
       {std::string(32767, 'a'), std::string(32767, 'a')},
-      {std::string(32766, 'a') + e_acute, std::string(32766, 'a')},
-      {std::string(32765, 'a') + e_acute + "z", std::string(32765, 'a') + e_acute},
-      // Each invalid byte grows to three; the text still fits.
-      {std::string(32767, '\xFF'),
+      // The limit counts characters, not bytes.
+      {std::string(32766, 'a') + e_acute, std::string(32766, 'a') + e_acute},
+      {std::string(32766, 'a') + e_acute + "z", std::string(32766, 'a') + e_acute},
+      {std::string(32766, 'a') + emoji, std::string(32766, 'a')},
+      // Each invalid byte becomes one replacement character.
+      {std::string(32768, '\xFF'),
        [&] {
          std::string replaced;
-         for (int i = 0; i < 10922; ++i) replaced += kReplacement;
+         for (int i = 0; i < 32767; ++i) replaced += kReplacement;
          return replaced;
        }()},
   };

@@ -3,9 +3,17 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/batch.h"
 #include "app/launcher.h"
 #include "navigation/backup_window.h"
+#include "support/deep_tree.h"
+#include "support/run_program.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
 
@@ -13,8 +21,20 @@ using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
 using zuruza::testing::TempTree;
 
+using zuruza::testing::ProgramRun;
+using Env = std::vector<std::pair<std::string, std::optional<std::string>>>;
+
 namespace {
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Started as cron starts it: no display at all.
+ProgramRun Batch(const std::vector<std::string>& parameters,
+                 const Env& environment = {{"DISPLAY", std::nullopt},
+                                           {"WAYLAND_DISPLAY", std::nullopt},
+                                           {"QT_QPA_PLATFORM", std::nullopt}}) {
+  return zuruza::testing::RunProgramBytes(qEnvironmentVariable("ZURUZA_TEST_BINARY").toStdString(),
+                                          parameters, environment);
+}
 
 struct Run {
   int exit_code;
@@ -100,6 +120,99 @@ class BackupWindowTest : public QObject {
       QVERIFY(usage.errors.contains("VANTREX /BACKUP directorio_origen dir_destino fich_informe\r\n\r\nAVISO:"));
     }
     QVERIFY(!QFile::exists(Q(tree_->Path("copia/d/b.txt.tmp"))));
+  }
+
+  void BatchStartDirectoryThatCannotBeReadEndsWithOne() {
+    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
+    const std::string missing = tree_->Path("nowhere");
+    const std::string report = tree_->Path("informe.txt");
+    const std::vector<std::string> commands[] = {
+        {"/BUSCA", missing, "", "0", report},
+        {"/REPES", missing, report, "0"},
+        {"/BACKUP", missing, tree_->Path("copia"), report}};
+    for (const std::vector<std::string>& command : commands) {
+      ProgramRun run = Batch(command);
+      QCOMPARE(run.exit_code, 1);
+      QCOMPARE(run.errors, "No existe el directorio: " + missing + "/\n");
+      QVERIFY(!QFile::exists(Q(report)));
+    }
+    QVERIFY(!QFile::exists(Q(tree_->Path("copia"))));
+  }
+
+  void BatchSkippedEntriesAreNamedAndEndWithThree() {
+    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
+    tree_->AddDirectory("src/deep");
+    QVERIFY(zuruza::testing::MakeDeepChain(tree_->Path("src/deep")));
+    const std::string report = tree_->Path("informe.txt");
+    ProgramRun search = Batch({"/BUSCA", tree_->Path("src"), "b.txt", "0", report});
+    ProgramRun repes = Batch({"/REPES", tree_->Path("src"), tree_->Path("repes.txt"), "0"});
+    zuruza::testing::RemoveDeep(tree_->Path("src/deep"));
+    for (const ProgramRun& run : {search, repes}) {
+      QCOMPARE(run.exit_code, 3);
+      QVERIFY(run.errors.rfind("No se ha podido leer: " + tree_->Path("src/deep/ddd"), 0) == 0);
+      QVERIFY(run.errors.ends_with(" (Invalid filename)\n"));
+      QCOMPARE(std::count(run.errors.begin(), run.errors.end(), '\n'), 1);
+    }
+    QVERIFY(tree_->ReadFile("informe.txt").starts_with(tree_->Path("src/d/b.txt\r\n")));
+  }
+
+  void BatchDestinationInsideTheSourceEndsWithOne() {
+    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
+    ProgramRun run = Batch(
+        {"/BACKUP", tree_->Path("src"), tree_->Path("src/d/copia"), tree_->Path("informe.txt")});
+    QCOMPARE(run.exit_code, 1);
+    QVERIFY(run.errors.find("dentro del directorio origen") != std::string::npos);
+    QVERIFY(!QFile::exists(Q(tree_->Path("src/d/copia"))));
+    QVERIFY(!QFile::exists(Q(tree_->Path("informe.txt"))));
+  }
+
+  void BatchParametersAreBytes() {
+    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
+    tree_->AddFile("caf\xe9/t\xe9.txt", "x");
+    const std::string report = tree_->Path("informe.txt");
+    ProgramRun run = Batch({"/BUSCA", tree_->Path("caf\xe9"), "\xe9.", "0", report});
+    QCOMPARE(run.exit_code, 0);
+    QVERIFY(tree_->ReadFile("informe.txt")
+                .starts_with(tree_->Path("caf\xe9/t\xe9.txt\r\n\r\nSe han encontrado 1 ")));
+    run = Batch({"/BACKUP", tree_->Path("caf\xe9"), tree_->Path("copia\xf1"), report});
+    QCOMPARE(run.exit_code, 0);
+    QCOMPARE(tree_->ReadFile("copia\xf1/t\xe9.txt"), std::string("x"));
+  }
+
+  void BatchRunsWhateverTheDisplaySays() {
+    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
+    // A display that does not answer (a stale session, say).
+    int number = 93;
+    while (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(number))) ++number;
+    Env silent = {{"DISPLAY", ":" + std::to_string(number)},
+                  {"WAYLAND_DISPLAY", std::nullopt},
+                  {"QT_QPA_PLATFORM", std::nullopt}};
+    ProgramRun run = Batch(
+        {"/BACKUP", tree_->Path("src"), tree_->Path("copia"), tree_->Path("informe.txt")}, silent);
+    QCOMPARE(run.exit_code, 0);
+    QCOMPARE(tree_->ReadFile("copia/d/b.txt"), std::string("12"));
+    ProgramRun desktop = Batch({}, silent);  // the windows need a display
+    QCOMPARE(desktop.exit_code, 1);
+    QVERIFY(desktop.errors.starts_with("zuruza: no hay ninguna pantalla disponible"));
+    QCOMPARE(std::count(desktop.errors.begin(), desktop.errors.end(), '\n'), 1);
+  }
+
+  void SuccessfulBatchWritesNothingOnStandardError() {
+    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
+    // As cron starts it: no runtime directory; the offscreen platform chosen.
+    Env cron = {{"DISPLAY", std::nullopt},
+                {"XDG_RUNTIME_DIR", std::nullopt},
+                {"QT_QPA_PLATFORM", "offscreen"}};
+    const std::string report = tree_->Path("informe.txt");
+    const std::vector<std::string> commands[] = {
+        {"/BACKUP", tree_->Path("src"), tree_->Path("copia"), report},
+        {"/BUSCA", tree_->Path("src"), "a", "0", report},
+        {"/REPES", tree_->Path("src"), report, "0"}};
+    for (const std::vector<std::string>& command : commands) {
+      ProgramRun run = Batch(command, cron);
+      QCOMPARE(run.exit_code, 0);
+      QCOMPARE(run.errors, std::string());
+    }
   }
 
   void UsageTextHasItsSevenLines() {

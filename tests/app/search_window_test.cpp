@@ -11,8 +11,10 @@
 #include <stdlib.h>
 
 #include "app/launcher.h"
+#include "app/qt_text.h"
 #include "app/report_pane.h"
 #include "search/busca_window.h"
+#include "support/deep_tree.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
 
@@ -97,6 +99,42 @@ class SearchWindowTest : public QObject {
     window_->Button1->click();
     QCOMPARE(prompter_.errors, std::vector<std::string>{"File not found"});
     QCOMPARE(window_->Memo1->LineCount(), std::size_t{0});
+  }
+
+  void StartDirectoryThatCannotBeReadShowsTheError() {
+    window_->Edit6->setText(Q(tree_->Path("nowhere")));
+    window_->CheckBox1->setChecked(true);
+    window_->Edit2->setText(Q(tree_->Path("informe.txt")));
+    window_->Button1->click();
+    QCOMPARE(prompter_.errors,
+             std::vector<std::string>{"No existe el directorio: " + tree_->Path("nowhere/")});
+    QVERIFY(!QFile::exists(Q(tree_->Path("informe.txt"))));
+  }
+
+  void SkippedEntriesAreToldInOneMessage() {
+    tree_->AddDirectory("deep");
+    QVERIFY(zuruza::testing::MakeDeepChain(tree_->Path("deep")));
+    window_->Button1->click();
+    zuruza::testing::RemoveDeep(tree_->Path("deep"));
+    QCOMPARE(prompter_.messages.size(), std::size_t{1});
+    const std::string& message = prompter_.messages[0];
+    QVERIFY(message.rfind(
+                "No se ha podido leer 1 entrada; se ha saltado:\r\n" + tree_->Path("deep/ddd"),
+                0) == 0);
+    QVERIFY(message.ends_with(" (Invalid filename)"));
+    QVERIFY(window_->Memo1->Line(window_->Memo1->LineCount() - 1).starts_with("Se han encontrado"));
+  }
+
+  void NamesThatAreNotUtf8SurviveTheFields() {
+    const std::string latin1 = tree_->Path("caf\xe9");
+    tree_->AddFile("caf\xe9/t\xe9.txt", "x");
+    window_->Edit6->setText(ToQt(latin1));
+    window_->Edit1->setText(ToQt("\xe9."));
+    QCOMPARE(FromQt(window_->Edit6->text()), latin1);
+    QCOMPARE(FromQt(ToQt("a\xff\xc3\xa9\xed\xb2\x80z")), std::string("a\xff\xc3\xa9\xed\xb2\x80z"));
+    QCOMPARE(ToQt("caf\xc3\xa9"), QString("café"));  // UTF-8 reads as ever
+    window_->Button1->click();
+    QCOMPARE(window_->Memo1->Line(0), latin1 + "/t\xe9.txt");
   }
 
   void DoubleClickOpensTheListedFileOnly() {

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include "app/change_date_job.h"
 #include "app/columnise_job.h"
@@ -50,6 +51,46 @@ TEST(Columniser, EveryLabelKeepsItsColumnPastAHundred) {
   std::string table = Columnise(tree, content, "=", "");
   EXPECT_NE(table.find("campo149=;\r\n"), std::string::npos);
   EXPECT_NE(table.find("\"148\";\"149\";\r\n"), std::string::npos);
+}
+
+TEST(Columniser, OutputThatIsTheInputUnderAnotherNameIsRefused) {
+  TempTree tree;
+  const std::string content = "Nombre SID        =uno\r\nclave=valor\r\n";
+  tree.AddFile("c.txt", content);
+  tree.AddLink("c.txt.sal", tree.Path("c.txt"));
+  tree.AddFile("d.txt", content);
+  ASSERT_EQ(link(tree.Path("d.txt").c_str(), tree.Path("d.txt.sal").c_str()), 0);
+  for (const char* input : {"c.txt", "d.txt"}) {
+    SCOPED_TRACE(input);
+    EXPECT_THROW(ColumniseFile({"=", tree.Path(input), ""}), Error);
+    EXPECT_EQ(tree.ReadFile(input), content);
+  }
+  // An earlier ".sal" linked to another file is replaced, never written through.
+  tree.AddFile("e.txt", "a=1\r\n");
+  tree.AddFile("otro.txt", "ajeno");
+  ASSERT_EQ(link(tree.Path("otro.txt").c_str(), tree.Path("e.txt.sal").c_str()), 0);
+  ColumniseFile({"=", tree.Path("e.txt"), ""});
+  EXPECT_EQ(tree.ReadFile("e.txt.sal"), "a=;\r\n\"1\";\r\n");
+  EXPECT_EQ(tree.ReadFile("otro.txt"), "ajeno");
+}
+
+TEST(Columniser, ALoneLfEndsALineAndTheTableKeepsCrLf) {
+  TempTree tree;
+  EXPECT_EQ(Columnise(tree, "a=1\nb=2\na=3\n", "=", ""), "a=;b=;\r\n\"1\";\"2\";\r\n\"3\";\"\";\r\n");
+}
+
+TEST(Columniser, DelimitersAndValuesCountCharacters) {
+  TempTree tree;
+  // The label keeps the whole first character of the delimiter.
+  EXPECT_EQ(Columnise(tree, "añoé 1999\r\n", "é", ""), "añoé;\r\n\"1999\";\r\n");
+  EXPECT_EQ(Columnise(tree, "xé=y\r\n", "é=", ""), "xé;\r\n\"=y\";\r\n");
+  // A value keeps 1000 characters, however many bytes each takes; an 8-bit
+  // line keeps 1000 bytes.
+  std::string wide;
+  for (int i = 0; i < 1001; ++i) wide += "ñ";
+  EXPECT_EQ(Columnise(tree, "v=" + wide + "\r\n", "=", ""), "v=;\r\n\"" + wide.substr(0, 2000) + "\";\r\n");
+  const std::string latin(1001, '\xf1');
+  EXPECT_EQ(Columnise(tree, "v=" + latin + "\r\n", "=", ""), "v=;\r\n\"" + latin.substr(0, 1000) + "\";\r\n");
 }
 
 TEST(Columniser, MissingInputIsAnError) {

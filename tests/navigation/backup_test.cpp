@@ -8,8 +8,11 @@
 #include <cerrno>
 #include <functional>
 
+#include "core/errors.h"
 #include "platform/copy.h"
 #include "platform/fs.h"
+#include "platform/time_resolution.h"
+#include "support/as_nobody.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
@@ -36,7 +39,10 @@ class ActingPrompter : public ScriptedPrompter {
 
 class BackupTest : public ::testing::Test {
  protected:
-  void TearDown() override { SetCopyFaultForTesting(nullptr); }
+  void TearDown() override {
+    SetCopyFaultForTesting(nullptr);
+    SetWriteTimeStepForTesting(nullptr);
+  }
 
   BackupEnd Run(const std::string& report = "") {
     BackupRequest request{tree_.Path("src"), tree_.Path("dst"), report, false};
@@ -83,6 +89,33 @@ TEST_F(BackupTest, OnlyAnOlderDestinationIsReplacedToTheMillisecond) {
     tree_.AddFile("dst/a.txt", "viejo");
     long long dst_ns = 500'700'000 + row.dest_ns_offset;
     timespec dst_times[2] = {{kSomeTime, dst_ns}, {kSomeTime, dst_ns}};
+    utimensat(AT_FDCWD, tree_.Path("dst/a.txt").c_str(), dst_times, 0);
+    Run();
+    EXPECT_EQ(tree_.ReadFile("dst/a.txt"), row.copied ? "nuevo" : "viejo");
+  }
+}
+
+// A USB drive keeps times in steps (FAT 2 s, exFAT 10 ms): a copy holds
+// its source's time cut to the step, and is as new as its source.
+TEST_F(BackupTest, CoarseTimesOfTheDestinationAreNotOlderThanTheirSource) {
+  struct Row { const char* name; long long step_ns, dest_ns; bool copied; };
+  const Row rows[] = {{"fat copy of its source", 2'000'000'000, 0, false},
+                      {"fat, one step older", 2'000'000'000, -2'000'000'000, true},
+                      {"exfat copy of its source", 10'000'000, 500'000'000, false},
+                      {"exfat, one step older", 10'000'000, 490'000'000, true},
+                      {"fine times as before", 1, 499'000'000, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetWriteTimeStepForTesting([&](const std::string&) { return row.step_ns; });
+    // The source was written at an odd second and a half; the copy holds
+    // what the destination's steps keep of that.
+    tree_.AddFile("src/a.txt", "nuevo");
+    timespec src_times[2] = {{kSomeTime, 500'700'000}, {kSomeTime, 500'700'000}};
+    utimensat(AT_FDCWD, tree_.Path("src/a.txt").c_str(), src_times, 0);
+    tree_.AddFile("dst/a.txt", "viejo");
+    const long long dst_ns = kSomeTime * 1'000'000'000LL + row.dest_ns;  // kSomeTime is even
+    timespec dst_times[2] = {{dst_ns / 1'000'000'000, dst_ns % 1'000'000'000},
+                             {dst_ns / 1'000'000'000, dst_ns % 1'000'000'000}};
     utimensat(AT_FDCWD, tree_.Path("dst/a.txt").c_str(), dst_times, 0);
     Run();
     EXPECT_EQ(tree_.ReadFile("dst/a.txt"), row.copied ? "nuevo" : "viejo");
@@ -152,18 +185,40 @@ TEST_F(BackupTest, VanishedSourceFileIsSkippedNotCounted) {
   EXPECT_TRUE(prompter_.questions.empty());
 }
 
-TEST_F(BackupTest, MissingSourceGivesAnEmptySummaryAfterCreatingTheDestination) {
-  BackupRequest request{tree_.Path("nowhere"), tree_.Path("new/dst"), "", true};
-  EXPECT_EQ(copier_.RunBackupJob(request), BackupEnd::kFinished);
-  EXPECT_TRUE(IsExistingDirectory(tree_.Path("new/dst")));
-  EXPECT_EQ(Summary(), "0 ficheros copiados. (0 bytes)");
-  EXPECT_TRUE(prompter_.messages.empty());  // batch runs say no "Finalizado."
+TEST_F(BackupTest, MissingSourceIsAnErrorBeforeAnythingIsCreated) {
+  BackupRequest request{tree_.Path("nowhere"), tree_.Path("new/dst"), tree_.Path("informe.txt"),
+                        true};
+  try {
+    copier_.RunBackupJob(request);
+    ADD_FAILURE() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()), "No existe el directorio: " + tree_.Path("nowhere/"));
+  }
+  EXPECT_FALSE(PathExists(tree_.Path("new")));
+  EXPECT_FALSE(PathExists(tree_.Path("informe.txt")));
+}
+
+TEST_F(BackupTest, DirectoriesThatCannotBeReadAreSkippedAndNamed) {
+  tree_.AddFile("src/shut/x.txt", "x");
+  ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
+  tree_.AddDirectory("dst");
+  chmod(tree_.Path("dst").c_str(), 0777);
+  chmod(tree_.Path("src/shut").c_str(), 0);
+  EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingDirectory(tree_.Path("src")); },
+                                        [&] {
+                                          Run();
+                                          const auto& skipped = copier_.skipped().entries();
+                                          return Summary() == "3 ficheros copiados. (15 bytes)" &&
+                                                 skipped.size() == 1 &&
+                                                 skipped[0].path == tree_.Path("src/shut/") &&
+                                                 skipped[0].reason == "File access denied";
+                                        }));
 }
 
 TEST_F(BackupTest, DestinationInTheSourceCopiesNothing) {
   struct Row {
     std::string source, destination;
-    bool message;
+    bool refused;
   } rows[] = {
       {"", "", false},                                            // both "./"
       {tree_.Path("src/sub"), tree_.Path("src"), false},          // the text occurs in the source
@@ -173,8 +228,14 @@ TEST_F(BackupTest, DestinationInTheSourceCopiesNothing) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.destination);
     prompter_.messages.clear();
-    EXPECT_EQ(copier_.RunBackupJob({row.source, row.destination, "", false}), BackupEnd::kNothingToDo);
-    EXPECT_EQ(prompter_.messages.size(), row.message ? 1u : 0u);
+    // A destination below the source is refused with an error.
+    if (row.refused) {
+      EXPECT_THROW(copier_.RunBackupJob({row.source, row.destination, "", false}), Error);
+    } else {
+      EXPECT_EQ(copier_.RunBackupJob({row.source, row.destination, "", false}),
+                BackupEnd::kNothingToDo);
+    }
+    EXPECT_TRUE(prompter_.messages.empty());
     EXPECT_FALSE(PathExists(tree_.Path("src/sub/copia")));
   }
 }

@@ -12,6 +12,7 @@
 #include "core/errors.h"
 #include "platform/copy.h"
 #include "platform/fs.h"
+#include "support/as_nobody.h"
 #include "support/recording_sink.h"
 #include "support/temp_tree.h"
 
@@ -135,7 +136,10 @@ INSTANTIATE_TEST_SUITE_P(
                       MatchRow{"ñ", "/home/Ñandú", false}, MatchRow{"Ñ", "/home/Ñandú", true},
                       MatchRow{"andú", "/home/Ñandú", true}, MatchRow{"", "/home/ana", false},
                       MatchRow{"B", "/" + std::string(198, 'a') + "bc", true},
-                      MatchRow{"BC", "/" + std::string(198, 'a') + "bc", false}));
+                      MatchRow{"BC", "/" + std::string(198, 'a') + "bc", false},
+                      // 200 characters, not bytes: the key keeps a whole "ñ" at its end.
+                      MatchRow{"A\xC3\xB1", "/" + std::string(198, 'a') + "\xC3\xB1" + "c", true},
+                      MatchRow{"\xC3\xB1" "C", "/" + std::string(198, 'a') + "\xC3\xB1" + "c", false}));
 
 TEST(MatchKey, IsTheUpperCasedLastComponentCutAt200Bytes) {
   EXPECT_EQ(MatchKey("/home/ana/Fotos"), "/FOTOS");
@@ -279,11 +283,37 @@ TEST_F(VcdCache, AFailedWriteLeavesThePreviousCache) {
   DirectoryTree vcd(sink_);
   vcd.SetEntries({"/kept"});
   vcd.SaveTreeCache(drive_.root());
-  // The temporary name is taken by a directory: the write cannot start.
-  cache_.AddDirectory("zuruza/vcd/" + CacheFileName(drive_.root()) + ".tmp");
+  // The cache's folder takes no new file: the write cannot start.
+  ASSERT_TRUE(::zuruza::testing::MakeWorldTraversable(cache_.root()));
+  const std::string folder = cache_.Path("zuruza/vcd");
+  chmod(folder.c_str(), 0555);
   vcd.SetEntries({"/new", "/newer"});
-  EXPECT_THROW(vcd.SaveTreeCache(drive_.root()), IoError);
+  const std::string cache = CacheFilePath(drive_.root());
+  EXPECT_AS_NOBODY(::zuruza::testing::RunAsNobody([&] { return IsExistingFile(cache); },
+                                                  [&] {
+                                                    try {
+                                                      vcd.SaveTreeCache(drive_.root());
+                                                    } catch (const IoError&) {
+                                                      return true;
+                                                    }
+                                                    return false;
+                                                  }));
+  chmod(folder.c_str(), 0755);
   EXPECT_EQ(CacheText(drive_.root()), "/kept\r\n");
+}
+
+TEST_F(VcdCache, NamesWithLineEndOrCtrlZBytesStayOneEntryEach) {
+  TempTree drive;
+  for (const char* name : {"b\rc", "d\ne", "f\x1ag", "h\r\ni", "z"}) drive.AddDirectory(name);
+  DirectoryTree built(sink_);
+  built.BuildTree(drive.root());
+  built.SaveTreeCache(drive.root());
+  const std::string base = EntryBase(drive.root());
+  const Lines expected{base + "/b?c", base + "/d?e", base + "/f?g", base + "/h??i", base + "/z"};
+  DirectoryTree loaded(sink_);
+  loaded.LoadTreeCache(drive.root());
+  EXPECT_EQ(loaded.entries(), expected);
+  EXPECT_EQ(built.size(), expected.size());
 }
 
 TEST_F(VcdCache, LivesInTheProgramsCacheDirectory) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -218,10 +219,12 @@ TEST(ListDirectory, FailuresReturnFalseAndClearEntries) {
   }
 }
 
-TEST(ListDirectory, UnreadableDirectoryFails) {
-  TempTree tree("locked/\nlocked/secret\nopen/\n");
+TEST(ListDirectory, UnreadableDirectoryFailsAndSaysWhy) {
+  TempTree tree("locked/\nlocked/secret\nopen/\nblind/\nblind/x\n");
   ASSERT_TRUE(testing::MakeWorldTraversable(tree.root()));
   ASSERT_EQ(chmod(tree.Path("locked").c_str(), 0), 0);
+  // "blind" can be listed, but its entries cannot be stat'ed.
+  ASSERT_EQ(chmod(tree.Path("blind").c_str(), 0744), 0);
   const std::string root = tree.root();
   const std::string locked = tree.Path("locked");
   EXPECT_AS_NOBODY(testing::RunAsNobody(
@@ -231,7 +234,13 @@ TEST(ListDirectory, UnreadableDirectoryFails) {
       },
       [&] {
         std::vector<DirEntry> entries{DirEntry{}};
-        return !ListDirectory(locked, entries) && entries.empty();
+        ListingTrouble trouble;
+        const bool locked_fails = !ListDirectory(locked, entries, &trouble) && entries.empty() &&
+                                  trouble.error == EACCES && DirectoryAccessError(locked) == EACCES;
+        const bool blind_names =
+            ListDirectory(tree.Path("blind"), entries, &trouble) && trouble.error == 0 &&
+            trouble.unreadable == std::vector<std::pair<std::string, int>>{{"x", EACCES}};
+        return locked_fails && blind_names && DirectoryAccessError(root) == 0;
       }));
 }
 

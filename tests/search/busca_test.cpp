@@ -5,12 +5,17 @@
 #include <sys/stat.h>
 #include <time.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/errors.h"
 #include "platform/fs.h"
 #include "support/as_nobody.h"
+#include "support/deep_tree.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
@@ -177,9 +182,69 @@ TEST_F(FileSearchTest, InvalidDateStopsAtFirstEntryTestedKeepingEarlierLines) {
     EXPECT_STREQ(error.what(), "'31/02/2001' is not a valid date and time");
   }
   EXPECT_TRUE(sink_.lines.empty());
-  // The status keeps the last progress text, the report file nothing but what was written.
-  EXPECT_EQ(sink_.status1, "Directorios/ficheros Examinados: 1/0 (a)");
+  // The start directory's "." is the first entry tested: no progress text yet,
+  // and the report file holds nothing but what was written.
+  EXPECT_EQ(sink_.status1, "");
   EXPECT_EQ(tree.ReadFile("report.txt"), "");
+}
+
+TEST_F(FileSearchTest, InvalidDateStopsTheSearchEvenWhenNoNameMatches) {
+  TempTree tree("a.txt\nsub/b.txt\n");
+  for (bool older : {true, false}) {
+    SCOPED_TRACE(older ? "older than" : "newer than");
+    sink_.lines.clear();
+    SearchRequest request = Request(tree.root(), "zzz");
+    (older ? request.older_than : request.newer_than) = "31/02/2001";
+    EXPECT_THROW(search_.RunSearch(request), ConversionError);
+    EXPECT_TRUE(sink_.lines.empty());  // no "0 coincidencias" closing lines
+  }
+}
+
+TEST_F(FileSearchTest, DateWindowComparesLocalClockTimesAcrossClockChanges) {
+  if (!PathExists("/usr/share/zoneinfo/Europe/Madrid")) GTEST_SKIP() << "no time zone data";
+  setenv("TZ", "Europe/Madrid", 1);  // TearDown puts the zone back
+  tzset();
+  TempTree tree("f\n");
+  constexpr long long k2024_10_27_second_0210 = 1729991400;  // 01:10 UTC, after the clocks went back
+  constexpr long long k2024_03_31_0310 = 1711847400;         // 01:10 UTC; 02:30 never showed that day
+  struct Row {
+    long long written;
+    std::string newer, older;
+    bool listed;
+  } rows[] = {
+      {k2024_10_27_second_0210, "", "27/10/2024 02:30:00", true},
+      {k2024_10_27_second_0210, "27/10/2024 02:30:00", "", false},
+      {k2024_10_27_second_0210, "27/10/2024 02:09:59", "27/10/2024 02:10:01", true},
+      {k2024_03_31_0310, "31/03/2024 02:30:00", "", true},
+      {k2024_03_31_0310, "", "31/03/2024 02:30:00", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.newer + " / " + row.older);
+    tree.SetWriteTime("f", row.written);
+    SearchRequest request = Request(tree.root(), "f");
+    request.newer_than = row.newer;
+    request.older_than = row.older;
+    Run(request);
+    EXPECT_EQ(search_.state().match_count, row.listed ? 1 : 0);
+  }
+}
+
+TEST_F(FileSearchTest, MinimumSizeBeyondSixtyFourBitsIsAMinimumNothingReaches) {
+  TempTree tree("big=123456\nsub/\n");
+  tree.SetWriteTime("big", k2001_02_04_10h);
+  for (const char* min : {"9223372036854775808", "+99999999999999999999", "  18446744073709551616"}) {
+    SCOPED_TRACE(min);
+    SearchRequest request = Request(tree.root(), "");
+    request.min_size = min;
+    request.change_date = true;
+    request.new_date = "15/03/2005";
+    Run(request);
+    EXPECT_EQ(search_.state().match_count, 0);
+    EXPECT_EQ(MinimumSize(min), INT64_MAX);
+  }
+  EXPECT_EQ(StatPath(tree.Path("big"))->write_time, k2001_02_04_10h * 1'000'000'000);
+  EXPECT_EQ(MinimumSize("-99999999999999999999"), 0);
+  EXPECT_EQ(MinimumSize("99999999999999999999x"), 0);
 }
 
 TEST_F(FileSearchTest, InvalidNewDateStopsWhenFirstEntryIsRedated) {
@@ -253,11 +318,22 @@ TEST_F(FileSearchTest, ReportPathInMissingDirectoryFailsBeforeAnyLine) {
   EXPECT_THROW(search_.RunSearch(request), IoError);
 }
 
-TEST_F(FileSearchTest, MissingStartDirectoryGivesZeroTotals) {
-  TempTree tree;
-  std::vector<std::string> lines = Run(Request(tree.Path("nowhere")));
-  EXPECT_EQ(lines, (std::vector<std::string>{"", "Se han encontrado 0 coincidencias. (           0 bytes.)"}));
-  EXPECT_EQ(sink_.status1, "Directorios/ficheros Examinados: 0/0");
+TEST_F(FileSearchTest, StartDirectoryThatCannotBeReadIsAnErrorBeforeTheReport) {
+  TempTree tree("file.txt\n");
+  for (const std::string& start : {tree.Path("nowhere"), tree.Path("file.txt")}) {
+    SCOPED_TRACE(start);
+    SearchRequest request = Request(start);
+    request.write_report = true;
+    request.report_path = tree.Path("out.txt");
+    try {
+      search_.RunSearch(request);
+      ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()), "No existe el directorio: " + start + "/");
+    }
+    EXPECT_TRUE(sink_.lines.empty());
+    EXPECT_FALSE(PathExists(tree.Path("out.txt")));
+  }
 }
 
 TEST_F(FileSearchTest, StartDirectoryIsTrimmedGivenSeparatorAndWrittenBack) {
@@ -315,6 +391,46 @@ TEST_F(FileSearchTest, IndexModeWritesListingBlockAndAppendsTheNext) {
   EXPECT_EQ(tree.ReadFile("listing.txt"), block1 + block2);
 }
 
+// Asks `during` to run while the first comment is asked for, that is while
+// the run has its listing open.
+class PromptingRunsBetween : public ScriptedPrompter {
+ public:
+  std::string InputBox(std::string_view caption, std::string_view prompt,
+                       std::string_view default_text) override {
+    if (std::function<void()> run = std::exchange(during, nullptr)) run();
+    return ScriptedPrompter::InputBox(caption, prompt, default_text);
+  }
+  std::function<void()> during;
+};
+
+TEST_F(FileSearchTest, TwoIndexingRunsIntoAMissingListingBothKeepTheirBlock) {
+  TempTree tree("one/a.txt\ntwo/b.txt\n");
+  auto index = [&](const std::string& dir, ScriptedPrompter& prompter) {
+    RecordingSink sink;
+    FileSearch search(sink, prompter, LocaleFormats{});
+    search.set_clock([] { return CivilDateTime{{2026, 12, 8}, 12, 0, 0}; });
+    search.SetIndexMode(true);
+    SearchRequest request = Request(tree.Path(dir));
+    request.write_report = true;
+    request.report_path = tree.Path("listing.txt");
+    search.RunSearch(request);
+  };
+  ScriptedPrompter second;
+  second.input_answers = {std::string("DISCO 2")};
+  PromptingRunsBetween first;
+  first.input_answers = {std::string("DISCO 1")};
+  // The second run starts and ends after the first has opened the listing.
+  first.during = [&] { index("two/", second); };
+  index("one/", first);
+  const std::string listing = tree.ReadFile("listing.txt");
+  const std::string block2 = tree.Path("two/") + " (Listado generado el 08/12/2026 12:00:00) DISCO 2\r\n";
+  const std::string block1 = tree.Path("one/") + " (Listado generado el 08/12/2026 12:00:00) DISCO 1\r\n";
+  EXPECT_EQ(listing.find(block2), 0u);
+  EXPECT_NE(listing.find(tree.Path("two/") + "b.txt\r\n"), std::string::npos);
+  EXPECT_NE(listing.find(block1), std::string::npos);
+  EXPECT_NE(listing.find(tree.Path("one/") + "a.txt\r\n"), std::string::npos);
+}
+
 TEST_F(FileSearchTest, IndexModeAbbreviatesRepeatedDirectoryAndPlaceIsDriveText) {
   TempTree tree("d/a\nd/b\n");
   SearchRequest request = Request("");
@@ -331,21 +447,38 @@ TEST_F(FileSearchTest, IndexModeAbbreviatesRepeatedDirectoryAndPlaceIsDriveText)
   EXPECT_NE(listing.find("> <d>/b (0 bytes)\r\n"), std::string::npos);
 }
 
-TEST_F(FileSearchTest, UnreadableSubdirectoryIsSkippedSilently) {
-  TempTree tree("open/a.txt\nshut/b.txt\nz.txt\n");
-  ASSERT_TRUE(::zuruza::testing::MakeWorldTraversable(tree.root()));
-  chmod(tree.Path("open").c_str(), 0755);
-  chmod(tree.Path("shut").c_str(), 0);
+TEST_F(FileSearchTest, EntriesThatCannotBeReadAreSkippedAndNamed) {
+  TempTree tree("open/a.txt\nshut/b.txt\nblind/c.txt\nz.txt\ndeep/\n");
   const std::string root = tree.root();
+  // Below the longest path the system takes, the walk goes on past it.
+  ASSERT_TRUE(testing::MakeDeepChain(tree.Path("deep")));
+  SearchRequest deep = Request(root, "fondo");
+  search_.RunSearch(deep);
+  testing::RemoveDeep(tree.Path("deep"));
+  ASSERT_EQ(search_.skipped().size(), 1u);
+  EXPECT_EQ(search_.skipped().entries()[0].path.rfind(root + "deep/ddd", 0), 0u);
+  EXPECT_EQ(search_.skipped().entries()[0].reason, "Invalid filename");
+
+  // As an ordinary user: a folder that cannot be read, one that cannot be
+  // searched (its entries cannot be stat'ed).
+  ASSERT_TRUE(::zuruza::testing::MakeWorldTraversable(root));
+  chmod(tree.Path("shut").c_str(), 0);
+  chmod(tree.Path("blind").c_str(), 0744);
   EXPECT_AS_NOBODY(::zuruza::testing::RunAsNobody(
       [&] { return IsExistingDirectory(root); },
       [&] {
         sink_.lines.clear();
         SearchRequest request = Request(root, ".txt");
         search_.RunSearch(request);
-        return sink_.lines == std::vector<std::string>{root + "open/a.txt", root + "z.txt", "",
-                                                       "Se han encontrado 2 coincidencias. (           0 bytes.)"} &&
-               sink_.status1 == "Directorios/ficheros Examinados: 2/2";
+        std::vector<std::string> skipped;
+        for (const SkippedEntry& entry : search_.skipped().entries())
+          skipped.push_back(entry.path + " " + entry.reason);
+        return sink_.lines ==
+                   std::vector<std::string>{
+                       root + "open/a.txt", root + "z.txt", "",
+                       "Se han encontrado 2 coincidencias. (           0 bytes.)"} &&
+               skipped == std::vector<std::string>{root + "blind/c.txt File access denied",
+                                                   root + "shut/ File access denied"};
       }));
 }
 
@@ -360,6 +493,8 @@ TEST(PathAtCaret, TakesTheLineUnderTheCaretAndTheInventoryPath) {
       {"/a/one\r\n/b/two", 3, "/a/one"},
       {"  /a/sp ace.txt \t", 5, "/a/sp ace.txt"},
       {"(        1536) 03/02/2001 10:20:30> /d/viaje.jpg", 2, "/d/viaje.jpg"},
+      // At most 1000 characters after the ">", never half of one.
+      {"(1) x> /" + std::string(997, 'a') + "\xC3\xB1" "b", 2, "/" + std::string(997, 'a') + "\xC3\xB1"},
       {"", 0, ""},
   };
   for (const Row& row : rows) {

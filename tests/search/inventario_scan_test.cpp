@@ -31,7 +31,7 @@ std::string RandomLine(std::mt19937& rng) {
       "(          12) 99/99/2001         > /x/AAA",
       "",
       "Se han encontrado 3 ficheros.",
-      "a<d>/\n_A",  // a lone LF stays inside its line
+      "a<d>/\n_A",  // a lone LF ends a line too
       "sin cierre ) ni > nada",
   };
   std::string line = kShapes[rng() % kShapes.size()];
@@ -46,6 +46,7 @@ std::string RandomListing(std::mt19937& rng) {
     text += RandomLine(rng);
     switch (rng() % 10) {
       case 0: text += "\r"; break;           // a CR alone ends a line too
+      case 2: text += "\n"; break;           // and so does an LF alone
       case 1: if (i + 1 == lines) break; [[fallthrough]];
       default: text += "\r\n"; break;        // the last line may have no end
     }

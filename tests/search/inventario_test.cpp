@@ -142,6 +142,7 @@ TEST_F(InventoryTest, SizeAndDatesFilterAndUnreadableFieldsCountAsZero) {
       {{".doc", "", "03/02/2001", ""}, 1},               // only big is later than midnight
       {{".doc", "", "", "03/02/2001 10:20:30"}, 3},      // all but big
       {{".doc", "", "01/01/1900", ""}, 3},               // the zero date is 1899
+      {{".doc", "9223372036854775808", "", ""}, 0},      // past 64 bits: still a minimum
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.request.min_size + "|" + row.request.newer_than + "|" + row.request.older_than);
@@ -200,6 +201,40 @@ TEST_F(InventoryTest, NamesWithLineEndOrCtrlZBytesCannotHideLaterDisks) {
   ASSERT_EQ(sink_.lines.size(), 5u);
   EXPECT_NE(sink_.lines[1].find("a?b.txt"), std::string::npos);
   EXPECT_NE(sink_.lines[2].find("c?d.txt"), std::string::npos);
+}
+
+TEST_F(InventoryTest, LfEndedListingAndIndexReadAsTheirCrLfForms) {
+  const std::string listing = TwoDisks();
+  std::string lf_text = tree_.ReadFile("listado.txt");
+  for (std::size_t at; (at = lf_text.find("\r\n")) != std::string::npos;) lf_text.erase(at, 1);
+  tree_.AddFile("lf.txt", lf_text);  // as a Linux tool leaves it
+  for (const char* text : {"JPG", "<D>", "VIAJE", "", "Se han"}) {
+    SCOPED_TRACE(text);
+    const ListingSearchResult crlf = Search(listing, {text, "", "", ""});
+    const std::vector<std::string> crlf_lines = sink_.lines;
+    const ListingSearchResult lf = Search(tree_.Path("lf.txt"), {text, "", "", ""});
+    EXPECT_EQ(sink_.lines, crlf_lines);
+    EXPECT_EQ(lf.matches, crlf.matches);
+    EXPECT_EQ(lf.lines_read, crlf.lines_read);
+  }
+  EXPECT_EQ(ListIndexedDisks(tree_.Path("lf.txt"), sink_), 2);
+
+  const std::string program_dir = tree_.Path("prog/");
+  tree_.AddFile("prog/_indice_listados.txt", "uno.txt\n/otra/dos.txt\ntres.txt\n");
+  EXPECT_EQ(LoadListingIndex(program_dir),
+            (std::vector<std::string>{program_dir + "uno.txt", "/otra/dos.txt", program_dir + "tres.txt"}));
+}
+
+TEST_F(InventoryTest, ListedDirectoriesAreCutAtCharactersNotBytes) {
+  // A path with no separator is a directory whole, cut at 1000 characters.
+  const std::string name = std::string(998, 'a') + "\xC3\xA9";
+  tree_.AddFile("l.txt",
+                "X (Listado generado el 01/01/2020) a\r\n"
+                "(           1) 03/02/2001         > " + name + "zz\r\n"
+                "(           1) 03/02/2001         > <d>/f.txt\r\n");
+  EXPECT_EQ(Search(tree_.Path("l.txt"), {"f.txt", "", "", ""}).matches, 1);
+  ASSERT_EQ(sink_.lines.size(), 4u);
+  EXPECT_EQ(sink_.lines[1], "(           1) 03/02/2001         > " + name + "f.txt");
 }
 
 TEST_F(InventoryTest, ResultsFileFallsBackToTheSecondPlace) {

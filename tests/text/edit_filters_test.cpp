@@ -77,8 +77,8 @@ TEST_F(FilterTest, SubstringFiltersAreCaseSensitiveAndAnEmptyStringOccursNowhere
   }
 }
 
-TEST_F(FilterTest, LoneLfStaysInsideTheLineAndCtrlZEndsTheInput) {
-  EXPECT_EQ(Filter("uno\ndos\n", {LineFilterKind::kRemoveShort, 7, ""}), "uno\ndos\n\r\n");
+TEST_F(FilterTest, LoneLfEndsTheLineAndCtrlZEndsTheInput) {
+  EXPECT_EQ(Filter("uno\ndos\n", {LineFilterKind::kRemoveShort, 2, ""}), "uno\r\ndos\r\n");
   EXPECT_EQ(Filter("uno\r\ndos\x1atres\r\n", {LineFilterKind::kRemoveShort, 0, ""}),
             "uno\r\ndos\r\n");
   EXPECT_EQ(
@@ -91,7 +91,7 @@ TEST_F(FilterTest, LineEndsBecomeASingleLf) {
     std::string in, out;
   } rows[] = {
       {"a\r\nb\r\n", "a\nb\n"},
-      {"a\nb\n", "a\nb\n\n"},  // already LF: one more LF at the end
+      {"a\nb\n", "a\nb\n"},  // already LF: unchanged
       {"a\rb", "a\nb\n"},
       {"a\r\n\r\nb\x1a\r\n", "a\n\nb\n"},
       {"", ""},

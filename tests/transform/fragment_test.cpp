@@ -356,6 +356,30 @@ TEST_F(FragmentTest, SourceNamedLikeItsOwnFragmentIsNeverOverwritten) {
   EXPECT_EQ(tree_.ReadFile("partes/datos.001"), "abcd");
 }
 
+TEST_F(FragmentTest, ALinkNamedLikeAFragmentIsRefusedNeverWrittenThrough) {
+  tree_.AddFile("fuente.bin", "abcdefghij");
+  tree_.AddFile("otra/fichero", "ajeno");
+  tree_.AddLink("partes/fuente.003", tree_.Path("otra/fichero"));
+  try {
+    Split("fuente.bin", "4");
+    ADD_FAILURE() << "no refusal";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()), "El fragmento " + tree_.Path("partes/fuente.003") +
+                                             " es un enlace simbólico: no se escribe a través de él.");
+  }
+  EXPECT_EQ(tree_.ReadFile("otra/fichero"), "ajeno");
+  EXPECT_EQ(Names(tree_.Path("partes")), Texts{"fuente.003"});
+}
+
+TEST_F(FragmentTest, AnEarlierFragmentIsReplacedNeverWrittenThrough) {
+  tree_.AddFile("fuente.bin", "abcdef");
+  tree_.AddFile("otra/fichero", "ajeno");
+  ASSERT_EQ(link(tree_.Path("otra/fichero").c_str(), tree_.Path("partes/fuente.002").c_str()), 0);
+  EXPECT_EQ(Split("fuente.bin", "4"), 2);
+  EXPECT_EQ(tree_.ReadFile("partes/fuente.002"), "ef");
+  EXPECT_EQ(tree_.ReadFile("otra/fichero"), "ajeno");
+}
+
 TEST_F(FragmentTest, SizeDisplayShowsTheBytesAndTheFragmentNames) {
   tree_.AddFile("origen/datos.tar.gz", Bytes(2500));
   EXPECT_EQ(Fragmenter::SizeDisplay(tree_.Path("origen/datos.tar.gz")),
@@ -468,7 +492,7 @@ TEST_F(FragmentTest, FullDiskWhileSplittingKeepsTheFragmentsWritten) {
     } catch (const IoError& error) {
       return Holds(std::string(error.what()) == "Disk full", "the error is Disk full") &&
              Holds(tree_.ReadFile("partes/fuente.001") == Bytes(50000), "fragment 1 is complete") &&
-             Holds(IsExistingFile(dest + "fuente.002"), "fragment 2 stays");
+             Holds(Names(dest) == Texts{"fuente.001"}, "no half fragment is left");
     }
   }));
 }

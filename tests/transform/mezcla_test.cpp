@@ -1,6 +1,9 @@
 #include "transform/mezcla.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <limits>
 
 #include "core/errors.h"
 #include "support/scripted_prompter.h"
@@ -45,7 +48,10 @@ TEST(ExtractField, SplitsAtTheWholeSeparatorAndTrims) {
       {"7;Ana;Madrid", ";", 1, "7"},   {"7;Ana;Madrid", ";", 3, "Madrid"}, {"7;Ana;Madrid", ";", 4, ""},
       {"7;Ana", ";", 0, ""},           {"7;Ana", ";", -2, ""},             {" 7 \t;Ana", ";", 1, "7"},
       {"a | b|c | d", " | ", 2, "b|c"}, {"a | b|c | d", " | ", 3, "d"},     {"abc", "", 1, "abc"},
-      {"abc", "", 2, ""},              {";;x", ";", 3, "x"},
+      {"abc", "", 2, ""},              {";;x", ";", 3, "x"},               {"a;", ";", 2, ""},
+      {"a;b", ";", 2, "b"},
+      // Past the last field nothing more is searched, however large the column.
+      {"7;Ana", ";", 2147483647, ""},  {"7;Ana", ";", std::numeric_limits<long long>::max(), ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line + " / '" + row.separator + "' / " + std::to_string(row.column));
@@ -113,8 +119,26 @@ TEST_F(MergeTest, MissingFirstFileLeavesTheOutputUntouched) {
 }
 
 TEST_F(MergeTest, LineRulesOfTheInputsHold) {
-  // A lone LF stays in the line; Ctrl-Z ends the file.
-  EXPECT_EQ(Merge("1;a\nb\r2;c\x1a" "3;d\r\n", "2;x\r\n", Keys(";", "1", "1")), "1;a\nb\r\n2;c;2;x\r\n");
+  // A lone LF ends a line, and the output keeps the first file's line end;
+  // Ctrl-Z ends the file.
+  EXPECT_EQ(Merge("1;a\nb\r2;c\x1a" "3;d\r\n", "2;x\r\n", Keys(";", "1", "1")), "1;a\nb\n2;c;2;x\n");
+}
+
+TEST_F(MergeTest, AFillBeyondWhatALineCanHoldIsRefused) {
+  tree_.AddFile("mezcla.txt", "anterior");
+  MergeRequest request = Keys(";", "1", "1");
+  request.fill = true;
+  prompter_.input_answers = {std::string("2147483647")};
+  EXPECT_EQ(Merge("9;Luis\r\n", "7;x\r\n", request), "anterior");
+  EXPECT_EQ(prompter_.messages, std::vector<std::string>{"Demasiadas columnas: una línea admite como "
+                                                        "máximo 1048576 columnas vacias con este separador."});
+}
+
+TEST_F(MergeTest, AnEarlierOutputIsReplacedNeverWrittenThrough) {
+  tree_.AddFile("otro.txt", "ajeno");
+  ASSERT_EQ(link(tree_.Path("otro.txt").c_str(), tree_.Path("mezcla.txt").c_str()), 0);
+  EXPECT_EQ(Merge("1;a\r\n", "1;b\r\n", Keys(";", "1", "1")), "1;a;1;b\r\n");
+  EXPECT_EQ(tree_.ReadFile("otro.txt"), "ajeno");
 }
 
 }  // namespace

@@ -1,0 +1,57 @@
+#include "platform/display.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <optional>
+#include <string>
+
+namespace zuruza {
+namespace {
+
+// Sets an environment variable for one scope, or removes it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = getenv(name)) old_ = old;
+    if (value) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(DisplayAnswers, NoDisplayOrOneThatDoesNotAnswer) {
+  // A display number whose socket does not exist.
+  int number = 93;
+  struct stat info;
+  while (stat(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), &info) == 0) ++number;
+  const std::string missing = ":" + std::to_string(number);
+  const struct Row {
+    const char* display;
+    const char* wayland;
+  } rows[] = {
+      {nullptr, nullptr}, {"", ""}, {missing.c_str(), nullptr}, {nullptr, "wayland-93-missing"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.display ? row.display : "(unset)");
+    ScopedEnv display("DISPLAY", row.display);
+    ScopedEnv wayland("WAYLAND_DISPLAY", row.wayland);
+    EXPECT_FALSE(DisplayAnswers());
+  }
+}
+
+}  // namespace
+}  // namespace zuruza
