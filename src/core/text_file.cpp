@@ -291,10 +291,31 @@ void TextReader::Rewind() {
 }
 
 LineEnd FirstLineEndOf(const std::string& path) {
-  TextReader reader(path, 64 * 1024);
-  std::string line;
-  reader.ReadLine(line);
-  return reader.FirstLineEnd();
+  // Scans for the first line end without keeping the line: a first line of
+  // gigabytes costs no memory here.
+  const int fd = OpenDataFile(path, O_RDONLY);
+  std::vector<char> buffer(64 * 1024);
+  LineEnd end = LineEnd::kCrLf;
+  for (;;) {
+    ssize_t got = ::read(fd, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      const int error = errno;
+      ::close(fd);
+      ThrowIoErrorFromErrno(error);
+    }
+    if (got == 0) break;
+    const auto size = static_cast<std::size_t>(got);
+    const std::size_t stop = FindLineEnd(buffer.data(), size);
+    const void* z = std::memchr(buffer.data(), kCtrlZ, stop);
+    if (z != nullptr) break;  // the file ends before any line end
+    if (stop < size) {
+      end = buffer[stop] == kLf ? LineEnd::kLf : LineEnd::kCrLf;
+      break;
+    }
+  }
+  ::close(fd);
+  return end;
 }
 
 void AppendLineText(std::string& line, std::string_view text) {

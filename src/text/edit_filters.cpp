@@ -32,10 +32,11 @@ struct ViewHash {
 
 bool LineFilter::Passes(std::string_view line) const {
   switch (kind) {
+    // Lengths are characters: a UTF-8 letter counts once, an 8-bit line by bytes.
     case LineFilterKind::kRemoveShort:
-      return static_cast<long long>(line.size()) > length;
+      return CharLength(line) > length;
     case LineFilterKind::kRemoveLong:
-      return static_cast<long long>(line.size()) <= length;
+      return CharLength(line) <= length;
     case LineFilterKind::kRemoveContaining:
       return !Occurs(text, line);
     case LineFilterKind::kRemoveNotContaining:
