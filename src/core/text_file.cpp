@@ -331,15 +331,23 @@ TextWriter::TextWriter(const std::string& path, Mode mode, LineEnd line_end) : l
     // Checked as any output file is, so a directory or a fifo at the name
     // is refused before anything is written.
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
+    const bool exists = ::stat(path.c_str(), &info) == 0;
+    if (exists) {
       if (const int error = RefusedType(info.st_mode, true); error != 0) ThrowIoErrorFromErrno(error);
     }
-    atomic_ = std::make_unique<AtomicFile>(path);
-    fd_ = atomic_->fd();
+    if (exists && S_ISCHR(info.st_mode)) {
+      // A device (/dev/null for an output nobody wants) is written to, never
+      // replaced by a file.
+      fd_ = OpenDataFile(path, O_WRONLY | O_TRUNC);
+    } else {
+      atomic_ = std::make_unique<AtomicFile>(path);
+      fd_ = atomic_->fd();
+    }
   } else {
     fd_ = OpenDataFile(path, O_WRONLY | O_CREAT | (mode == Mode::kAppend ? O_APPEND : O_TRUNC));
   }
   buffer_.reserve(kWriteBufferSize);
+  whole_append_ = mode == Mode::kAppend;
 }
 
 TextWriter::~TextWriter() {
@@ -352,6 +360,10 @@ TextWriter::~TextWriter() {
 
 void TextWriter::Write(std::string_view bytes) {
   if (fd_ < 0) throw IoError(kFileNotOpen);
+  if (whole_append_) {
+    buffer_.append(bytes);
+    return;
+  }
   if (buffer_.size() + bytes.size() <= kWriteBufferSize) {
     buffer_.append(bytes);
     return;

@@ -97,8 +97,10 @@ void AppendLineText(std::string& line, std::string_view text);
 // Errors (a full disk, a vanished directory) throw IoError at the write,
 // flush or close that meets them.
 //
-// kReplace and kAppend write straight into the file (reports that grow while
-// a walk runs, listings that gain a block). kAtomic writes a whole new
+// kReplace writes straight into the file (reports that grow while a walk
+// runs). kAppend keeps what is written until Flush() or Close() and adds it
+// to the file's end in one write, so two programs appending blocks to one
+// listing at once never mix their lines. kAtomic writes a whole new
 // output through a temporary file renamed into place by Close(): until then
 // the file's name holds what it held before, and a writer destroyed without
 // Close() leaves it so.
@@ -122,6 +124,7 @@ class TextWriter {
   int fd_ = -1;
   std::string buffer_;
   std::string_view line_end_;
+  bool whole_append_ = false;
   std::unique_ptr<AtomicFile> atomic_;
 };
 

@@ -115,12 +115,19 @@ void BackupCopier::CopyTree(const std::string& source_dir, const std::string& de
       ++directories_processed_;
       sink_.ShowProgress(StatusBar::kStatusBar1,
                          "Directorios Procesados: " + FormatInt(directories_processed_) + " (" + entry.name + ")");
-      CreateDirectory(dest_dir + entry.name);  // it may exist already
+      int create_error = 0;
+      CreateDirectory(dest_dir + entry.name, &create_error);  // it may exist already
       // What stands there under that name must be a real directory: the
       // copies must never go through a link (into the source, say) or fail
       // on a file one by one.
       const std::optional<DirEntry> there = StatPath(dest_dir + entry.name);
-      if (!there || there->kind != EntryKind::kDirectory) {
+      if (!there) {
+        // Nothing could be made there (a path too long, no permission): the
+        // subtree is not copied, and named afterwards like an unread folder.
+        skipped_.Add(source_dir + entry.name + kPathSep, create_error != 0 ? create_error : ENOENT);
+        continue;
+      }
+      if (there->kind != EntryKind::kDirectory) {
         prompter_.ShowMessage("No se copia el directorio " + source_dir + entry.name + ": en el destino, " +
                               dest_dir + entry.name + " no es un directorio.");
         continue;

@@ -1,12 +1,14 @@
 // The one way a tool writes a whole new output file: the bytes go to a
-// temporary file in the destination's folder (".~<name>.<pid>.<n>.tmp", a
-// name no walk of this program lists as a user's file), and Commit renames it
+// temporary file in the destination's folder (".~<name>.<pid>.<n>.tmp"), and
+// Commit renames it
 // over the destination in one step. Until then the destination holds what it
 // held before; a failure, or an AtomicFile destroyed before Commit, removes
 // the temporary. Only a process killed meanwhile leaves a temporary behind.
 //
 // A destination that is a symbolic link is replaced by the new file, never
-// written through. Failures throw IoError. Blocking.
+// written through; one that is neither a file nor a link (a device, a
+// directory) is never replaced ("File access denied"). Failures throw
+// IoError. Blocking.
 #pragma once
 
 #include <cstddef>

@@ -54,6 +54,8 @@ void AtomicFile::Commit() {
   if (fd_ < 0) ThrowIoErrorFromErrno(EBADF);
   struct stat existing {};
   const bool replacing = ::lstat(destination_.c_str(), &existing) == 0;
+  // Only a file or a link is replaced: never a device, fifo or directory.
+  if (replacing && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode)) ThrowIoErrorFromErrno(EACCES);
   if (replacing && S_ISREG(existing.st_mode)) ::fchmod(fd_, existing.st_mode & 07777);
   if (replacing && ::fsync(fd_) != 0) ThrowIoErrorFromErrno(errno);
   const int fd = fd_;

@@ -128,7 +128,11 @@ CopyOutcome CopyLink(const std::string& source, const std::string& destination, 
 
 void SetCopyFaultForTesting(std::function<int(const std::string&)> fault) { CopyFault() = std::move(fault); }
 
-bool CreateDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+bool CreateDirectory(const std::string& path, int* error) {
+  if (::mkdir(path.c_str(), 0777) == 0) return true;
+  if (error != nullptr) *error = errno;
+  return false;
+}
 
 std::string ResolvePath(const std::string& path) {
   std::string absolute = path;

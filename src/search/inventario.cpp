@@ -75,8 +75,15 @@ bool IsLineEndByte(char c) { return c == '\r' || c == '\n'; }
 // Start of the line holding the byte at `at` (not itself a line-end byte) of
 // a block of whole lines: just after the last line-end byte before it.
 std::size_t LineStart(std::string_view block, std::size_t at) {
-  std::size_t start = at;
-  while (start > 0 && !IsLineEndByte(block[start - 1])) --start;
+  // memrchr runs far faster than a byte loop. Listings end their lines with
+  // CR LF or LF, so the LF found first bounds the search for a lone CR.
+  std::size_t start = 0;
+  if (const void* lf = memrchr(block.data(), '\n', at); lf != nullptr) {
+    start = static_cast<std::size_t>(static_cast<const char*>(lf) - block.data()) + 1;
+  }
+  if (const void* cr = memrchr(block.data() + start, '\r', at - start); cr != nullptr) {
+    start = static_cast<std::size_t>(static_cast<const char*>(cr) - block.data()) + 1;
+  }
   return start;
 }
 

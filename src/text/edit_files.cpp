@@ -45,8 +45,7 @@ void LineCounter::Add(std::string_view block) {
   ends_ += CountLineEnds(block);
   // Blocks hold whole lines; only the file's last block may end inside one.
   const char last = block.back();
-  open_tail_ =
-      !(last == '\r' || (last == '\n' && block.size() >= 2 && block[block.size() - 2] == '\r'));
+  open_tail_ = !(last == '\r' || last == '\n');
 }
 
 std::uint64_t CountLines(TextReader& reader, std::uint64_t stop_above) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <string>
@@ -264,6 +265,17 @@ TEST(TextWriter, AtomicOutputReplacesOnlyWhenClosed) {
   ASSERT_TRUE(ListDirectory(tree.root(), entries));
   EXPECT_EQ(entries.size(), 3u) << "., .. and out.txt";
   EXPECT_EQ(IoCodeOf([&] { TextWriter refused(tree.root(), TextWriter::Mode::kAtomic); }), kFileAccessDenied);
+  // A device as the output (a null device of our own, so a fault cannot
+  // replace the machine's) is written to and stays a device.
+  const std::string null_device = tree.Path("null");
+  if (mknod(null_device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    TextWriter device(null_device, TextWriter::Mode::kAtomic);
+    device.WriteLine("nada");
+    device.Close();
+    struct stat info {};
+    ASSERT_EQ(lstat(null_device.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+  }
 }
 
 TEST(TextWriter, FullDiskThrowsDiskFullAtFlushWriteAndClose) {

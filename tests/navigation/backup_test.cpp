@@ -215,6 +215,23 @@ TEST_F(BackupTest, DirectoriesThatCannotBeReadAreSkippedAndNamed) {
                                         }));
 }
 
+// A folder the destination cannot take is not copied, and named like an
+// unread one, so a batch run does not end as if all was copied.
+TEST_F(BackupTest, DirectoriesTheDestinationCannotTakeAreSkippedAndNamed) {
+  ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
+  tree_.AddFile("dst/a.txt", "hola");  // newer than the source's files:
+  tree_.AddFile("dst/.hidden", "x");  // nothing to copy at the top
+  chmod(tree_.Path("dst").c_str(), 0555);
+  EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingDirectory(tree_.Path("src")); },
+                                        [&] {
+                                          Run();
+                                          const auto& skipped = copier_.skipped().entries();
+                                          return skipped.size() == 1 &&
+                                                 skipped[0].path == tree_.Path("src/sub/") &&
+                                                 skipped[0].reason == "File access denied";
+                                        }));
+}
+
 TEST_F(BackupTest, DestinationInTheSourceCopiesNothing) {
   struct Row {
     std::string source, destination;

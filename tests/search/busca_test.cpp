@@ -431,6 +431,40 @@ TEST_F(FileSearchTest, TwoIndexingRunsIntoAMissingListingBothKeepTheirBlock) {
   EXPECT_NE(listing.find(tree.Path("one/") + "a.txt\r\n"), std::string::npos);
 }
 
+// A block larger than any write buffer is added whole, even when another run
+// adds its own block while this one still walks.
+TEST_F(FileSearchTest, AnIndexingBlockIsAddedWholeWhileAnotherRunAddsItsBlock) {
+  class HookSink : public RecordingSink {
+   public:
+    void ShowProgress(StatusBar bar, std::string_view text) override {
+      RecordingSink::ShowProgress(bar, text);
+      if (text.find("(zz)") != std::string_view::npos) {
+        if (std::function<void()> run = std::exchange(on_zz, nullptr)) run();
+      }
+    }
+    std::function<void()> on_zz;
+  };
+  TempTree tree("two/b.txt\none/zz/c.txt\n");
+  for (int i = 0; i < 1500; ++i) tree.AddFile("one/big/" + std::string(60, 'n') + std::to_string(i), "");
+  auto index = [&](const std::string& dir, const std::string& comment, HookSink& sink) {
+    ScriptedPrompter prompter;
+    prompter.input_answers = {comment};
+    FileSearch search(sink, prompter, LocaleFormats{});
+    search.SetIndexMode(true);
+    SearchRequest request = Request(tree.Path(dir));
+    request.write_report = true;
+    request.report_path = tree.Path("listing.txt");
+    search.RunSearch(request);
+  };
+  HookSink first, second;
+  first.on_zz = [&] { index("two/", "DISCO 2", second); };
+  index("one/", "DISCO 1", first);
+  const std::string listing = tree.ReadFile("listing.txt");
+  EXPECT_EQ(listing.find(tree.Path("two/")), 0u) << "the second run ended first";
+  EXPECT_LT(listing.find(tree.Path("two/") + "b.txt"), listing.find(tree.Path("one/")));
+  EXPECT_NE(listing.find(tree.Path("one/zz/") + "c.txt"), std::string::npos);
+}
+
 TEST_F(FileSearchTest, IndexModeAbbreviatesRepeatedDirectoryAndPlaceIsDriveText) {
   TempTree tree("d/a\nd/b\n");
   SearchRequest request = Request("");
