@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <optional>
 
 #include "core/errors.h"
@@ -135,7 +136,14 @@ std::vector<std::string> LoadListingIndex(const std::string& program_dir) {
 
 void AddToListingIndex(const std::string& program_dir, std::string_view listing_path) {
   MakeDirectories(program_dir);
-  TextWriter writer(program_dir + std::string(kListingIndexName), TextWriter::Mode::kAppend);
+  const std::string index_path = program_dir + std::string(kListingIndexName);
+  TextWriter writer(index_path, TextWriter::Mode::kAppend);
+  // A hand-edited index may end without a line end: the new name must not
+  // be glued onto its last line.
+  if (std::ifstream existing(index_path, std::ios::binary); existing.seekg(-1, std::ios::end)) {
+    const int last = existing.get();
+    if (last != '\r' && last != '\n') writer.WriteLine("");
+  }
   writer.WriteLine(listing_path);
   writer.Close();
 }

@@ -82,6 +82,11 @@ TEST_F(InventoryTest, FirstUseCreatesTheIndexNamingTheDefaultListing) {
   EXPECT_EQ(LoadListingIndex(program_dir),
             (std::vector<std::string>{program_dir + "_indice_discos.txt", "/media/otros/cds.txt",
                                       program_dir + "mas.txt"}));
+  // A hand-edited index whose last line has no end keeps that line whole.
+  tree_.AddFile("data/zuruza/_indice_listados.txt", "uno.txt\ndos.txt");
+  AddToListingIndex(program_dir, "tres.txt");
+  EXPECT_EQ(LoadListingIndex(program_dir),
+            (std::vector<std::string>{program_dir + "uno.txt", program_dir + "dos.txt", program_dir + "tres.txt"}));
 }
 
 TEST_F(InventoryTest, SearchShowsEachDisksHeaderOnceWithDirectoriesExpanded) {
