@@ -32,6 +32,7 @@ ReportWindowOptions OccupancyOptions() {
   options.caption = "Ocupación del Disco.";
   options.default_report_path = ToQt(DefaultReportPath("ccc.tmp"));
   options.save_caption = "Grabar Fichero";
+  options.save_name = "GrabarFichero1";
   options.width = 600;
   options.height = 480;
   return options;
@@ -62,14 +63,17 @@ Tform_disco::Tform_disco(QWidget* parent) : ReportWindow(OccupancyOptions(), par
   label2->setBuddy(Edit3);
   Button1 = Button(Panel1, "CALCULAR ARBOL");
 
+  // Each label above its field, so the long depth label leaves the report
+  // path its room.
   auto* grid = new QGridLayout(Panel1);
   grid->addWidget(label1, 0, 0);
-  grid->addWidget(Edit1, 0, 1);
-  grid->addWidget(label2, 1, 0);
-  grid->addWidget(Edit3, 1, 1);
-  grid->addWidget(GroupBox1, 0, 2, 2, 1);
-  grid->addWidget(Button1, 2, 2, Qt::AlignRight);
+  grid->addWidget(Edit1, 1, 0);
+  grid->addWidget(label2, 2, 0);
+  grid->addWidget(Edit3, 3, 0);
+  grid->addWidget(GroupBox1, 0, 1, 4, 1);
+  grid->addWidget(Button1, 4, 1, Qt::AlignRight);
   connect(Button1, &QPushButton::clicked, this, &Tform_disco::Button1Click);
+  move(0, 0);  // placed by its frame from the first show on
   for (QLineEdit* edit : {Edit1, Edit2, Edit3}) connect(edit, &QLineEdit::returnPressed, this, &Tform_disco::Button1Click);
   ClearReport();
 }
@@ -87,7 +91,9 @@ void Tform_disco::Button1Click() {
 
 void Tform_disco::resizeEvent(QResizeEvent* event) {
   ReportWindow::resizeEvent(event);
-  move(0, 0);  // the window goes back to the top-left corner
+  // The first show's resize comes before the frame exists; the place given
+  // at creation stands for the frame then.
+  if (isVisible()) move(0, 0);  // the window goes back to the top-left corner
 }
 
 TForm_comp::TForm_comp(QWidget* parent) : ReportWindow(ComparatorOptions(), parent), comparator_(*this, prompter()) {
@@ -106,6 +112,7 @@ TForm_comp::TForm_comp(QWidget* parent) : ReportWindow(ComparatorOptions(), pare
   grid->addWidget(GroupBox1, 0, 1, 3, 1);
   grid->addWidget(Button1, 3, 1, Qt::AlignRight);
   connect(Button1, &QPushButton::clicked, this, &TForm_comp::Button1Click);
+  move(20, 20);  // placed by its frame from the first show on
   for (QLineEdit* edit : {Edit1, Edit2, Edit3}) connect(edit, &QLineEdit::returnPressed, this, &TForm_comp::Button1Click);
   ClearReport();
 }
@@ -123,7 +130,9 @@ void TForm_comp::Button1Click() {
 
 void TForm_comp::resizeEvent(QResizeEvent* event) {
   ReportWindow::resizeEvent(event);
-  move(20, 20);  // the window goes back to 20, 20
+  // The first show's resize comes before the frame exists; the place given
+  // at creation stands for the frame then.
+  if (isVisible()) move(20, 20);  // the window goes back to 20, 20
 }
 
 }  // namespace zuruza

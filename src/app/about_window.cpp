@@ -32,6 +32,7 @@ Tlogoform::Tlogoform(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint 
   setAttribute(Qt::WA_TranslucentBackground);
   Image1 = new QLabel(this);
   Image1->setObjectName("Image1");
+  Image1->setAccessibleName("Logotipo de Vantrex");
   // 51 chances in 100 for the smaller logo, drawn stretched to its size.
   Image1->setPixmap(Draw() <= 50 ? SmallLogo().scaled(283, 103) : LargeLogo());
   Image1->adjustSize();
@@ -63,6 +64,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), opener_(OpenWithDefault
   Image1->setPixmap(LargeLogo());
   Image2 = new QLabel(panel);
   Image2->setObjectName("Image2");
+  for (QLabel* image : {Image1, Image2}) image->setAccessibleName("Logotipo de Vantrex");
   Image2->setPixmap(SmallLogo().scaled(283, 103));
   Label1 = new QLabel(kWebAddress, panel);
   Label1->setObjectName("Label1");

@@ -3,9 +3,21 @@
 #include <clocale>
 #include <exception>
 
+#include <QLibraryInfo>
+#include <QTranslator>
+
 #include "app/qt_prompter.h"
 
 namespace zuruza {
+
+void LoadQtSpanish() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (translator->load("qtbase_es", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translator);
+  } else {
+    delete translator;  // without the translations Qt's own texts stay in English
+  }
+}
 
 ZuruzaApplication::ZuruzaApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("zuruza");
@@ -13,6 +25,7 @@ ZuruzaApplication::ZuruzaApplication(int& argc, char** argv) : QApplication(argc
   // number formats ("4.5 Kb", "%.14E") always write a point, as its reports
   // and listings are read back by the program itself.
   std::setlocale(LC_NUMERIC, "C");
+  LoadQtSpanish();
 }
 
 bool ZuruzaApplication::notify(QObject* receiver, QEvent* event) {

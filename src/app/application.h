@@ -12,4 +12,8 @@ class ZuruzaApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// Qt's own dialogs and standard buttons speak Spanish, whatever the user's
+// locale, from the translations the system installs with Qt.
+void LoadQtSpanish();
+
 }  // namespace zuruza

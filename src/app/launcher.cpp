@@ -1,10 +1,13 @@
 #include "app/launcher.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QWindow>
 
 #include "app/about_window.h"
 #include "app/batch.h"
@@ -34,6 +37,8 @@ namespace {
 // The launcher's margins from the screen's bottom and right edges.
 constexpr int kBottomMargin = 28;
 constexpr int kRightMargin = 1;
+constexpr int kOuterHeight = 43;
+constexpr int kClientWidth = 121;
 
 QAction* AddItem(QMenu* menu, const QString& caption, const QString& name) {
   QAction* action = menu->addAction(caption);
@@ -55,6 +60,11 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
                               Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       parameters_(parameters) {
   setObjectName("Form1");
+  // A tool window does not count for Qt's "last window closed" rule, which
+  // would end the program when the About box closes over the launcher alone.
+  // The program ends only through "Salir", the launcher's close or a batch
+  // job's end.
+  QApplication::setQuitOnLastWindowClosed(false);
   setWindowTitle("Zuruza by Vantrex");
   setAccessibleName("Zuruza by Vantrex");
 
@@ -98,9 +108,7 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
 }
 
 void TForm1::FormCreate() {
-  // Not resizable by the user: its menu bar is its whole content.
-  int width = std::max(121, menuBar()->sizeHint().width());
-  setFixedSize(width, menuBar()->sizeHint().height());
+  ApplyFrameSize();
   BatchMode = false;
   if (!parameters_.isEmpty()) {
     Timer1->start();
@@ -108,13 +116,37 @@ void TForm1::FormCreate() {
   }
 }
 
+// Not resizable by the user, and sized by its outer frame: 43 pixels high
+// (never less than its menu bar, its whole content), wide enough for the
+// menu bar and for the window manager to show the whole title beside the
+// frame's icon, buttons and paddings (about six title-bar heights).
+void TForm1::ApplyFrameSize() {
+  const QMargins frame = FrameMargins();
+  const int frame_width = frame.left() + frame.right();
+  const int frame_height = frame.top() + frame.bottom();
+  QFont title_font = font();
+  title_font.setBold(true);
+  const int title_bar = std::max(frame_height, QFontMetrics(title_font).height());
+  const int title_room = QFontMetrics(title_font).horizontalAdvance(windowTitle()) + 6 * title_bar;
+  const QSize client(std::max({kClientWidth, menuBar()->sizeHint().width(), title_room - frame_width}),
+                     std::max(menuBar()->sizeHint().height(), kOuterHeight - frame_height));
+  if (size() != client || minimumSize() != client || maximumSize() != client) setFixedSize(client);
+}
+
 void TForm1::FormResize() {
   QScreen* screen = this->screen();
   if (!screen) return;
-  QRect area = screen->geometry();
-  QRect outer = frameGeometry();
-  move(area.x() + area.width() - outer.width() - kRightMargin,
-       area.y() + area.height() - outer.height() - kBottomMargin);
+  ApplyFrameSize();
+  // The platform's frame, as the widget's own idea of it may lag behind.
+  const QMargins frame = FrameMargins();
+  placed_frame_ = frame;
+  const QRect area = screen->geometry();
+  const QRect outer = geometry().marginsAdded(frame);
+  const QPoint client_offset(frame.left(), frame.top());
+  setGeometry(QRect(QPoint(area.x() + area.width() - outer.width() - kRightMargin,
+                           area.y() + area.height() - outer.height() - kBottomMargin) +
+                        client_offset,
+                    size()));
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -122,8 +154,23 @@ void TForm1::resizeEvent(QResizeEvent* event) {
   FormResize();
 }
 
+QMargins TForm1::FrameMargins() const {
+  return windowHandle() ? windowHandle()->frameMargins() : QMargins();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  // The window manager frames the window before it first exposes it; once
+  // the frame is known (or changes) the window is sized and placed again.
+  if (watched == windowHandle() && event->type() == QEvent::Expose && FrameMargins() != placed_frame_) {
+    FormResize();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void TForm1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  windowHandle()->removeEventFilter(this);  // installed once
+  windowHandle()->installEventFilter(this);
   // The frame is known only once the window is shown.
   QTimer::singleShot(0, this, &TForm1::FormResize);
 }

@@ -81,17 +81,21 @@ class TForm1 : public QMainWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void FormCreate();
   void FormResize();
+  void ApplyFrameSize();
+  QMargins FrameMargins() const;
 
   QStringList parameters_;
   QtPrompter qt_prompter_{this};
   ForwardingPrompter prompter_{&qt_prompter_};
   ToolWindows tools_;
+  QMargins placed_frame_{-1, -1, -1, -1};  // the frame the last placement saw
 };
 
 // Shows a window without a modal loop and brings it to the front.

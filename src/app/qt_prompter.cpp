@@ -1,6 +1,7 @@
 #include "app/qt_prompter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -89,6 +90,7 @@ std::optional<std::string> QtPrompter::SaveFileDialog(std::string_view filter,
   if (HeadlessPrompts()) return std::nullopt;
   QFileDialog dialog(parent_);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDirectory(QDir::homePath());  // never the program's working directory
   dialog.setNameFilter(QtFilter(filter));
   QString extension = ToQt(default_extension);
   if (extension.startsWith('.')) extension.remove(0, 1);

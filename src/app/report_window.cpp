@@ -27,14 +27,10 @@ QFont PaneFont() {
   return font;
 }
 
-QLabel* AddStatusPanel(QStatusBar* bar, const QString& name) {
+StatusLabel* AddStatusPanel(QStatusBar* bar, const QString& name) {
   bar->setObjectName(name);
   bar->setSizeGripEnabled(false);
-  auto* panel = new QLabel(bar);
-  // An empty status bar keeps the height of a line of text.
-  panel->setMinimumHeight(panel->fontMetrics().height() + 4);
-  panel->setObjectName(name + "Panel0");
-  panel->setAccessibleName(name);
+  auto* panel = new StatusLabel(name + "Panel0", bar);
   bar->addWidget(panel, 1);
   return panel;
 }
@@ -69,6 +65,8 @@ ReportWindow::ReportWindow(const ReportWindowOptions& options, QWidget* parent)
   Edit2 = new QLineEdit(options.default_report_path, GroupBox1);
   Edit2->setObjectName("Edit2");
   Edit2->setAccessibleName("Fichero del informe");
+  // Room for a typical path, whatever the tool's fields beside it ask for.
+  Edit2->setMinimumWidth(Edit2->fontMetrics().horizontalAdvance(QString(32, QLatin1Char('x'))));
   ReportCheck = new QCheckBox("Generar Fichero", GroupBox1);
   ReportCheck->setObjectName(options.report_check_name);
   ReportCheck->setAccessibleName("Generar Fichero");
@@ -94,7 +92,7 @@ ReportWindow::ReportWindow(const ReportWindowOptions& options, QWidget* parent)
   };
   add("Seleccionar Todo", "SeleccionarTodo1", &ReportWindow::SeleccionarTodo1Click);
   add("Copiar", "Copiar1", &ReportWindow::Copiar1Click);
-  add(options.save_caption, "GrabarenFichero1", &ReportWindow::GrabarenFichero1Click);
+  add(options.save_caption, options.save_name, &ReportWindow::GrabarenFichero1Click);
   Opciones->addSeparator();
   add("Salir", "Salir1", &ReportWindow::Salir1Click);
 
@@ -112,7 +110,7 @@ void ReportWindow::FlushReport() {
   if (!pending_lines_.empty()) Memo1->AppendLines(pending_lines_);
 }
 
-QLabel* ReportWindow::StatusPanel(StatusBar bar) const {
+StatusLabel* ReportWindow::StatusPanel(StatusBar bar) const {
   return bar == StatusBar::kStatusBar2 && status_panel2_ ? status_panel2_ : status_panel1_;
 }
 
@@ -129,7 +127,7 @@ void ReportWindow::ShowProgress(StatusBar bar, std::string_view text) {
   }
   repaint_clock_.restart();
   pending.waiting = false;
-  StatusPanel(bar)->setText(ToQt(text));
+  StatusPanel(bar)->SetStatus(ToQt(text));
   ShowPendingStatus();
   FlushReport();
   QApplication::processEvents();
@@ -138,14 +136,15 @@ void ReportWindow::ShowProgress(StatusBar bar, std::string_view text) {
 void ReportWindow::SetStatus(StatusBar bar, std::string_view text) {
   FlushReport();
   pending_status_[bar == StatusBar::kStatusBar2 ? 1 : 0].waiting = false;
-  StatusPanel(bar)->setText(ToQt(text));
+  StatusPanel(bar)->SetStatus(ToQt(text));
 }
 
 void ReportWindow::ShowPendingStatus() {
   for (int i = 0; i < 2; ++i) {
     if (!pending_status_[i].waiting) continue;
     pending_status_[i].waiting = false;
-    StatusPanel(i == 0 ? StatusBar::kStatusBar1 : StatusBar::kStatusBar2)->setText(ToQt(pending_status_[i].text));
+    StatusPanel(i == 0 ? StatusBar::kStatusBar1 : StatusBar::kStatusBar2)
+        ->SetStatus(ToQt(pending_status_[i].text));
   }
 }
 

@@ -19,6 +19,7 @@
 
 #include "app/qt_prompter.h"
 #include "app/report_pane.h"
+#include "app/status_label.h"
 #include "core/prompter.h"
 #include "core/report_sink.h"
 
@@ -30,6 +31,7 @@ struct ReportWindowOptions {
   QString default_report_path;
   QString report_check_name = "CheckBox1";
   QString save_caption = "Grabar en Fichero";
+  QString save_name = "GrabarenFichero1";
   bool two_status_bars = false;
   int width = 546;
   int height = 370;
@@ -79,14 +81,14 @@ class ReportWindow : public QMainWindow, public ReportSink {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QLabel* StatusPanel(StatusBar bar) const;
+  StatusLabel* StatusPanel(StatusBar bar) const;
   // Shows the progress texts the throttle held back.
   void ShowPendingStatus();
 
   QStatusBar* StatusBar1;
   QStatusBar* StatusBar2 = nullptr;
-  QLabel* status_panel1_;
-  QLabel* status_panel2_ = nullptr;
+  StatusLabel* status_panel1_;
+  StatusLabel* status_panel2_ = nullptr;
   std::vector<std::string> pending_lines_;
   QElapsedTimer repaint_clock_;
   struct PendingStatus {

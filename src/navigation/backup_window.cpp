@@ -101,10 +101,9 @@ TF_backup::TF_backup(const bool* batch_mode, QWidget* parent)
   bar2->setSizeGripEnabled(false);
   auto* bar1 = new QStatusBar;
   bar1->setObjectName("StatusBar1");
+  NameSizeGrip(bar1);
   for (int i = 0; i < 3; ++i) {
-    panels_[i] = new QLabel;
-    panels_[i]->setObjectName(QString("StatusPanel%1").arg(i));
-    panels_[i]->setMinimumHeight(panels_[i]->fontMetrics().height() + 4);
+    panels_[i] = new StatusLabel(QString("StatusPanel%1").arg(i));
   }
   panels_[0]->setMinimumWidth(300);
   bar1->addWidget(panels_[0]);
@@ -139,7 +138,7 @@ void TF_backup::ShowProgress(StatusBar bar, std::string_view text) {
 
 void TF_backup::SetStatus(StatusBar bar, std::string_view text) {
   const int index = bar == StatusBar::kStatusBar1 ? 0 : bar == StatusBar::kStatusBar1Panel1 ? 1 : 2;
-  panels_[index]->setText(ToQt(text));
+  panels_[index]->SetStatus(ToQt(text));
   if (pending_lines_.size() > 256) FlushList();
 }
 
@@ -164,12 +163,15 @@ void TF_backup::Button4Click() {
   running_ = false;
   const bool skipped = TellSkippedEntries(prompter_, copier_.skipped(), request.batch_mode);
   if (request.batch_mode) {
-    // A stopped copy or a failure ends a batch run too, with a status that
-    // says it did not finish.
-    const int status = !ok || end == BackupEnd::kStopped ? kExitFailed
-                       : skipped                         ? kExitSomeSkipped
-                                                         : kExitFinished;
-    QApplication::exit(status);
+    if (ok) {
+      // A stopped copy ends a batch run too, with a status that says it did
+      // not finish.
+      QApplication::exit(end == BackupEnd::kStopped ? kExitFailed
+                         : skipped                  ? kExitSomeSkipped
+                                                    : kExitFinished);
+    } else if (HeadlessPrompts()) {
+      QApplication::exit(kExitFailed);  // nobody is there to read the error and close the program
+    }
   }
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/qt_prompter.h"
 #include "app/report_pane.h"
+#include "app/status_label.h"
 #include "core/report_sink.h"
 #include "navigation/backup.h"
 
@@ -65,7 +66,7 @@ class TF_backup : public QMainWindow, public ReportSink {
   ForwardingPrompter prompter_{&qt_prompter_};
   BackupCopier copier_;
   QStackedWidget* pages_;
-  QLabel* panels_[3];  // bar 1 panel 0, bar 1 panel 1, bar 2
+  StatusLabel* panels_[3];  // bar 1 panel 0, bar 1 panel 1, bar 2
   std::vector<std::string> pending_lines_;
   bool running_ = false;
 };

@@ -35,7 +35,9 @@ QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const QString& name, c
                        const QString& accessible) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
-  button->setAccessibleName(accessible);
+  // Read as it is seen; what it does is the description.
+  button->setAccessibleName(caption);
+  button->setAccessibleDescription(accessible);
   button->setToolTip(accessible);
   row->addWidget(button);
   return button;
@@ -89,9 +91,7 @@ Tform_vcd::Tform_vcd(QWidget* parent) : QMainWindow(parent), opener_(OpenWithDef
   StatusBar1 = new QStatusBar;
   StatusBar1->setObjectName("StatusBar1");
   StatusBar1->setSizeGripEnabled(false);
-  status_panel_ = new QLabel;
-  status_panel_->setObjectName("StatusPanel1");
-  status_panel_->setMinimumHeight(status_panel_->fontMetrics().height() + 4);
+  status_panel_ = new StatusLabel("StatusPanel1");
   StatusBar1->addWidget(status_panel_, 1);
   setStatusBar(StatusBar1);
   BuildMenus();
@@ -173,7 +173,7 @@ void Tform_vcd::ShowProgress(StatusBar bar, std::string_view text) {
   QApplication::processEvents();
 }
 
-void Tform_vcd::SetStatus(StatusBar, std::string_view text) { status_panel_->setText(ToQt(text)); }
+void Tform_vcd::SetStatus(StatusBar, std::string_view text) { status_panel_->SetStatus(ToQt(text)); }
 
 QString Tform_vcd::StatusText() const { return status_panel_->text(); }
 
@@ -342,14 +342,15 @@ bool Tform_vcd::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Edit1) {
     if (event->type() == QEvent::KeyPress) {
       switch (static_cast<QKeyEvent*>(event)->key()) {
+        // The key goes on to the edit too: it moves the caret as usual.
         case Qt::Key_Right:
         case Qt::Key_Down:
           Button3Click();
-          return true;
+          break;
         case Qt::Key_Left:
         case Qt::Key_Up:
           Button4Click();
-          return true;
+          break;
         default:
           break;
       }

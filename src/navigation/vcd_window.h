@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/qt_prompter.h"
+#include "app/status_label.h"
 #include "core/report_sink.h"
 #include "navigation/vcd.h"
 #include "platform/drives.h"
@@ -102,7 +103,7 @@ class Tform_vcd : public QMainWindow, public ReportSink {
   DirectoryTree tree_{*this};
   std::vector<Drive> drives_;
   std::function<bool(const std::string&)> opener_;
-  QLabel* status_panel_;
+  StatusLabel* status_panel_;
   QElapsedTimer repaint_clock_;
   bool busy_ = false;
 };

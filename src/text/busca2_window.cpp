@@ -51,14 +51,15 @@ TForm2::TForm2(QWidget* parent) : QMainWindow(parent) {
   Splitter1->setStretchFactor(0, 1);
   Splitter1->setStretchFactor(1, 0);
   Splitter1->setSizes({height() - kMemo2Height, kMemo2Height});
+  for (int i = 0; i < Splitter1->count(); ++i) {
+    Splitter1->handle(i)->setAccessibleName("Separador de los paneles");
+  }
   setCentralWidget(Splitter1);
 
   StatusBar1 = statusBar();
   StatusBar1->setObjectName("StatusBar1");
-  panel_ = new QLabel;
-  panel_->setObjectName("StatusPanel0");
-  panel_->setAccessibleName("Estado");
-  panel_->setMinimumHeight(panel_->fontMetrics().height() + 4);
+  NameSizeGrip(StatusBar1);
+  panel_ = new StatusLabel("StatusPanel0");
   StatusBar1->addWidget(panel_, 1);
 
   memo1_sink_.set_pane(Memo1);
@@ -105,7 +106,7 @@ void TForm2::KeepStatus(std::string_view text, bool let_events_run) {
 }
 
 void TForm2::ShowNow() {
-  panel_->setText(ToQt(status_));
+  panel_->SetStatus(ToQt(status_));
   memo1_sink_.Flush();
   memo2_sink_.Flush();
   status_clock_.start();

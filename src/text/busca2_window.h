@@ -17,6 +17,7 @@
 
 #include "app/qt_prompter.h"
 #include "app/report_pane.h"
+#include "app/status_label.h"
 #include "core/report_sink.h"
 #include "text/busca2.h"
 
@@ -82,7 +83,7 @@ class TForm2 : public QMainWindow {
   QtPrompter qt_prompter_{this};
   ForwardingPrompter prompter_{&qt_prompter_};
   InFileSearch search_{prompter_};
-  QLabel* panel_;
+  StatusLabel* panel_;
   PaneSink memo1_sink_{*this};
   PaneSink memo2_sink_{*this};
   bool running_ = false;

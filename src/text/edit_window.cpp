@@ -42,7 +42,8 @@ TEditor::TEditor(QWidget* parent) : QMainWindow(parent) {
   panel2->setFixedWidth(80);
   Label2 = new QLabel(panel2);
   Label2->setObjectName("Label2");
-  Label2->setAccessibleName("Posición del cursor");
+  // No fixed name: a screen reader reads the position itself.
+  Label2->setAccessibleDescription("Posición del cursor");
   auto* panel2_layout = new QHBoxLayout(panel2);
   panel2_layout->setContentsMargins(4, 0, 4, 0);
   panel2_layout->addWidget(Label2);

@@ -105,10 +105,9 @@ TF_cifrado::TF_cifrado(QWidget* parent) : QMainWindow(parent), cipher_(*this, pr
 
   auto* bar = new QStatusBar;
   bar->setObjectName("StatusBar1");
+  NameSizeGrip(bar);
   for (int i = 0; i < 2; ++i) {
-    panels_[i] = new QLabel;
-    panels_[i]->setObjectName(QString("StatusPanel%1").arg(i));
-    panels_[i]->setMinimumHeight(panels_[i]->fontMetrics().height() + 4);
+    panels_[i] = new StatusLabel(QString("StatusPanel%1").arg(i));
   }
   panels_[0]->setFixedWidth(190);
   bar->addWidget(panels_[0]);
@@ -133,7 +132,7 @@ void TF_cifrado::ShowProgress(StatusBar bar, std::string_view text) {
 }
 
 void TF_cifrado::SetStatus(StatusBar bar, std::string_view text) {
-  panels_[bar == StatusBar::kStatusBar1Panel1 ? 1 : 0]->setText(ToQt(text));
+  panels_[bar == StatusBar::kStatusBar1Panel1 ? 1 : 0]->SetStatus(ToQt(text));
 }
 
 QString TF_cifrado::StatusText(int panel) const { return panels_[panel == 1 ? 1 : 0]->text(); }

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include "app/qt_prompter.h"
+#include "app/status_label.h"
 #include "core/report_sink.h"
 #include "transform/cifrar.h"
 
@@ -66,7 +67,7 @@ class TF_cifrado : public QMainWindow, public ReportSink {
   QtPrompter qt_prompter_{this};
   ForwardingPrompter prompter_{&qt_prompter_};
   FileCipher cipher_;
-  QLabel* panels_[2];
+  StatusLabel* panels_[2];
   bool running_ = false;
 };
 

@@ -108,9 +108,8 @@ Tform_Fragment::Tform_Fragment(QWidget* parent)
 
   auto* bar = new QStatusBar;
   bar->setObjectName("StatusBar1");
-  status_panel_ = new QLabel;
-  status_panel_->setObjectName("StatusPanel0");
-  status_panel_->setMinimumHeight(status_panel_->fontMetrics().height() + 4);
+  NameSizeGrip(bar);
+  status_panel_ = new StatusLabel("StatusPanel0");
   bar->addWidget(status_panel_, 1);
   setStatusBar(bar);
 
@@ -129,11 +128,11 @@ void Tform_Fragment::ShowProgress(StatusBar, std::string_view text) {
 
 void Tform_Fragment::SetStatus(StatusBar, std::string_view text) {
   status_pending_ = false;
-  status_panel_->setText(ToQt(text));
+  status_panel_->SetStatus(ToQt(text));
 }
 
 void Tform_Fragment::FlushStatus() {
-  if (status_pending_) status_panel_->setText(pending_status_);
+  if (status_pending_) status_panel_->SetStatus(pending_status_);
   status_pending_ = false;
   status_clock_.start();
 }

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "app/qt_prompter.h"
+#include "app/status_label.h"
 #include "core/report_sink.h"
 #include "transform/fragment.h"
 
@@ -61,7 +62,7 @@ class Tform_Fragment : public QMainWindow, public ReportSink {
   QtPrompter qt_prompter_{this};
   ForwardingPrompter prompter_{&qt_prompter_};
   Fragmenter fragmenter_;
-  QLabel* status_panel_;
+  StatusLabel* status_panel_;
   QString pending_status_;
   bool status_pending_ = false;
   QElapsedTimer status_clock_;

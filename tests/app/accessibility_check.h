@@ -6,10 +6,13 @@
 #include <QMenu>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSizeGrip>
+#include <QSplitterHandle>
 #include <QString>
 #include <QWidget>
 
@@ -31,6 +34,15 @@ inline QStringList ControlsWithoutNames(QWidget* window) {
     if (!input || (w->parent() && qobject_cast<QComboBox*>(w->parent()))) continue;
     if (w->objectName().isEmpty() || w->accessibleName().isEmpty()) {
       missing << QString("%1 '%2'").arg(w->metaObject()->className(), w->objectName());
+    }
+  }
+  // Images, size grips and splitter handles need only an accessible name.
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    auto* label = qobject_cast<QLabel*>(w);
+    const bool decoration = (label && !label->pixmap().isNull()) || qobject_cast<QSizeGrip*>(w) ||
+                            qobject_cast<QSplitterHandle*>(w);
+    if (decoration && w->accessibleName().isEmpty()) {
+      missing << QString("%1 without accessible name").arg(w->metaObject()->className());
     }
   }
   for (QAction* action : window->findChildren<QAction*>()) {

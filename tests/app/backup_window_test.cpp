@@ -91,6 +91,22 @@ class BackupWindowTest : public QObject {
     QVERIFY(!window_->ListShown());  // showing the window hides the list again
   }
 
+  // With a display the error box stays for the user, as with /BUSCA and /REPES:
+  // the program does not end.
+  void BatchCopyThatFailsWithADisplayStaysOpen() {
+    batch_ = true;
+    window_->Label8->setText(Q(tree_->Path("no/informe.txt")));
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&] {
+      window_->Button4Click();
+      QTimer::singleShot(0, &loop, [&] { loop.exit(-7); });
+    });
+    QCOMPARE(loop.exec(), -7);
+    batch_ = false;
+    QCOMPARE(prompter_.errors.size(), std::size_t{1});
+    QVERIFY(window_->Button4->isEnabled());
+  }
+
   void LauncherEnablesTheStartButtonEachTime() {
     TForm1 launcher({});
     launcher.SetToolWindows({nullptr, nullptr, window_.get()});

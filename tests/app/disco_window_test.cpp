@@ -1,10 +1,15 @@
 // The occupancy and comparator windows driven offscreen.
+#include <QAccessible>
 #include <QtTest>
 
 #include "accessibility_check.h"
 #include "analysis/disco_window.h"
 #include "navigation/backup_window.h"
+#include "search/busca_window.h"
 #include "analysis/repes_window.h"
+#include "app/status_label.h"
+#include "transform/cifrar_window.h"
+#include "transform/fragment_window.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
 
@@ -34,6 +39,26 @@ class DiscoWindowTest : public QObject {
     QCOMPARE(window.pos(), QPoint(0, 0));
   }
 
+  void SaveItemIsNamedAfterItsCaption_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("form_disco") << "form_disco" << "GrabarFichero1" << "Grabar Fichero";
+    QTest::newRow("Form_comp") << "Form_comp" << "GrabarenFichero1" << "Grabar en Fichero";
+  }
+
+  void SaveItemIsNamedAfterItsCaption() {
+    QFETCH(QString, window);
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    Tform_disco disco;
+    TForm_comp comp;
+    QMainWindow* shown = window == "form_disco" ? static_cast<QMainWindow*>(&disco) : &comp;
+    auto* item = shown->findChild<QAction*>(name);
+    QVERIFY(item);
+    QCOMPARE(item->text(), caption);
+  }
+
   void ComparatorListsDifferencesAndSaysHowMany() {
     TempTree tree("a/x=1\na/y=22\nb/x=1\n");
     TForm_comp window;
@@ -46,6 +71,74 @@ class DiscoWindowTest : public QObject {
     QCOMPARE(window.Memo1->Line(1), tree.Path("a/y"));
     QCOMPARE(prompter.messages, std::vector<std::string>{"Se han encontrado 1 archivos diferentes."});
     QCOMPARE(window.StatusText(StatusBar::kStatusBar1), QString("Archivos Examinados: 2 (y)"));
+  }
+
+  void LongStatusNeverWidensAWindow() {
+    bool batch = false;
+    Tform_disco disco;
+    TForm_comp comp;
+    TForm_repes repes(&batch);
+    TF_backup backup(&batch);
+    TF_cifrado cipher;
+    Tform_Fragment splitter;
+    const QString status = "Copiando: /" + QString("carpeta/").repeated(50);
+    for (QMainWindow* window :
+         std::initializer_list<QMainWindow*>{&disco, &comp, &repes, &backup, &cipher, &splitter}) {
+      window->show();
+      QVERIFY(QTest::qWaitForWindowExposed(window));
+      const QSize size = window->size();
+      for (StatusBar bar : {StatusBar::kStatusBar1, StatusBar::kStatusBar2, StatusBar::kStatusBar1Panel1}) {
+        dynamic_cast<ReportSink*>(window)->SetStatus(bar, status.toStdString());
+      }
+      QCoreApplication::processEvents();
+      QVERIFY2(window->minimumSizeHint().width() <= size.width(), qPrintable(window->objectName()));
+      QCOMPARE(window->size(), size);
+      for (StatusLabel* panel : window->findChildren<StatusLabel*>()) {
+        QCOMPARE(panel->text(), status);  // kept whole, shown elided
+        QCOMPARE(panel->toolTip(), status);
+        QCOMPARE(panel->accessibleDescription(), status);
+      }
+    }
+  }
+
+  void ReportPathFieldHasRoomForATypicalPath() {
+    bool batch = false;
+    Tform_disco disco;
+    TForm_comp comp;
+    TForm_repes repes(&batch);
+    Tform_Busca busca(&batch);
+    for (ReportWindow* window : std::initializer_list<ReportWindow*>{&disco, &comp, &repes, &busca}) {
+      window->show();
+      QVERIFY(QTest::qWaitForWindowExposed(window));
+      const int room = window->Edit2->fontMetrics().horizontalAdvance("/home/usuario/informes/ccc.tmp");
+      QVERIFY2(window->Edit2->width() > room, qPrintable(window->objectName()));
+    }
+  }
+
+  void FirstShowIsAtTheDesignedPlace() {
+    Tform_disco disco;
+    TForm_comp comp;
+    for (auto [window, place] : {std::pair<QWidget*, QPoint>{&disco, {0, 0}}, {&comp, {20, 20}}}) {
+      // Placed by the program before the first show, so the window manager
+      // neither centres nor cascades it.
+      QVERIFY(window->testAttribute(Qt::WA_Moved));
+      window->show();
+      QVERIFY(QTest::qWaitForWindowExposed(window));
+      QCOMPARE(window->pos(), place);
+    }
+  }
+
+  void StatusIsReadThroughAccessibility() {
+    bool batch = false;
+    Tform_disco disco;
+    TForm_repes repes(&batch);
+    TF_backup backup(&batch);
+    for (QMainWindow* window : std::initializer_list<QMainWindow*>{&disco, &repes, &backup}) {
+      dynamic_cast<ReportSink*>(window)->SetStatus(StatusBar::kStatusBar1, "Directorios Examinados: 3 (b)");
+      QAccessibleInterface* panel =
+          QAccessible::queryAccessibleInterface(window->statusBar()->findChild<StatusLabel*>());
+      QCOMPARE(panel->text(QAccessible::Name), QString("Directorios Examinados: 3 (b)"));
+    }
   }
 
   void EveryWindowNamesItsControls() {

@@ -1,6 +1,7 @@
 // The line editor window driven offscreen.
 #include "text/edit_window.h"
 
+#include <QAccessible>
 #include <QtTest>
 
 #include "accessibility_check.h"
@@ -178,6 +179,15 @@ class EditWindowTest : public QObject {
     PlaceCaret(window.Memo1, 0);
     QTest::keyRelease(window.Memo1, Qt::Key_Left);
     QCOMPARE(window.Label2->text(), QString("(2:0)"));  // off again: the label keeps its text
+  }
+
+  void CaretPositionIsReadAsTheLabelsName() {
+    TEditor window;
+    window.Memo1->setPlainText("abc\ndef");
+    window.MostrarPosicindelCURSOR1->trigger();
+    PlaceCaret(window.Memo1, 5);
+    QTest::keyRelease(window.Memo1, Qt::Key_Left);
+    QCOMPARE(QAccessible::queryAccessibleInterface(window.Label2)->text(QAccessible::Name), QString("(2:1)"));
   }
 
   void CloseOnlyHidesAndKeepsTheState() {

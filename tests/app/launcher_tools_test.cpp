@@ -1,10 +1,14 @@
 // The launcher's own tools (columniser, change of date, About box) and the
 // logo window, driven offscreen.
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QtTest>
 #include <stdlib.h>
 #include <time.h>
 
+#include "accessibility_check.h"
 #include "app/about_window.h"
+#include "app/application.h"
 #include "app/launcher.h"
 #include "platform/fs.h"
 #include "support/scripted_prompter.h"
@@ -13,6 +17,16 @@
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
 using zuruza::testing::TempTree;
+
+// Records a request to end the application.
+class QuitWatch : public QObject {
+ public:
+  bool quit_seen = false;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Quit) quit_seen = true;
+    return false;
+  }
+};
 
 class LauncherToolsTest : public QObject {
   Q_OBJECT
@@ -74,6 +88,74 @@ class LauncherToolsTest : public QObject {
     QCOMPARE(opened, std::vector<std::string>{kWebAddress});
     QCOMPARE(box.Image1->pixmap().size(), QSize(296, 113));
     QCOMPARE(box.Image2->pixmap().size(), QSize(283, 103));
+  }
+
+  void LogosAreNamed() {
+    TAboutBox box;
+    Tlogoform logo;
+    QCOMPARE(testing::ControlsWithoutNames(&box), QStringList());
+    QCOMPARE(testing::ControlsWithoutNames(&logo), QStringList());
+  }
+
+  // The launcher is a tool window: closing the About box over it, by its
+  // button or by Escape, must not count as closing the last window.
+  void ClosingTheAboutBoxReturnsToTheLauncher_data() {
+    QTest::addColumn<bool>("by_escape");
+    QTest::newRow("Cerrar") << false;
+    QTest::newRow("Escape") << true;
+  }
+
+  void ClosingTheAboutBoxReturnsToTheLauncher() {
+    QFETCH(bool, by_escape);
+    TForm1 launcher({});
+    TAboutBox box;
+    launcher.SetToolWindows({.AboutBox = &box});
+    launcher.show();
+    QuitWatch watch;
+    qApp->installEventFilter(&watch);
+    QTimer::singleShot(0, &launcher, [&] {
+      QTimer::singleShot(0, &box, [&] {
+        if (by_escape) {
+          QTest::keyClick(&box, Qt::Key_Escape);
+        } else {
+          box.OKButton->click();
+        }
+      });
+      launcher.Acercade1Click();
+      QCoreApplication::sendPostedEvents(qApp, QEvent::Quit);
+      QApplication::exit(7);
+    });
+    QCOMPARE(QApplication::exec(), 7);
+    qApp->removeEventFilter(&watch);
+    QVERIFY(!watch.quit_seen);
+    QVERIFY(launcher.isVisible());
+    QVERIFY(!box.isVisible());
+  }
+
+  void LauncherIsSizedByItsFrameAndRoomyForItsTitle() {
+    TForm1 launcher({});
+    launcher.show();
+    QCoreApplication::processEvents();
+    QFont title_font = launcher.font();
+    title_font.setBold(true);
+    QCOMPARE(launcher.frameGeometry().height(), 43);
+    QVERIFY(launcher.frameGeometry().width() >
+            QFontMetrics(title_font).horizontalAdvance("Zuruza by Vantrex"));
+  }
+
+  void QtDialogsSpeakSpanishAndSaveFromHome() {
+    LoadQtSpanish();
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QString("Cancelar"));
+    QString folder;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog);
+      folder = dialog->directory().absolutePath();
+      dialog->reject();
+    });
+    QtPrompter(nullptr).SaveFileDialog("Ficheros de Texto|*.txt", ".txt");
+    QCOMPARE(folder, QDir::homePath());
   }
 
   void LogoWindowIsTheLogoWithTheTitleOverItsLowerPart() {

@@ -121,10 +121,23 @@ class VcdWindowTest : public QObject {
     // Enter opens the selected one; editing the text starts again from the top.
     QTest::keyClick(window_->Edit1, Qt::Key_Return);
     QCOMPARE(opened_, Lines{base_ + "/Proyectos"});
+    QTest::keyClick(window_->Edit1, Qt::Key_End);  // the arrows moved the caret
     QTest::keyClicks(window_->Edit1, "ectos v");
     QCOMPARE(window_->Selected(), -1);
     QTest::keyClick(window_->Edit1, Qt::Key_Return);
     QCOMPARE(opened_, (Lines{base_ + "/Proyectos", base_ + "/docs/Proyectos viejos"}));
+  }
+
+  void ArrowsAlsoMoveTheCaret() {
+    window_->show();
+    window_->Edit1->setText("proy");
+    window_->Edit1->setCursorPosition(2);
+    QTest::keyClick(window_->Edit1, Qt::Key_Left);
+    QCOMPARE(window_->Selected(), 6);
+    QCOMPARE(window_->Edit1->cursorPosition(), 1);
+    QTest::keyClick(window_->Edit1, Qt::Key_Right);
+    QCOMPARE(window_->Selected(), 3);
+    QCOMPARE(window_->Edit1->cursorPosition(), 2);
   }
 
   void NothingFoundClearsTheSelection() {
@@ -237,6 +250,12 @@ class VcdWindowTest : public QObject {
     } else {
       QVERIFY(opened_.empty());
       QVERIFY(prompter_.errors[0].starts_with("No se encuentra el fichero de ayuda: "));
+    }
+  }
+
+  void ButtonsAreReadByTheirCaptions() {
+    for (QPushButton* button : {window_->Button1, window_->Button4, window_->Button3}) {
+      QCOMPARE(button->accessibleName(), button->text());
     }
   }
 
