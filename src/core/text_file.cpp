@@ -1,9 +1,5 @@
 #include "core/text_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -14,6 +10,7 @@
 
 #include "core/errors.h"
 #include "platform/atomic_file.h"
+#include "platform/file.h"
 
 namespace zuruza {
 
@@ -26,32 +23,6 @@ constexpr char kLf = '\n';
 constexpr char kCtrlZ = 26;
 // The runtime's code for using a file that is not open.
 constexpr int kFileNotOpen = 103;
-
-// Writes everything, going on after short writes and interruptions.
-// Returns 0 or the errno of the failure.
-int WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    // A device that takes nothing without an error would loop forever.
-    if (written == 0) return ENOSPC;
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return 0;
-}
-
-// Why a file of this type is not opened for its data, 0 when it may be: a
-// directory opens for reading on POSIX; fifos, sockets and devices read
-// could wait forever or never end.
-int RefusedType(mode_t type, bool writing) {
-  if (S_ISDIR(type)) return EISDIR;
-  if (!S_ISREG(type) && !(writing && S_ISCHR(type))) return EACCES;
-  return 0;
-}
 
 // Where the first CR or LF of `size` bytes stands; `size` when none.
 std::size_t FindLineEnd(const char* data, std::size_t size) {
@@ -73,49 +44,22 @@ std::size_t FindLineEnd(const char* data, std::size_t size) {
 
 }  // namespace
 
-int OpenDataFile(const std::string& path, int flags, unsigned mode) {
-  const bool writing = (flags & O_ACCMODE) != O_RDONLY;
-  struct stat info {};
-  // Checked before opening, since a device may act on being opened (a tape
-  // rewinds); and again after, for a file replaced in between.
-  if (::stat(path.c_str(), &info) == 0) {
-    if (const int error = RefusedType(info.st_mode, writing); error != 0) ThrowIoErrorFromErrno(error);
-  }
-  const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, static_cast<mode_t>(mode));
-  // A fifo nobody reads refuses a non-blocking open for writing.
-  if (fd < 0) ThrowIoErrorFromErrno(errno == ENXIO ? EACCES : errno);
-  int error = ::fstat(fd, &info) != 0 ? errno : RefusedType(info.st_mode, writing);
-  if (error == 0) {
-    const int status = ::fcntl(fd, F_GETFL);
-    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) error = errno;
-  }
-  if (error != 0) {
-    ::close(fd);
-    ThrowIoErrorFromErrno(error);
-  }
-  return fd;
-}
-
 // --- TextReader ---
 
 TextReader::TextReader(const std::string& path, std::size_t buffer_size) : path_(path) {
-  fd_ = OpenDataFile(path, O_RDONLY);
+  fd_ = OpenDataFile(path, DataOpen::kRead);
   buffer_.resize(buffer_size > 0 ? buffer_size : kReadBufferSize);
 }
 
 TextReader::~TextReader() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) CloseFile(fd_);
 }
 
 bool TextReader::Fill() {
   if (eof_) return false;
-  ssize_t got;
-  do {
-    got = ::read(fd_, buffer_.data(), buffer_.size());
-  } while (got < 0 && errno == EINTR);
-  if (got < 0) ThrowIoErrorFromErrno(errno);
+  const std::size_t got = ReadSome(fd_, buffer_.data(), buffer_.size());
   pos_ = 0;
-  end_ = static_cast<std::size_t>(got);
+  end_ = got;
   if (got == 0) {
     eof_ = true;
     return false;
@@ -173,16 +117,12 @@ bool TextReader::FillMore() {
   end_ -= pos_;
   pos_ = 0;
   if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // one line fills it
-  ssize_t got;
-  do {
-    got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
-  } while (got < 0 && errno == EINTR);
-  if (got < 0) ThrowIoErrorFromErrno(errno);
+  const std::size_t got = ReadSome(fd_, buffer_.data() + end_, buffer_.size() - end_);
   if (got == 0) {
     eof_ = true;
     return false;
   }
-  end_ += static_cast<std::size_t>(got);
+  end_ += got;
   return true;
 }
 
@@ -284,7 +224,7 @@ bool TextReader::AtEnd() {
 }
 
 void TextReader::Rewind() {
-  if (::lseek(fd_, 0, SEEK_SET) < 0) ThrowIoErrorFromErrno(errno);
+  RewindFile(fd_);
   pos_ = end_ = 0;
   eof_ = false;
   consumed_ = 0;
@@ -293,28 +233,23 @@ void TextReader::Rewind() {
 LineEnd FirstLineEndOf(const std::string& path) {
   // Scans for the first line end without keeping the line: a first line of
   // gigabytes costs no memory here.
-  const int fd = OpenDataFile(path, O_RDONLY);
+  const int fd = OpenDataFile(path, DataOpen::kRead);
   std::vector<char> buffer(64 * 1024);
   LineEnd end = LineEnd::kCrLf;
-  for (;;) {
-    ssize_t got = ::read(fd, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      const int error = errno;
-      ::close(fd);
-      ThrowIoErrorFromErrno(error);
+  try {
+    while (const std::size_t size = ReadSome(fd, buffer.data(), buffer.size())) {
+      const std::size_t stop = FindLineEnd(buffer.data(), size);
+      if (std::memchr(buffer.data(), kCtrlZ, stop) != nullptr) break;  // the file ends before any line end
+      if (stop < size) {
+        end = buffer[stop] == kLf ? LineEnd::kLf : LineEnd::kCrLf;
+        break;
+      }
     }
-    if (got == 0) break;
-    const auto size = static_cast<std::size_t>(got);
-    const std::size_t stop = FindLineEnd(buffer.data(), size);
-    const void* z = std::memchr(buffer.data(), kCtrlZ, stop);
-    if (z != nullptr) break;  // the file ends before any line end
-    if (stop < size) {
-      end = buffer[stop] == kLf ? LineEnd::kLf : LineEnd::kCrLf;
-      break;
-    }
+  } catch (...) {
+    CloseFile(fd);
+    throw;
   }
-  ::close(fd);
+  CloseFile(fd);
   return end;
 }
 
@@ -330,21 +265,16 @@ TextWriter::TextWriter(const std::string& path, Mode mode, LineEnd line_end) : l
   if (mode == Mode::kAtomic) {
     // Checked as any output file is, so a directory or a fifo at the name
     // is refused before anything is written.
-    struct stat info {};
-    const bool exists = ::stat(path.c_str(), &info) == 0;
-    if (exists) {
-      if (const int error = RefusedType(info.st_mode, true); error != 0) ThrowIoErrorFromErrno(error);
-    }
-    if (exists && S_ISCHR(info.st_mode)) {
+    if (CheckOutputType(path)) {
       // A device (/dev/null for an output nobody wants) is written to, never
       // replaced by a file.
-      fd_ = OpenDataFile(path, O_WRONLY | O_TRUNC);
+      fd_ = OpenDataFile(path, DataOpen::kReplaceExisting);
     } else {
       atomic_ = std::make_unique<AtomicFile>(path);
       fd_ = atomic_->fd();
     }
   } else {
-    fd_ = OpenDataFile(path, O_WRONLY | O_CREAT | (mode == Mode::kAppend ? O_APPEND : O_TRUNC));
+    fd_ = OpenDataFile(path, mode == Mode::kAppend ? DataOpen::kCreateAppend : DataOpen::kCreateReplace);
   }
   buffer_.reserve(kWriteBufferSize);
   whole_append_ = mode == Mode::kAppend;
@@ -354,8 +284,8 @@ TextWriter::~TextWriter() {
   if (fd_ < 0) return;
   // An atomic output that was never closed is dropped whole.
   if (atomic_) return;
-  WriteAll(fd_, buffer_.data(), buffer_.size());
-  ::close(fd_);
+  WriteAllTo(fd_, buffer_.data(), buffer_.size());
+  CloseFile(fd_);
 }
 
 void TextWriter::Write(std::string_view bytes) {
@@ -370,7 +300,7 @@ void TextWriter::Write(std::string_view bytes) {
   }
   Flush();
   if (bytes.size() >= kWriteBufferSize) {
-    if (int error = WriteAll(fd_, bytes.data(), bytes.size()); error != 0) ThrowIoErrorFromErrno(error);
+    if (int error = WriteAllTo(fd_, bytes.data(), bytes.size()); error != 0) ThrowIoErrorFromErrno(error);
   } else {
     buffer_.append(bytes);
   }
@@ -383,7 +313,7 @@ void TextWriter::WriteLine(std::string_view text) {
 
 void TextWriter::Flush() {
   if (fd_ < 0) throw IoError(kFileNotOpen);
-  int error = WriteAll(fd_, buffer_.data(), buffer_.size());
+  int error = WriteAllTo(fd_, buffer_.data(), buffer_.size());
   // What could not be written is dropped, so one failure is reported once.
   buffer_.clear();
   if (error != 0) ThrowIoErrorFromErrno(error);
@@ -391,7 +321,7 @@ void TextWriter::Flush() {
 
 void TextWriter::Close() {
   if (fd_ < 0) return;
-  int flush_error = WriteAll(fd_, buffer_.data(), buffer_.size());
+  int flush_error = WriteAllTo(fd_, buffer_.data(), buffer_.size());
   buffer_.clear();
   if (atomic_) {
     fd_ = -1;
@@ -400,12 +330,10 @@ void TextWriter::Close() {
     file->Commit();
     return;
   }
-  int close_result = ::close(fd_);
-  int close_error = errno;
+  const int close_error = CloseFile(fd_);
   fd_ = -1;
   if (flush_error != 0) ThrowIoErrorFromErrno(flush_error);
-  // After EINTR the descriptor is gone on Linux; nothing is left to retry.
-  if (close_result != 0 && close_error != EINTR) ThrowIoErrorFromErrno(close_error);
+  if (close_error != 0) ThrowIoErrorFromErrno(close_error);
 }
 
 }  // namespace zuruza

@@ -14,12 +14,6 @@ namespace zuruza {
 
 class AtomicFile;
 
-// Opens `path` with the open(2) `flags` (and `mode` when it creates) for
-// reading or writing its bytes, never waiting on a fifo: only a regular file
-// is taken, or a character device to write to (/dev/null as a report);
-// anything else, a fifo nobody reads included, is "File access denied", a
-// directory too. Returns a blocking descriptor; failures throw IoError.
-int OpenDataFile(const std::string& path, int flags, unsigned mode = 0666);
 
 // How a text file ends its lines: CR LF (the program's own formats), or a
 // lone LF as Linux tools write them.

@@ -1,11 +1,6 @@
 #include "text/busca2.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -19,6 +14,7 @@
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"
+#include "platform/file.h"
 
 namespace zuruza {
 
@@ -84,51 +80,33 @@ class RawFile {
  public:
   explicit RawFile(const std::string& path) {
     // Only regular files, or links to one: a fifo would wait for a writer.
-    fd_ = OpenDataFile(path, O_RDONLY);
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) Fail(errno);
-    size_ = static_cast<std::uint64_t>(info.st_size);
+    fd_ = OpenDataFile(path, DataOpen::kRead);
+    try {
+      size_ = OpenFileSize(fd_);
+    } catch (...) {
+      CloseFile(fd_);
+      throw;
+    }
   }
   ~RawFile() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) CloseFile(fd_);
   }
   RawFile(const RawFile&) = delete;
   RawFile& operator=(const RawFile&) = delete;
 
   // Up to `size` bytes at the current position; 0 at the end of the file.
-  std::size_t Read(char* into, std::size_t size) {
-    ssize_t got;
-    do {
-      got = ::read(fd_, into, size);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) ThrowIoErrorFromErrno(errno);
-    return static_cast<std::size_t>(got);
-  }
+  std::size_t Read(char* into, std::size_t size) { return ReadSome(fd_, into, size); }
 
   // The bytes [offset, offset + length), which were read before.
   std::string ReadAt(std::uint64_t offset, std::uint64_t length) {
     std::string bytes(static_cast<std::size_t>(length), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t got =
-          ::pread(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) ThrowIoErrorFromErrno(errno);
-      if (got == 0) throw IoError(kReadBeyondEnd);  // the file shrank meanwhile
-      done += static_cast<std::size_t>(got);
-    }
+    ReadExactlyAt(fd_, bytes.data(), bytes.size(), offset);
     return bytes;
   }
 
   std::uint64_t size_at_open() const { return size_; }
 
  private:
-  [[noreturn]] void Fail(int error_number) {
-    ::close(fd_);
-    fd_ = -1;
-    ThrowIoErrorFromErrno(error_number);
-  }
-
   int fd_ = -1;
   std::uint64_t size_ = 0;
 };

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/errors.h"
+#include "platform/file.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"
@@ -49,7 +50,7 @@ class UniqueFd {
 };
 
 // Fifos and devices are refused rather than waited on.
-UniqueFd OpenForReading(const std::string& path) { return UniqueFd(OpenDataFile(path, O_RDONLY)); }
+UniqueFd OpenForReading(const std::string& path) { return UniqueFd(OpenDataFile(path, DataOpen::kRead)); }
 
 // Reads up to `count` bytes, fewer only at the end of the file.
 std::size_t ReadBlock(int fd, char* buffer, std::size_t count) {

@@ -1,0 +1,51 @@
+// Data files as the tools open, read and write them, as plain descriptors.
+// Every failure throws IoError, except where a call returns an errno so the
+// caller can report one failure once. Blocking.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/fs.h"
+
+namespace zuruza {
+
+enum class DataOpen {
+  kRead,           // an existing file
+  kCreateReplace,  // created, or emptied when it exists
+  kCreateAppend,   // created, or written at its end
+  kReplaceExisting // an existing file (a device) emptied and written
+};
+
+// Opens `path` for its data, never waiting on a fifo: only a regular file
+// is taken, or a character device to write to (/dev/null as a report);
+// anything else, a fifo nobody reads included, is "File access denied", a
+// directory too. Returns a blocking descriptor.
+int OpenDataFile(const std::string& path, DataOpen how);
+
+// Throws, as OpenDataFile would, when an existing `path` is of a type no
+// output is written to; true when it is a character device.
+bool CheckOutputType(const std::string& path);
+
+// Up to `size` bytes at the current position; 0 at the end of the file.
+std::size_t ReadSome(int fd, char* into, std::size_t size);
+// Exactly `size` bytes at `offset`; "Read beyond end of file" when fewer.
+void ReadExactlyAt(int fd, char* into, std::size_t size, std::uint64_t offset);
+// Writes everything, going on after short writes; 0 or the errno.
+int WriteAllTo(int fd, const char* data, std::size_t size);
+// Closes; 0 or the errno (an interrupted close has closed the descriptor).
+int CloseFile(int fd);
+// Back to the file's start.
+void RewindFile(int fd);
+// The size and last-write time of an open file.
+std::uint64_t OpenFileSize(int fd);
+UnixNanos OpenFileWriteTime(int fd);
+
+// A regular file (never through a final link) opened to change its date;
+// "File access denied" for anything else.
+int OpenRegularFileForDating(const std::string& path);
+// Sets an open file's last-write time to whole seconds, access time kept.
+void SetOpenFileWriteTime(int fd, UnixNanos time);
+
+}  // namespace zuruza

@@ -1,0 +1,143 @@
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "core/errors.h"
+
+namespace zuruza {
+
+namespace {
+
+// Why a file of this type is not opened for its data, 0 when it may be: a
+// directory opens for reading on POSIX; fifos, sockets and devices read
+// could wait forever or never end.
+int RefusedType(mode_t type, bool writing) {
+  if (S_ISDIR(type)) return EISDIR;
+  if (!S_ISREG(type) && !(writing && S_ISCHR(type))) return EACCES;
+  return 0;
+}
+
+int OpenFlags(DataOpen how) {
+  switch (how) {
+    case DataOpen::kRead: return O_RDONLY;
+    case DataOpen::kCreateReplace: return O_WRONLY | O_CREAT | O_TRUNC;
+    case DataOpen::kCreateAppend: return O_WRONLY | O_CREAT | O_APPEND;
+    case DataOpen::kReplaceExisting: return O_WRONLY | O_TRUNC;
+  }
+  return O_RDONLY;
+}
+
+}  // namespace
+
+int OpenDataFile(const std::string& path, DataOpen how) {
+  const int flags = OpenFlags(how);
+  const bool writing = how != DataOpen::kRead;
+  struct stat info {};
+  // Checked before opening, since a device may act on being opened (a tape
+  // rewinds); and again after, for a file replaced in between.
+  if (::stat(path.c_str(), &info) == 0) {
+    if (const int error = RefusedType(info.st_mode, writing); error != 0) ThrowIoErrorFromErrno(error);
+  }
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+  // A fifo nobody reads refuses a non-blocking open for writing.
+  if (fd < 0) ThrowIoErrorFromErrno(errno == ENXIO ? EACCES : errno);
+  int error = ::fstat(fd, &info) != 0 ? errno : RefusedType(info.st_mode, writing);
+  if (error == 0) {
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) error = errno;
+  }
+  if (error != 0) {
+    ::close(fd);
+    ThrowIoErrorFromErrno(error);
+  }
+  return fd;
+}
+
+bool CheckOutputType(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  if (const int error = RefusedType(info.st_mode, true); error != 0) ThrowIoErrorFromErrno(error);
+  return S_ISCHR(info.st_mode);
+}
+
+std::size_t ReadSome(int fd, char* into, std::size_t size) {
+  ssize_t got;
+  do {
+    got = ::read(fd, into, size);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) ThrowIoErrorFromErrno(errno);
+  return static_cast<std::size_t>(got);
+}
+
+void ReadExactlyAt(int fd, char* into, std::size_t size, std::uint64_t offset) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::pread(fd, into + done, size - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) ThrowIoErrorFromErrno(errno);
+    if (got == 0) throw IoError(kReadBeyondEnd);  // the file shrank meanwhile
+    done += static_cast<std::size_t>(got);
+  }
+}
+
+int WriteAllTo(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    // A device that takes nothing without an error would loop forever.
+    if (written == 0) return ENOSPC;
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+int CloseFile(int fd) {
+  // After EINTR the descriptor is gone on Linux; nothing is left to retry.
+  return ::close(fd) != 0 && errno != EINTR ? errno : 0;
+}
+
+void RewindFile(int fd) {
+  if (::lseek(fd, 0, SEEK_SET) < 0) ThrowIoErrorFromErrno(errno);
+}
+
+std::uint64_t OpenFileSize(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) ThrowIoErrorFromErrno(errno);
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+UnixNanos OpenFileWriteTime(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) ThrowIoErrorFromErrno(errno);
+  return static_cast<UnixNanos>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+}
+
+int OpenRegularFileForDating(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) ThrowIoErrorFromErrno(errno == ELOOP ? EACCES : errno);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw IoError(kFileAccessDenied);  // only regular files carry a date to change
+  }
+  return fd;
+}
+
+void SetOpenFileWriteTime(int fd, UnixNanos time) {
+  timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(time / 1'000'000'000);
+  times[1].tv_nsec = 0;
+  if (::futimens(fd, times) != 0) ThrowIoErrorFromErrno(errno);
+}
+
+}  // namespace zuruza
