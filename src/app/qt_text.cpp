@@ -1,38 +1,18 @@
 #include "app/qt_text.h"
 
+#include "app/utf8_columns.h"
+
 namespace zuruza {
 
 namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;  // + a byte of 0x80..0xFF
 
-bool Continuation(unsigned char byte, unsigned char low = 0x80, unsigned char high = 0xBF) {
-  return byte >= low && byte <= high;
-}
-
-// The length of the valid UTF-8 character at `pos` (the rules of
-// QString::fromUtf8: no overlong forms, no surrogates, nothing past
-// U+10FFFF), or 0 when the byte there starts none.
+// The length of the valid UTF-8 character at `pos`, or 0 when the byte
+// there starts none.
 std::size_t ValidLength(std::string_view text, std::size_t pos) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-  const std::size_t left = text.size() - pos;
-  const unsigned char lead = byte(0);
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return left >= 2 && Continuation(byte(1)) ? 2 : 0;
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
-    const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
-    return left >= 3 && Continuation(byte(1), low, high) && Continuation(byte(2)) ? 3 : 0;
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
-    const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
-    return left >= 4 && Continuation(byte(1), low, high) && Continuation(byte(2)) &&
-                   Continuation(byte(3))
-               ? 4
-               : 0;
-  }
-  return 0;
+  const Utf8Char c = DecodeUtf8At(text, pos);
+  return c.valid ? c.size : 0;
 }
 
 QString FromUtf8(std::string_view text) {

@@ -18,6 +18,8 @@
 #include <iterator>
 
 #include "app/qt_text.h"
+#include "app/report_pane_accessible.h"
+#include "app/utf8_columns.h"
 
 namespace zuruza {
 
@@ -26,112 +28,6 @@ namespace {
 constexpr int kMargin = 2;               // pixels left of the text
 constexpr int kCaretWidth = 1;           // pixels
 constexpr int kDragScrollInterval = 50;  // milliseconds between scroll steps of a drag
-
-// One UTF-8 character, or one byte that starts no valid character. The rules
-// are those of QString::fromUtf8, which turns each such byte into one U+FFFD,
-// so byte offsets and the painted string's indexes map one to one.
-struct Utf8Char {
-  char32_t code = 0;
-  std::size_t size = 1;
-  bool valid = false;
-};
-
-bool Continuation(unsigned char byte, unsigned char low = 0x80, unsigned char high = 0xBF) {
-  return byte >= low && byte <= high;
-}
-
-Utf8Char DecodeAt(std::string_view text, std::size_t pos) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-  const std::size_t left = text.size() - pos;
-  const unsigned char lead = byte(0);
-  if (lead < 0x80) return {lead, 1, true};
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    if (left >= 2 && Continuation(byte(1))) {
-      return {(char32_t(lead & 0x1F) << 6) | (byte(1) & 0x3F), 2, true};
-    }
-    return {};
-  }
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    // No overlong forms (E0 80..9F) and no surrogates (ED A0..BF).
-    const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
-    const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
-    if (left >= 3 && Continuation(byte(1), low, high) && Continuation(byte(2))) {
-      return {(char32_t(lead & 0x0F) << 12) | (char32_t(byte(1) & 0x3F) << 6) | (byte(2) & 0x3F), 3,
-              true};
-    }
-    return {};
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    // No overlong forms (F0 80..8F) and nothing past U+10FFFF (F4 90..).
-    const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
-    const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
-    if (left >= 4 && Continuation(byte(1), low, high) && Continuation(byte(2)) &&
-        Continuation(byte(3))) {
-      return {(char32_t(lead & 0x07) << 18) | (char32_t(byte(1) & 0x3F) << 12) |
-                  (char32_t(byte(2) & 0x3F) << 6) | (byte(3) & 0x3F),
-              4, true};
-    }
-  }
-  return {};
-}
-
-std::size_t NextBoundary(std::string_view text, std::size_t pos) {
-  return pos >= text.size() ? text.size() : pos + DecodeAt(text, pos).size;
-}
-
-std::size_t PrevBoundary(std::string_view text, std::size_t pos) {
-  if (pos == 0) return 0;
-  // A valid character cannot start inside another one, so the first that
-  // ends exactly here is the one before; otherwise a lone byte is.
-  for (std::size_t back = 2; back <= 4 && back <= pos; ++back) {
-    const Utf8Char c = DecodeAt(text, pos - back);
-    if (c.valid && c.size == back) return pos - back;
-  }
-  return pos - 1;
-}
-
-// The boundary at or before `pos`.
-std::size_t SnapToBoundary(std::string_view text, std::size_t pos) {
-  pos = std::min(pos, text.size());
-  for (std::size_t back = 1; back <= 3 && back <= pos; ++back) {
-    const Utf8Char c = DecodeAt(text, pos - back);
-    if (c.valid && c.size > back) return pos - back;
-  }
-  return pos;
-}
-
-// QString::fromUtf8 drops a byte order mark at the start.
-std::size_t SkippedPrefix(std::string_view text) {
-  return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-}
-
-int Utf16Index(std::string_view text, std::size_t byte) {
-  std::size_t pos = SkippedPrefix(text);
-  int units = 0;
-  while (pos < byte && pos < text.size()) {
-    const Utf8Char c = DecodeAt(text, pos);
-    units += c.valid && c.code > 0xFFFF ? 2 : 1;
-    pos += c.size;
-  }
-  return units;
-}
-
-std::size_t ByteIndex(std::string_view text, int index) {
-  std::size_t pos = SkippedPrefix(text);
-  int units = 0;
-  while (units < index && pos < text.size()) {
-    const Utf8Char c = DecodeAt(text, pos);
-    units += c.valid && c.code > 0xFFFF ? 2 : 1;
-    pos += c.size;
-  }
-  return pos;
-}
-
-std::size_t CharCount(std::string_view text) {
-  std::size_t count = 0;
-  for (const char byte : text) count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
-  return count;
-}
 
 bool IsWordChar(const Utf8Char& c) {
   // A byte that is not UTF-8 is most likely a letter of an 8-bit code page.
@@ -183,9 +79,12 @@ ReportPane::ReportPane(QWidget* parent) : QAbstractScrollArea(parent) {
   viewport()->setBackgroundRole(QPalette::Base);
   viewport()->setAutoFillBackground(true);
   UpdateMetrics();
+  InstallReportPaneAccessibility();
 }
 
 void ReportPane::Clear() {
+  if (AccessibleOffset(*this, {}) >= 0) AnnounceRemoved(*this, 0, Text("\n"));
+  ++edit_count_;
   std::vector<std::string>().swap(lines_);  // give a large report's memory back
   max_chars_ = 0;
   caret_ = anchor_ = Position{};
@@ -203,6 +102,14 @@ void ReportPane::AppendLines(std::vector<std::string>& lines) {
   QScrollBar* vertical = verticalScrollBar();
   // Like a terminal: a view showing the end keeps showing it.
   const bool follow = vertical->value() >= vertical->maximum();
+  const int offset = AccessibleOffset(*this, LastPosition());
+  std::string added;
+  if (offset >= 0) {
+    for (const std::string& line : lines) {
+      if (!lines_.empty() || !added.empty()) added.push_back('\n');
+      added.append(line);
+    }
+  }
   for (const std::string& line : lines) NoteLineLength(line);
   // insert, not reserve: reserving per batch would reallocate on every batch.
   lines_.insert(lines_.end(), std::make_move_iterator(lines.begin()),
@@ -211,6 +118,7 @@ void ReportPane::AppendLines(std::vector<std::string>& lines) {
   UpdateScrollBars();
   if (follow) vertical->setValue(vertical->maximum());
   viewport()->update();
+  AnnounceInserted(*this, offset, added);
 }
 
 const std::string& ReportPane::Line(std::size_t index) const { return lines_.at(index); }
@@ -235,6 +143,7 @@ void ReportPane::SelectAll() {
   setFocus(Qt::OtherFocusReason);
   RestartBlink();
   viewport()->update();
+  AnnounceCaret(*this);
 }
 
 std::string ReportPane::SelectedText() const {
@@ -248,6 +157,11 @@ void ReportPane::Copy() {
 
 void ReportPane::SetCaret(std::size_t line, std::size_t column) {
   MoveCaret(Clamped({line, column}), false);
+}
+
+void ReportPane::Select(Position anchor, Position caret) {
+  anchor_ = Clamped(anchor);
+  MoveCaret(Clamped(caret), true);
 }
 
 std::size_t ReportPane::LineAt(QPoint viewport_point) const {
@@ -304,6 +218,7 @@ void ReportPane::MoveCaret(Position position, bool extend) {
   RestartBlink();
   EnsureCaretVisible();
   viewport()->update();
+  AnnounceCaret(*this);
 }
 
 void ReportPane::MoveVertically(long long lines, bool extend) {
@@ -311,7 +226,7 @@ void ReportPane::MoveVertically(long long lines, bool extend) {
     MoveCaret({}, extend);
     return;
   }
-  const int goal = goal_x_ >= 0 ? goal_x_ : CaretX();
+  const int goal = goal_x_ >= 0 ? goal_x_ : XOf(caret_);
   const long long last = static_cast<long long>(lines_.size()) - 1;
   const auto target =
       static_cast<std::size_t>(std::clamp(static_cast<long long>(caret_.line) + lines, 0LL, last));
@@ -343,17 +258,17 @@ void ReportPane::SelectWordAt(Position position) {
     }
     pos = PrevBoundary(text, text.size());  // past the end: the last word
   }
-  const Utf8Char under = DecodeAt(text, pos);
+  const Utf8Char under = DecodeUtf8At(text, pos);
   std::size_t start = pos;
   std::size_t end = pos + under.size;
   if (IsWordChar(under)) {
     while (start > 0) {
       const std::size_t before = PrevBoundary(text, start);
-      if (!IsWordChar(DecodeAt(text, before))) break;
+      if (!IsWordChar(DecodeUtf8At(text, before))) break;
       start = before;
     }
     while (end < text.size()) {
-      const Utf8Char next = DecodeAt(text, end);
+      const Utf8Char next = DecodeUtf8At(text, end);
       if (!IsWordChar(next)) break;
       end += next.size;
     }
@@ -369,25 +284,31 @@ void ReportPane::NoteLineLength(const std::string& line) {
   max_chars_ = std::max(max_chars_, CharCount(line));
 }
 
-void ReportPane::DeleteSelection() {
-  const Position start = SelectionStart();
-  const Position end = SelectionEnd();
-  if (start == end) return;
+void ReportPane::RemoveRange(Position start, Position end) {
+  caret_ = anchor_ = start;
+  if (start >= end) return;
+  const int offset = AccessibleOffset(*this, start);
+  const std::string removed = offset >= 0 ? TextBetween(start, end) : std::string();
   std::string& first = lines_[start.line];
   if (start.line == end.line) {
     first.erase(start.column, end.column - start.column);
   } else {
     first.resize(start.column);
     first.append(lines_[end.line], end.column);
+    NoteLineLength(first);
     const auto begin = lines_.begin() + static_cast<std::ptrdiff_t>(start.line);
     lines_.erase(begin + 1, begin + static_cast<std::ptrdiff_t>(end.line - start.line) + 1);
   }
-  caret_ = anchor_ = start;
+  ++edit_count_;
+  AnnounceRemoved(*this, offset, removed);
 }
+
+void ReportPane::DeleteSelection() { RemoveRange(SelectionStart(), SelectionEnd()); }
 
 void ReportPane::InsertText(std::string_view bytes) {
   DeleteSelection();
   if (lines_.empty()) lines_.emplace_back();
+  const int offset = AccessibleOffset(*this, caret_);
   std::vector<std::string_view> pieces;
   for (std::size_t from = 0;;) {
     const std::size_t newline = bytes.find('\n', from);
@@ -413,6 +334,8 @@ void ReportPane::InsertText(std::string_view bytes) {
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(line) + 1,
                   std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
   }
+  ++edit_count_;
+  AnnounceInserted(*this, offset, bytes);
   UpdateScrollBars();
   MoveCaret(after, false);
 }
@@ -421,16 +344,9 @@ void ReportPane::Backspace() {
   if (HasSelection()) {
     DeleteSelection();
   } else if (caret_.column > 0) {
-    std::string& text = lines_[caret_.line];
-    const std::size_t before = PrevBoundary(text, caret_.column);
-    text.erase(before, caret_.column - before);
-    caret_.column = before;
+    RemoveRange({caret_.line, PrevBoundary(lines_[caret_.line], caret_.column)}, caret_);
   } else if (caret_.line > 0) {
-    const std::size_t line = caret_.line;
-    caret_ = {line - 1, lines_[line - 1].size()};
-    lines_[line - 1].append(lines_[line]);
-    NoteLineLength(lines_[line - 1]);
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(line));
+    RemoveRange({caret_.line - 1, lines_[caret_.line - 1].size()}, caret_);
   }
   UpdateScrollBars();
   MoveCaret(caret_, false);
@@ -440,13 +356,11 @@ void ReportPane::DeleteForward() {
   if (HasSelection()) {
     DeleteSelection();
   } else if (caret_.line < lines_.size()) {
-    std::string& text = lines_[caret_.line];
+    const std::string& text = lines_[caret_.line];
     if (caret_.column < text.size()) {
-      text.erase(caret_.column, NextBoundary(text, caret_.column) - caret_.column);
+      RemoveRange(caret_, {caret_.line, NextBoundary(text, caret_.column)});
     } else if (caret_.line + 1 < lines_.size()) {
-      text.append(lines_[caret_.line + 1]);
-      NoteLineLength(text);
-      lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(caret_.line) + 1);
+      RemoveRange(caret_, {caret_.line + 1, 0});
     }
   }
   UpdateScrollBars();
@@ -482,12 +396,25 @@ void ReportPane::LayOutLine(QTextLayout& layout, const std::string& line) const 
   layout.endLayout();
 }
 
-int ReportPane::CaretX() const {
-  const std::string& line = LineOrEmpty(caret_.line);
+int ReportPane::XOf(Position position) const {
+  const std::string& line = LineOrEmpty(position.line);
   if (line.empty()) return 0;
   QTextLayout layout;
   LayOutLine(layout, line);
-  return static_cast<int>(layout.lineAt(0).cursorToX(Utf16Index(line, caret_.column)));
+  return static_cast<int>(layout.lineAt(0).cursorToX(Utf16Index(line, position.column)));
+}
+
+QRect ReportPane::CharacterRect(Position position) const {
+  position = Clamped(position);
+  const QRect line = LineRect(position.line);
+  if (line.isEmpty()) return {};
+  const std::string& text = LineOrEmpty(position.line);
+  const int x = XOf(position);
+  const int right = position.column < text.size()
+                        ? XOf({position.line, NextBoundary(text, position.column)})
+                        : x + char_width_;
+  const int left = kMargin - horizontalScrollBar()->value();
+  return {left + x, line.top(), std::max(1, right - x), line.height()};
 }
 
 int ReportPane::FirstVisibleLine() const { return verticalScrollBar()->value(); }
@@ -502,11 +429,11 @@ QRect ReportPane::LineRect(std::size_t line) const {
   return {0, static_cast<int>(row) * line_height_, viewport()->width(), line_height_};
 }
 
-void ReportPane::EnsureCaretVisible() {
+void ReportPane::ScrollToShow(Position position) {
   QScrollBar* vertical = verticalScrollBar();
   const long long first = vertical->value();
   const long long rows = VisibleLineCount();
-  const auto line = static_cast<long long>(caret_.line);
+  const auto line = static_cast<long long>(position.line);
   if (line < first) {
     vertical->setValue(static_cast<int>(line));
   } else if (line >= first + rows) {
@@ -514,7 +441,7 @@ void ReportPane::EnsureCaretVisible() {
   }
 
   QScrollBar* horizontal = horizontalScrollBar();
-  const int x = CaretX();
+  const int x = XOf(position);
   const int width = std::max(1, viewport()->width() - 2 * kMargin - kCaretWidth);
   if (x < horizontal->value()) {
     horizontal->setValue(x);
@@ -727,7 +654,7 @@ QVariant ReportPane::inputMethodQuery(Qt::InputMethodQuery query) const {
       return font();
     case Qt::ImCursorRectangle: {
       const long long row = static_cast<long long>(caret_.line) - FirstVisibleLine();
-      const QRect rect(kMargin - horizontalScrollBar()->value() + CaretX(),
+      const QRect rect(kMargin - horizontalScrollBar()->value() + XOf(caret_),
                        static_cast<int>(std::clamp(row, -1LL, 1LL << 20)) * line_height_,
                        kCaretWidth, line_height_);
       return rect.translated(viewport()->geometry().topLeft());

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <compare>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,14 @@ class ReportPane : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
+  // A place in the text: a line and a byte offset in it, on a UTF-8
+  // character boundary.
+  struct Position {
+    std::size_t line = 0;
+    std::size_t column = 0;
+    auto operator<=>(const Position&) const = default;
+  };
+
   explicit ReportPane(QWidget* parent = nullptr);
 
   void Clear();
@@ -37,14 +46,29 @@ class ReportPane : public QAbstractScrollArea {
   std::string SelectedText() const;  // lines joined by "\n"
   void Copy();                       // does nothing without a selection
 
-  // The column is a byte offset in the line, on a UTF-8 character boundary.
   std::size_t CaretLine() const { return caret_.line; }
   std::size_t CaretColumn() const { return caret_.column; }
+  Position Caret() const { return caret_; }
+  Position Anchor() const { return anchor_; }  // where the selection starts from
   // Clamps to the text, clears the selection and scrolls the caret into view.
   void SetCaret(std::size_t line, std::size_t column);
+  // Selects from `anchor` to `caret`, both clamped, and shows the caret.
+  void Select(Position anchor, Position caret);
+  // The bytes between two positions, lines joined by "\n".
+  std::string TextBetween(Position start, Position end) const;
+  // Counts the changes of the text other than appended lines, so that what
+  // is computed from the lines knows when it is out of date.
+  std::uint64_t EditCount() const { return edit_count_; }
 
   // The line under a viewport point, clamped to the first and last lines.
   std::size_t LineAt(QPoint viewport_point) const;
+  // The place under a viewport point: the nearest character boundary, or
+  // with `on_character` the start of the character under it.
+  Position PositionAt(QPoint viewport_point, bool on_character) const;
+  // The viewport rectangle of the character at a position (one character
+  // wide at a line's end); empty when its line is out of view.
+  QRect CharacterRect(Position position) const;
+  void ScrollToShow(Position position);
 
  signals:
   void LineDoubleClicked(std::size_t line);
@@ -67,25 +91,20 @@ class ReportPane : public QAbstractScrollArea {
   void timerEvent(QTimerEvent* event) override;
 
  private:
-  struct Position {
-    std::size_t line = 0;
-    std::size_t column = 0;
-    auto operator<=>(const Position&) const = default;
-  };
-
   const std::string& LineOrEmpty(std::size_t index) const;
   Position Clamped(Position position) const;
   Position LastPosition() const;
   Position SelectionStart() const { return std::min(anchor_, caret_); }
   Position SelectionEnd() const { return std::max(anchor_, caret_); }
-  std::string TextBetween(Position start, Position end) const;
 
   // Moves the caret; the selection is extended from the anchor when `extend`.
   void MoveCaret(Position position, bool extend);
   void MoveVertically(long long lines, bool extend);
-  Position PositionAt(QPoint viewport_point, bool on_character) const;
   void SelectWordAt(Position position);
 
+  // Every change of the text goes through these two, which tell a screen
+  // reader what changed.
+  void RemoveRange(Position start, Position end);  // leaves the caret at `start`
   void DeleteSelection();
   void InsertText(std::string_view bytes);  // '\n' splits lines
   void Backspace();
@@ -95,11 +114,11 @@ class ReportPane : public QAbstractScrollArea {
   void NoteLineLength(const std::string& line);
 
   void LayOutLine(QTextLayout& layout, const std::string& line) const;
-  int CaretX() const;  // in content pixels, without the margin
+  int XOf(Position position) const;  // in content pixels, without the margin
   int FirstVisibleLine() const;
   int VisibleLineCount() const;  // lines that fit entirely, at least one
   QRect LineRect(std::size_t line) const;
-  void EnsureCaretVisible();
+  void EnsureCaretVisible() { ScrollToShow(caret_); }
   void UpdateMetrics();
   void UpdateScrollBars();
   void RestartBlink();
@@ -109,6 +128,7 @@ class ReportPane : public QAbstractScrollArea {
   // Widest line seen since the last Clear, in characters; it does not shrink
   // on edits so that no edit rescans the text.
   std::size_t max_chars_ = 0;
+  std::uint64_t edit_count_ = 0;
   Position caret_;
   Position anchor_;
   int goal_x_ = -1;  // kept while moving up and down through shorter lines

@@ -1,5 +1,7 @@
 #include "app/report_pane.h"
+#include "app/report_pane_accessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
@@ -23,6 +25,18 @@ QFont PaneFont() {
 }
 
 void Append(ReportPane& pane, std::vector<std::string> lines) { pane.AppendLines(lines); }
+
+// The text changes a screen reader was told of, as "+offset:text" and "-offset:text".
+QStringList announced;
+void RecordTextChange(QAccessibleEvent* event) {
+  if (event->type() == QAccessible::TextInserted) {
+    const auto* insert = static_cast<QAccessibleTextInsertEvent*>(event);
+    announced << QString("+%1:%2").arg(insert->changePosition()).arg(insert->textInserted());
+  } else if (event->type() == QAccessible::TextRemoved) {
+    const auto* remove = static_cast<QAccessibleTextRemoveEvent*>(event);
+    announced << QString("-%1:%2").arg(remove->changePosition()).arg(remove->textRemoved());
+  }
+}
 
 // Types text the way a keyboard with that character on a key would.
 void Type(ReportPane& pane, const QString& text) {
@@ -323,6 +337,56 @@ class ReportPaneTest : public QObject {
     QCOMPARE(spy.at(1).at(0).value<std::size_t>(), std::size_t{42});
     QCOMPARE(pane.CaretLine(), std::size_t{42});
     QCOMPARE(pane.SelectedText(), std::string("alfa"));
+  }
+
+  void aScreenReaderReadsLinesCaretAndSelection() {
+    ReportPane pane;
+    Append(pane, {"uno", "d\xC3\xB3s", "tres"});
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&pane);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->role(), QAccessible::EditableText);
+    QAccessibleTextInterface* text = accessible->textInterface();
+    QVERIFY(text);
+    QCOMPARE(text->characterCount(), 12);
+    QCOMPARE(text->text(0, 12), QString::fromUtf8("uno\nd\xC3\xB3s\ntres"));
+    QCOMPARE(text->text(2, 5), QString("o\nd"));
+
+    int start = -1;
+    int end = -1;
+    QCOMPARE(text->textAtOffset(6, QAccessible::LineBoundary, &start, &end),
+             QString::fromUtf8("d\xC3\xB3s\n"));
+    QCOMPARE((QList<int>{start, end}), (QList<int>{4, 8}));
+    QCOMPARE(text->textAfterOffset(6, QAccessible::LineBoundary, &start, &end), QString("tres"));
+    QCOMPARE((QList<int>{start, end}), (QList<int>{8, 12}));
+    QCOMPARE(text->textBeforeOffset(6, QAccessible::LineBoundary, &start, &end), QString("uno\n"));
+    QCOMPARE(text->textAtOffset(10, QAccessible::WordBoundary, &start, &end), QString("tres"));
+    QCOMPARE((QList<int>{start, end}), (QList<int>{8, 12}));
+
+    pane.SetCaret(1, 3);  // after the two bytes of the accented letter
+    QCOMPARE(text->cursorPosition(), 6);
+    text->setCursorPosition(9);
+    QCOMPARE(pane.CaretLine(), std::size_t{2});
+    QCOMPARE(pane.CaretColumn(), std::size_t{1});
+    text->setSelection(0, 1, 6);
+    QCOMPARE(pane.SelectedText(), std::string("no\nd\xC3\xB3"));
+    text->selection(0, &start, &end);
+    QCOMPARE((QList<int>{start, end}), (QList<int>{1, 6}));
+    QCOMPARE(text->selectionCount(), 1);
+  }
+
+  void editsAndAppendedLinesAreAnnouncedWhereTheyHappen() {
+    ReportPane pane;
+    Append(pane, {"uno", "dos"});
+    zuruza::SetAnnouncementListenerForTesting(RecordTextChange);
+    announced.clear();
+    Append(pane, {"tres"});
+    pane.SetCaret(1, 0);
+    Type(pane, "X");
+    QTest::keyClick(&pane, Qt::Key_Backspace);
+    QTest::keyClick(&pane, Qt::Key_Backspace);  // joins the line to the one before
+    pane.Clear();
+    zuruza::SetAnnouncementListenerForTesting(nullptr);
+    QCOMPARE(announced, (QStringList{"+7:\ntres", "+4:X", "-4:X", "-3:\n", "-0:unodos\ntres"}));
   }
 
   void threeHundredThousandLinesInBatchesAreAllKept() {
