@@ -105,8 +105,8 @@ class SilentPrompter : public Prompter {
     return std::string(value);
   }
   bool AskOkCancel(std::string_view) override { return false; }
-  std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override {
+  std::optional<std::string> OpenFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
+  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view, std::string_view) override {
     return std::nullopt;
   }
   void ProcessEvents() override {}

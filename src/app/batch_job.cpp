@@ -39,8 +39,11 @@ class NobodyPrompter : public Prompter {
     say_(text);
     return false;
   }
-  std::optional<std::string> OpenFileDialog(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view) override {
+  std::optional<std::string> OpenFileDialog(std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view,
+                                            std::string_view) override {
     return std::nullopt;
   }
   void ProcessEvents() override {}

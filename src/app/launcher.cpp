@@ -223,7 +223,7 @@ void TForm1::EncolumnaFicheros1Click() {
 
 void TForm1::CambiarFechaaficherosdeundirectorio1Click() {
   RunGuarded(prompter_, [this] {
-    std::optional<std::string> path = prompter_.OpenFileDialog("");
+    std::optional<std::string> path = prompter_.OpenFileDialog("", "");
     if (!path) return;
     FileDater dater(*path);
     const LocaleFormats formats = SystemLocaleFormats();

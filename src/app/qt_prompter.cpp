@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -78,20 +79,43 @@ bool QtPrompter::AskOkCancel(std::string_view text) {
                                QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
-std::optional<std::string> QtPrompter::OpenFileDialog(std::string_view filter) {
+namespace {
+
+// Where a file dialog opens: the folder of `near`, or `near` itself when it
+// is a folder, while it exists; else the person's home, never the program's
+// working directory.
+QString DialogFolder(std::string_view near) {
+  if (near.empty()) return QDir::homePath();
+  const QFileInfo info(ToQt(near));
+  if (info.isDir()) return info.absoluteFilePath();
+  if (info.absoluteDir().exists()) return info.absolutePath();
+  return QDir::homePath();
+}
+
+}  // namespace
+
+std::optional<std::string> QtPrompter::OpenFileDialog(std::string_view filter,
+                                                      std::string_view near) {
   if (HeadlessPrompts()) return std::nullopt;
-  QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFilter(filter));
+  QString path =
+      QFileDialog::getOpenFileName(parent_, QString(), DialogFolder(near), QtFilter(filter));
   if (path.isEmpty()) return std::nullopt;
   return FromQt(path);
 }
 
 std::optional<std::string> QtPrompter::SaveFileDialog(std::string_view filter,
-                                                      std::string_view default_extension) {
+                                                      std::string_view default_extension,
+                                                      std::string_view near) {
   if (HeadlessPrompts()) return std::nullopt;
   QFileDialog dialog(parent_);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDirectory(QDir::homePath());  // never the program's working directory
+  const QString folder = DialogFolder(near);
+  dialog.setDirectory(folder);
   dialog.setNameFilter(QtFilter(filter));
+  const QFileInfo field(ToQt(near));
+  if (!near.empty() && !field.isDir() && field.absolutePath() == folder) {
+    dialog.selectFile(field.fileName());
+  }
   QString extension = ToQt(default_extension);
   if (extension.startsWith('.')) extension.remove(0, 1);
   dialog.setDefaultSuffix(extension);

@@ -20,9 +20,11 @@ class QtPrompter : public Prompter {
   std::string InputBox(std::string_view caption, std::string_view prompt,
                        std::string_view default_text) override;
   bool AskOkCancel(std::string_view text) override;
-  std::optional<std::string> OpenFileDialog(std::string_view filter) override;
+  std::optional<std::string> OpenFileDialog(std::string_view filter,
+                                            std::string_view near) override;
   std::optional<std::string> SaveFileDialog(std::string_view filter,
-                                            std::string_view default_extension) override;
+                                            std::string_view default_extension,
+                                            std::string_view near) override;
   void ProcessEvents() override;
 
  private:

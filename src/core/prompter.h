@@ -22,10 +22,14 @@ class Prompter {
   // An error question with OK and Cancel; true for OK.
   virtual bool AskOkCancel(std::string_view text) = 0;
   // Open and save dialogs. `filter` is "Name|pattern|Name|pattern"; the
-  // result is the chosen path, or nullopt when the person cancels.
-  virtual std::optional<std::string> OpenFileDialog(std::string_view filter) = 0;
+  // result is the chosen path, or nullopt when the person cancels. They open
+  // in the folder of `near` (a field's file or folder) when it exists, else
+  // in the person's home; a save dialog offers the file's name.
+  virtual std::optional<std::string> OpenFileDialog(std::string_view filter,
+                                                    std::string_view near) = 0;
   virtual std::optional<std::string> SaveFileDialog(std::string_view filter,
-                                                    std::string_view default_extension) = 0;
+                                                    std::string_view default_extension,
+                                                    std::string_view near) = 0;
   // Lets pending window events run.
   virtual void ProcessEvents() = 0;
 };
@@ -45,12 +49,14 @@ class ForwardingPrompter : public Prompter {
     return target_->InputBox(caption, prompt, default_text);
   }
   bool AskOkCancel(std::string_view text) override { return target_->AskOkCancel(text); }
-  std::optional<std::string> OpenFileDialog(std::string_view filter) override {
-    return target_->OpenFileDialog(filter);
+  std::optional<std::string> OpenFileDialog(std::string_view filter,
+                                            std::string_view near) override {
+    return target_->OpenFileDialog(filter, near);
   }
   std::optional<std::string> SaveFileDialog(std::string_view filter,
-                                            std::string_view default_extension) override {
-    return target_->SaveFileDialog(filter, default_extension);
+                                            std::string_view default_extension,
+                                            std::string_view near) override {
+    return target_->SaveFileDialog(filter, default_extension, near);
   }
   void ProcessEvents() override { target_->ProcessEvents(); }
 

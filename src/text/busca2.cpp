@@ -209,7 +209,7 @@ void InFileSearch::SearchOneFile(ReportSink& memo1) {
                       CaseRule::kExact};
   memo1.ClearReport();
   bytes_read_ = 0;
-  const std::optional<std::string> path = prompter_.OpenFileDialog("");
+  const std::optional<std::string> path = prompter_.OpenFileDialog("", "");
   if (!path) return;
   memo1.ShowProgress(StatusBar::kStatusBar1, "Analizado el fichero...");
   {

@@ -177,18 +177,20 @@ void TEditor::RunOperation(EditOperation operation) {
 }
 
 void TEditor::Cargar1Click() {
-  std::optional<std::string> path = prompter_.OpenFileDialog(kTextFilter);
+  std::optional<std::string> path = prompter_.OpenFileDialog(kTextFilter, pane_file_);
   if (!path) return;
   std::string text;
   if (!RunGuarded(prompter_, [&] { text = LoadPaneFile(*path); })) return;
+  pane_file_ = *path;
   latin1_file_ = !IsValidUtf8(text);
   Memo1->setPlainText(latin1_file_ ? QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
                                    : ToQt(text));
 }
 
 void TEditor::Grabar1Click() {
-  std::optional<std::string> path = prompter_.SaveFileDialog(kTextFilter, ".txt");
+  std::optional<std::string> path = prompter_.SaveFileDialog(kTextFilter, ".txt", pane_file_);
   if (!path) return;
+  pane_file_ = *path;
   const QString pane = PaneString();
   // Text of an 8-bit file goes back in its own bytes while every character
   // has one there; anything typed beyond Latin-1 makes the whole file UTF-8.

@@ -99,6 +99,8 @@ class TEditor : public QMainWindow, public ReportSink {
   // character each, and are saved back the same way, so that a file of an
   // 8-bit code page keeps its bytes.
   bool latin1_file_ = false;
+  // The file last loaded or saved: the file dialogs open beside it.
+  std::string pane_file_;
 };
 
 }  // namespace zuruza

@@ -161,7 +161,7 @@ void TF_cifrado::Button2Click() { CipherOneFile(CipherDirection::kDecipher); }
 
 void TF_cifrado::Button3Click() {
   // No filter: every file is offered.
-  if (std::optional<std::string> path = prompter_.OpenFileDialog("")) Edit2->setText(ToQt(*path));
+  if (std::optional<std::string> path = prompter_.OpenFileDialog("", FromQt(Edit2->text()))) Edit2->setText(ToQt(*path));
 }
 
 void TF_cifrado::Button4Click() { CipherTree(CipherDirection::kEncipher); }

@@ -166,7 +166,7 @@ void Tform_Fragment::Button4Click() {
 }
 
 void Tform_Fragment::Button3Click() {
-  const std::optional<std::string> path = prompter_.OpenFileDialog("");
+  const std::optional<std::string> path = prompter_.OpenFileDialog("", FromQt(Edit2->text()));
   if (!path) return;
   const std::size_t sep = path->rfind(kPathSep);
   const std::string directory = sep == std::string::npos ? CurrentDirectory() : path->substr(0, sep + 1);
@@ -177,7 +177,7 @@ void Tform_Fragment::Button3Click() {
 }
 
 void Tform_Fragment::Button5Click() {
-  const std::optional<std::string> path = prompter_.OpenFileDialog("*.001|*.001");
+  const std::optional<std::string> path = prompter_.OpenFileDialog("*.001|*.001", FromQt(Edit4->text()));
   if (!path) return;
   Edit4->setText(ToQt(*path));
   Edit5->setText(ToQt(path->substr(0, path->size() >= 3 ? path->size() - 3 : 0) + "___"));

@@ -79,11 +79,11 @@ void TF_mezclar::Button1Click() {
 }
 
 void TF_mezclar::Button2Click() {
-  if (auto path = prompter_.OpenFileDialog("")) Edit1->setText(ToQt(*path));
+  if (auto path = prompter_.OpenFileDialog("", FromQt(Edit1->text()))) Edit1->setText(ToQt(*path));
 }
 
 void TF_mezclar::Button3Click() {
-  if (auto path = prompter_.OpenFileDialog("")) Edit2->setText(ToQt(*path));
+  if (auto path = prompter_.OpenFileDialog("", FromQt(Edit2->text()))) Edit2->setText(ToQt(*path));
 }
 
 void TF_mezclar::closeEvent(QCloseEvent* event) {

@@ -112,6 +112,7 @@ class CifrarWindowTest : public QObject {
     QCOMPARE(window_->Edit2->text(), Q(tree_->Path("uno.txt")));
     window_->Button3->click();  // cancelled: the field keeps its text
     QCOMPARE(window_->Edit2->text(), Q(tree_->Path("uno.txt")));
+    QCOMPARE(prompter_.dialog_near, (Strings{"", tree_->Path("uno.txt")}));  // opens beside the field
   }
 
   void EmptyFieldsKeysAndFailuresAreTold() {

@@ -42,6 +42,10 @@ class EditWindowTest : public QObject {
     window.Grabar1->trigger();
     QCOMPARE(window.Memo1->toPlainText(), QString("uno\ndos\ntres\ncuatro \u00e1"));
     QVERIFY(prompter.errors.empty());
+    // Each dialog opens beside the file last loaded or saved.
+    QCOMPARE(prompter.dialog_near, (std::vector<std::string>{"", tree.Path("carga.txt"),
+                                                             tree.Path("graba.txt"),
+                                                             tree.Path("graba.txt")}));
 
     prompter.dialog_answers = {tree.Path("falta.txt")};
     window.Cargar1->trigger();

@@ -17,9 +17,9 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 // Also remembers the filter each open dialog was given.
 class FilterPrompter : public ScriptedPrompter {
  public:
-  std::optional<std::string> OpenFileDialog(std::string_view filter) override {
+  std::optional<std::string> OpenFileDialog(std::string_view filter, std::string_view near) override {
     filters.emplace_back(filter);
-    return ScriptedPrompter::OpenFileDialog(filter);
+    return ScriptedPrompter::OpenFileDialog(filter, near);
   }
   std::vector<std::string> filters;
 };

@@ -2,6 +2,7 @@
 // logo window, driven offscreen.
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QtTest>
 #include <stdlib.h>
 #include <time.h>
@@ -143,19 +144,34 @@ class LauncherToolsTest : public QObject {
             QFontMetrics(title_font).horizontalAdvance("Zuruza by Vantrex"));
   }
 
-  void QtDialogsSpeakSpanishAndSaveFromHome() {
+  void QtDialogsSpeakSpanishAndSaveBesideTheFieldOrAtHome() {
     LoadQtSpanish();
     QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QString("Cancelar"));
-    QString folder;
-    QTimer::singleShot(0, [&] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      QVERIFY(dialog);
-      folder = dialog->directory().absolutePath();
-      dialog->reject();
-    });
-    QtPrompter(nullptr).SaveFileDialog("Ficheros de Texto|*.txt", ".txt");
-    QCOMPARE(folder, QDir::homePath());
+    QTemporaryDir temp;
+    const QString here = QDir(temp.path()).canonicalPath();
+    const struct {
+      QString near, folder, name;
+    } cases[] = {{"", QDir::homePath(), ""},
+                 {here + "/informe.txt", here, "informe.txt"},
+                 {here, here, ""},
+                 {here + "/no/existe/informe.txt", QDir::homePath(), ""}};
+    for (const auto& c : cases) {
+      QString folder, name;
+      QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        folder = dialog->directory().absolutePath();
+        const QStringList selected = dialog->selectedFiles();
+        name = selected.isEmpty() || QFileInfo(selected.first()).isDir()
+                   ? QString()
+                   : QFileInfo(selected.first()).fileName();
+        dialog->reject();
+      });
+      QtPrompter(nullptr).SaveFileDialog("Ficheros de Texto|*.txt", ".txt", c.near.toStdString());
+      QCOMPARE(folder, c.folder);
+      QCOMPARE(name, c.name);
+    }
   }
 
   void LogoWindowIsTheLogoWithTheTitleOverItsLowerPart() {
