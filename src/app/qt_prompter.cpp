@@ -83,10 +83,10 @@ namespace {
 
 // Where a file dialog opens: the folder of `near`, or `near` itself when it
 // is a folder, while it exists; else the person's home, never the program's
-// working directory.
+// working directory (a relative name counts as none).
 QString DialogFolder(std::string_view near) {
-  if (near.empty()) return QDir::homePath();
   const QFileInfo info(ToQt(near));
+  if (near.empty() || info.isRelative()) return QDir::homePath();
   if (info.isDir()) return info.absoluteFilePath();
   if (info.absoluteDir().exists()) return info.absolutePath();
   return QDir::homePath();
@@ -112,8 +112,7 @@ std::optional<std::string> QtPrompter::SaveFileDialog(std::string_view filter,
   const QString folder = DialogFolder(near);
   dialog.setDirectory(folder);
   dialog.setNameFilter(QtFilter(filter));
-  const QFileInfo field(ToQt(near));
-  if (!near.empty() && !field.isDir() && field.absolutePath() == folder) {
+  if (const QFileInfo field(ToQt(near)); !field.isDir() && !field.fileName().isEmpty()) {
     dialog.selectFile(field.fileName());
   }
   QString extension = ToQt(default_extension);

@@ -83,7 +83,7 @@ ReportPane::ReportPane(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 void ReportPane::Clear() {
-  if (AccessibleOffset(*this, {}) >= 0) AnnounceRemoved(*this, 0, Text("\n"));
+  TextChangeNotice notice(*this, {}, LastPosition());
   ++edit_count_;
   std::vector<std::string>().swap(lines_);  // give a large report's memory back
   max_chars_ = 0;
@@ -95,6 +95,8 @@ void ReportPane::Clear() {
   verticalScrollBar()->setValue(0);
   horizontalScrollBar()->setValue(0);
   viewport()->update();
+  notice.Removed();
+  AnnounceCaret(*this);
 }
 
 void ReportPane::AppendLines(std::vector<std::string>& lines) {
@@ -102,14 +104,7 @@ void ReportPane::AppendLines(std::vector<std::string>& lines) {
   QScrollBar* vertical = verticalScrollBar();
   // Like a terminal: a view showing the end keeps showing it.
   const bool follow = vertical->value() >= vertical->maximum();
-  const int offset = AccessibleOffset(*this, LastPosition());
-  std::string added;
-  if (offset >= 0) {
-    for (const std::string& line : lines) {
-      if (!lines_.empty() || !added.empty()) added.push_back('\n');
-      added.append(line);
-    }
-  }
+  TextChangeNotice notice(*this, LastPosition(), LastPosition());
   for (const std::string& line : lines) NoteLineLength(line);
   // insert, not reserve: reserving per batch would reallocate on every batch.
   lines_.insert(lines_.end(), std::make_move_iterator(lines.begin()),
@@ -118,7 +113,7 @@ void ReportPane::AppendLines(std::vector<std::string>& lines) {
   UpdateScrollBars();
   if (follow) vertical->setValue(vertical->maximum());
   viewport()->update();
-  AnnounceInserted(*this, offset, added);
+  notice.Inserted(LastPosition());
 }
 
 const std::string& ReportPane::Line(std::size_t index) const { return lines_.at(index); }
@@ -287,8 +282,7 @@ void ReportPane::NoteLineLength(const std::string& line) {
 void ReportPane::RemoveRange(Position start, Position end) {
   caret_ = anchor_ = start;
   if (start >= end) return;
-  const int offset = AccessibleOffset(*this, start);
-  const std::string removed = offset >= 0 ? TextBetween(start, end) : std::string();
+  TextChangeNotice notice(*this, start, end);
   std::string& first = lines_[start.line];
   if (start.line == end.line) {
     first.erase(start.column, end.column - start.column);
@@ -300,7 +294,7 @@ void ReportPane::RemoveRange(Position start, Position end) {
     lines_.erase(begin + 1, begin + static_cast<std::ptrdiff_t>(end.line - start.line) + 1);
   }
   ++edit_count_;
-  AnnounceRemoved(*this, offset, removed);
+  notice.Removed();
 }
 
 void ReportPane::DeleteSelection() { RemoveRange(SelectionStart(), SelectionEnd()); }
@@ -308,7 +302,7 @@ void ReportPane::DeleteSelection() { RemoveRange(SelectionStart(), SelectionEnd(
 void ReportPane::InsertText(std::string_view bytes) {
   DeleteSelection();
   if (lines_.empty()) lines_.emplace_back();
-  const int offset = AccessibleOffset(*this, caret_);
+  TextChangeNotice notice(*this, caret_, caret_);
   std::vector<std::string_view> pieces;
   for (std::size_t from = 0;;) {
     const std::size_t newline = bytes.find('\n', from);
@@ -335,7 +329,7 @@ void ReportPane::InsertText(std::string_view bytes) {
                   std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
   }
   ++edit_count_;
-  AnnounceInserted(*this, offset, bytes);
+  notice.Inserted(after);
   UpdateScrollBars();
   MoveCaret(after, false);
 }

@@ -104,6 +104,11 @@ std::size_t ReportPaneAccessible::LineOfOffset(long long offset) const {
   return after == line_starts_.begin() ? 0 : static_cast<std::size_t>(after - line_starts_.begin() - 1);
 }
 
+void ReportPaneAccessible::LinesChangedFrom(std::size_t line) {
+  if (line_starts_.size() > line + 1) line_starts_.resize(line + 1);
+  counted_edits_ = Pane()->EditCount();
+}
+
 int ReportPaneAccessible::OffsetOf(ReportPane::Position position) const {
   Refresh();
   if (line_starts_.empty()) return 0;
@@ -152,6 +157,11 @@ QString ReportPaneAccessible::ItemInLine(int offset, QAccessible::TextBoundaryTy
   const long long start = line_starts_[line];
   QString shown = ToQt(Pane()->Line(line));
   if (line + 1 < line_starts_.size()) shown += QLatin1Char('\n');
+  if (offset - start >= shown.size()) {
+    // The end of the text (or an empty last line): no item starts there.
+    *start_offset = *end_offset = offset;
+    return {};
+  }
   const LineText line_text(shown);
   const QString item =
       line_text.textAtOffset(static_cast<int>(offset - start), boundary, start_offset, end_offset);
@@ -189,6 +199,8 @@ QString ReportPaneAccessible::textAtOffset(int offset, QAccessible::TextBoundary
 
 QString ReportPaneAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary,
                                                int* start_offset, int* end_offset) const {
+  if (offset == -2) offset = cursorPosition();
+  if (offset == -1) offset = characterCount();
   int start = -1;
   int end = -1;
   textAtOffset(offset, boundary, &start, &end);
@@ -207,6 +219,8 @@ QString ReportPaneAccessible::textBeforeOffset(int offset, QAccessible::TextBoun
 
 QString ReportPaneAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundary,
                                               int* start_offset, int* end_offset) const {
+  if (offset == -2) offset = cursorPosition();
+  if (offset == -1) offset = characterCount();
   int start = -1;
   int end = -1;
   textAtOffset(offset, boundary, &start, &end);
@@ -289,20 +303,27 @@ void ReportPaneAccessible::scrollToSubstring(int start_index, int end_index) {
 
 // --- announcements ---
 
-int AccessibleOffset(ReportPane& pane, ReportPane::Position position) {
-  ReportPaneAccessible* accessible = AccessibleOf(pane);
-  return accessible ? accessible->OffsetOf(position) : -1;
+TextChangeNotice::TextChangeNotice(ReportPane& pane, ReportPane::Position start,
+                                   ReportPane::Position end)
+    : accessible_(AccessibleOf(pane)), line_(start.line) {
+  if (!accessible_) return;
+  offset_ = accessible_->OffsetOf(start);
+  if (end > start) removed_ = accessible_->text(offset_, accessible_->OffsetOf(end));
 }
 
-void AnnounceInserted(ReportPane& pane, int offset, std::string_view bytes) {
-  if (offset < 0 || bytes.empty() || !AccessibleOf(pane)) return;
-  QAccessibleTextInsertEvent event(&pane, offset, ToQt(bytes));
+void TextChangeNotice::Removed() {
+  if (!accessible_ || removed_.isEmpty()) return;
+  accessible_->LinesChangedFrom(line_);
+  QAccessibleTextRemoveEvent event(accessible_->object(), offset_, removed_);
   Send(&event);
 }
 
-void AnnounceRemoved(ReportPane& pane, int offset, std::string_view bytes) {
-  if (offset < 0 || bytes.empty() || !AccessibleOf(pane)) return;
-  QAccessibleTextRemoveEvent event(&pane, offset, ToQt(bytes));
+void TextChangeNotice::Inserted(ReportPane::Position after) {
+  if (!accessible_) return;
+  accessible_->LinesChangedFrom(line_);
+  const QString inserted = accessible_->text(offset_, accessible_->OffsetOf(after));
+  if (inserted.isEmpty()) return;
+  QAccessibleTextInsertEvent event(accessible_->object(), offset_, inserted);
   Send(&event);
 }
 

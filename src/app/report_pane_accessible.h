@@ -42,6 +42,9 @@ class ReportPaneAccessible : public QAccessibleWidget, public QAccessibleTextInt
 
   int OffsetOf(ReportPane::Position position) const;
   ReportPane::Position PositionOf(int offset) const;
+  // Told by an edit that starts on `line`: the lines before it and its own
+  // start are still right.
+  void LinesChangedFrom(std::size_t line);
 
   // Caret and selection as last announced, so that a selection that goes
   // away is announced too.
@@ -63,11 +66,26 @@ class ReportPaneAccessible : public QAccessibleWidget, public QAccessibleTextInt
   mutable std::uint64_t counted_edits_ = UINT64_MAX;
 };
 
-// Announcements of the pane's changes; each does nothing while no screen
-// reader listens. An offset is taken before the change it belongs to.
-int AccessibleOffset(ReportPane& pane, ReportPane::Position position);  // -1 when none listens
-void AnnounceInserted(ReportPane& pane, int offset, std::string_view bytes);
-void AnnounceRemoved(ReportPane& pane, int offset, std::string_view bytes);
+// A change of the pane's text as a screen reader hears it: taken just before
+// the change, told just after it (once the pane has counted the edit). Does
+// nothing while no screen reader listens.
+class TextChangeNotice {
+ public:
+  // Before removing the text from `start` to `end`, or inserting at `start`
+  // (`end` the same).
+  TextChangeNotice(ReportPane& pane, ReportPane::Position start, ReportPane::Position end);
+  void Removed();
+  // `after`: where the inserted text ends.
+  void Inserted(ReportPane::Position after);
+
+ private:
+  ReportPaneAccessible* accessible_;  // null while nobody listens
+  std::size_t line_ = 0;
+  int offset_ = 0;
+  QString removed_;
+};
+
+// After the caret or the selection moved.
 void AnnounceCaret(ReportPane& pane);
 
 // Qt passes events on only to a running screen reader; a test listens here.

@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/fs.h"
 
@@ -41,6 +43,53 @@ void RewindFile(int fd);
 // The size and last-write time of an open file.
 std::uint64_t OpenFileSize(int fd);
 UnixNanos OpenFileWriteTime(int fd);
+
+// Up to `size` bytes, fewer only at the end of the file: short reads and
+// interruptions are gone past.
+std::size_t ReadFully(int fd, char* into, std::size_t size);
+
+// An open descriptor, closed at the end of its scope. Close() reports a
+// failed close, on some file systems the first sign of a full disk, as
+// IoError; the destructor only tidies up after an error.
+class OwnedFile {
+ public:
+  explicit OwnedFile(int fd) : fd_(fd) {}
+  ~OwnedFile() { CloseFile(std::exchange(fd_, -1)); }
+  OwnedFile(OwnedFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  OwnedFile& operator=(OwnedFile&& other) noexcept {
+    if (this != &other) {
+      CloseFile(fd_);
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
+  int get() const { return fd_; }
+  void Close();
+
+ private:
+  int fd_;
+};
+
+// What a file is, whatever its name: two names with the same identity are
+// one file.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> IdentityOf(const std::string& path);  // links followed; none when missing
+FileIdentity IdentityOf(int fd);
+
+// Where a symbolic link finally leads, as a full path; `path` itself when
+// it is no link or its target does not resolve.
+std::string ResolvedLink(const std::string& path);
+// False when an existing `path` is one the user may not write.
+bool WritableOrMissing(const std::string& path);
+
+// A new empty file of a name nobody else uses: `prefix` and six characters.
+std::string CreateScratchFile(const std::string& prefix);
+// Removes a file; false when it could not be removed.
+bool RemoveFile(const std::string& path);
 
 // A regular file (never through a final link) opened to change its date;
 // "File access denied" for anything else.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "core/errors.h"
 
@@ -99,7 +100,62 @@ int WriteAllTo(int fd, const char* data, std::size_t size) {
   return 0;
 }
 
+std::size_t ReadFully(int fd, char* into, std::size_t size) {
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, into + got, size - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowIoErrorFromErrno(errno);
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got;
+}
+
+void OwnedFile::Close() {
+  if (const int error = CloseFile(std::exchange(fd_, -1)); error != 0) ThrowIoErrorFromErrno(error);
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{st.st_dev, st.st_ino};
+}
+
+FileIdentity IdentityOf(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) ThrowIoErrorFromErrno(errno);
+  return FileIdentity{st.st_dev, st.st_ino};
+}
+
+std::string ResolvedLink(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return path;
+  std::string resolved(real);
+  std::free(real);
+  return resolved;
+}
+
+bool WritableOrMissing(const std::string& path) {
+  return ::access(path.c_str(), W_OK) == 0 || errno == ENOENT;
+}
+
+std::string CreateScratchFile(const std::string& prefix) {
+  std::string name = prefix + "XXXXXX";
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) ThrowIoErrorFromErrno(errno);
+  ::close(fd);
+  return name;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
 int CloseFile(int fd) {
+  if (fd < 0) return 0;
   // After EINTR the descriptor is gone on Linux; nothing is left to retry.
   return ::close(fd) != 0 && errno != EINTR ? errno : 0;
 }

@@ -1,7 +1,5 @@
 #include "text/edit_ops.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <optional>

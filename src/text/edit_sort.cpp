@@ -1,16 +1,14 @@
 #include "text/edit_sort.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "core/errors.h"
+#include "platform/file.h"
 #include "text/edit_files.h"
 
 namespace zuruza {
@@ -88,22 +86,19 @@ class ScratchFiles {
  public:
   explicit ScratchFiles(std::string dir) : dir_(std::move(dir)) {}
   ~ScratchFiles() {
-    for (const std::string& path : paths_) ::unlink(path.c_str());
+    for (const std::string& path : paths_) RemoveFile(path);
   }
   ScratchFiles(const ScratchFiles&) = delete;
   ScratchFiles& operator=(const ScratchFiles&) = delete;
 
   // A new empty file of a name nobody else uses.
   std::string Create() {
-    std::string name = dir_ + "/.zuruza-orden-XXXXXX";
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) ThrowIoErrorFromErrno(errno);
-    ::close(fd);
+    std::string name = CreateScratchFile(dir_ + "/.zuruza-orden-");
     paths_.push_back(name);
     return name;
   }
   void Remove(const std::string& path) {
-    ::unlink(path.c_str());
+    RemoveFile(path);
     paths_.erase(std::find(paths_.begin(), paths_.end(), path));
   }
 

@@ -1,11 +1,5 @@
 #include "transform/fragment.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <optional>
 #include <utility>
 
@@ -21,69 +15,8 @@ namespace zuruza {
 
 namespace {
 
-// An open descriptor, closed at the end of its scope. Close() reports the
-// failure of a close, which on some file systems is the first sign of a full
-// disk; the destructor only tidies up after an error.
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-      if (fd_ >= 0) ::close(fd_);
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-  int get() const { return fd_; }
-  void Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) ThrowIoErrorFromErrno(errno);
-  }
-
- private:
-  int fd_;
-};
-
 // Fifos and devices are refused rather than waited on.
-UniqueFd OpenForReading(const std::string& path) { return UniqueFd(OpenDataFile(path, DataOpen::kRead)); }
-
-// Reads up to `count` bytes, fewer only at the end of the file.
-std::size_t ReadBlock(int fd, char* buffer, std::size_t count) {
-  std::size_t got = 0;
-  while (got < count) {
-    const ssize_t n = ::read(fd, buffer + got, count - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowIoErrorFromErrno(errno);
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  return got;
-}
-
-struct FileId {
-  dev_t device;
-  ino_t inode;
-  bool operator==(const FileId&) const = default;
-};
-
-std::optional<FileId> IdOf(const std::string& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return FileId{st.st_dev, st.st_ino};
-}
-
-FileId IdOf(int fd) {
-  struct stat st;
-  if (::fstat(fd, &st) != 0) ThrowIoErrorFromErrno(errno);
-  return FileId{st.st_dev, st.st_ino};
-}
+OwnedFile OpenForReading(const std::string& path) { return OwnedFile(OpenDataFile(path, DataOpen::kRead)); }
 
 std::string_view FileNameOf(std::string_view path) {
   const std::size_t sep = path.rfind(kPathSep);
@@ -108,18 +41,6 @@ bool IsFragmentOf(std::string_view name, std::string_view prefix) {
     number = number * 10 + (c - '0');
   }
   return number > 0 && FragmentNumber(number) == digits;
-}
-
-// Where the joined file really goes: the target of a link, so that the
-// rename replaces the file and not the link.
-std::string ResolvedOutput(const std::string& output) {
-  struct stat st;
-  if (::lstat(output.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return output;
-  char* real = ::realpath(output.c_str(), nullptr);
-  if (real == nullptr) return output;
-  std::string resolved(real);
-  std::free(real);
-  return resolved;
 }
 
 // True when `path` is a symbolic link, which a fragment is never written
@@ -185,7 +106,7 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
   const std::string prefix = WithTrailingSep(request.destination) + FragmentBaseName(request.source) + ".";
   // The source is only read; asking for write access too would refuse
   // read-only files for nothing.
-  UniqueFd source = OpenForReading(request.source);
+  OwnedFile source = OpenForReading(request.source);
   const std::int64_t requested = StrToInt64(request.fragment_size);
   if (requested <= 0) {
     prompter_.ShowMessage("El tamaño de los fragmentos debe ser mayor que cero.");
@@ -193,10 +114,10 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
   }
   // A source named like one of its own fragments, split into its own
   // directory, would be truncated by that fragment before it was read.
-  const FileId source_id = IdOf(source.get());
+  const FileIdentity source_id = IdentityOf(source.get());
   const std::string source_name(FileNameOf(request.source));
   const std::string_view base_dot = std::string_view(prefix).substr(DirectoryOf(prefix).size());
-  if (IsFragmentOf(source_name, base_dot) && IdOf(std::string(DirectoryOf(prefix)) + source_name) == source_id) {
+  if (IsFragmentOf(source_name, base_dot) && IdentityOf(std::string(DirectoryOf(prefix)) + source_name) == source_id) {
     prompter_.ShowMessage("El fichero a fragmentar no puede ser uno de los fragmentos.");
     return 0;
   }
@@ -204,9 +125,8 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
   // A link named like a fragment is refused before anything is written: it
   // would otherwise lose its target's name, or with a plain write, its
   // target's contents.
-  struct stat source_info;
-  if (::fstat(source.get(), &source_info) != 0) ThrowIoErrorFromErrno(errno);
-  const std::int64_t fragments = source_info.st_size / EffectiveFragmentSize(requested) + 1;
+  const auto source_size = static_cast<std::int64_t>(OpenFileSize(source.get()));
+  const std::int64_t fragments = source_size / EffectiveFragmentSize(requested) + 1;
   for (std::int64_t n = 1; n <= fragments; ++n) {
     if (const std::string name = FragmentName(prefix, n); IsLink(name)) throw Error(LinkRefusal(name));
   }
@@ -229,7 +149,7 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
     if (const std::optional<DirEntry> entry = StatPath(name)) {
       if (entry->kind == EntryKind::kSymlink) throw Error(LinkRefusal(name));
       if (entry->kind != EntryKind::kFile) throw IoError(kFileAccessDenied);
-      if (IdOf(name) == source_id) throw Error("El fichero a fragmentar no puede ser uno de los fragmentos.");
+      if (IdentityOf(name) == source_id) throw Error("El fichero a fragmentar no puede ser uno de los fragmentos.");
     }
     return std::make_unique<AtomicFile>(name);
   };
@@ -237,7 +157,7 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
   std::int64_t in_fragment = 0;
   std::size_t got = 0;
   do {
-    got = ReadBlock(source.get(), buffer, block);
+    got = ReadFully(source.get(), buffer, block);
     // Tested before the write and also at the end of the source: a last
     // fragment that reached the requested size is followed by an empty one.
     if (in_fragment >= requested) {
@@ -278,11 +198,11 @@ std::int64_t Fragmenter::JoinFragments(const JoinRequest& request) {
   // The output must not replace a fragment: neither one of the chain (under
   // any name) nor one after a gap.
   bool output_is_fragment = IsFragmentOf(request.output, prefix);
-  if (const std::optional<FileId> output_id = IdOf(request.output)) {
+  if (const std::optional<FileIdentity> output_id = IdentityOf(request.output)) {
     for (std::int64_t n = 1; !output_is_fragment; ++n) {
       const std::string name = FragmentName(prefix, n);
       if (!IsExistingFile(name)) break;
-      output_is_fragment = IdOf(name) == output_id;
+      output_is_fragment = IdentityOf(name) == output_id;
     }
   }
   if (output_is_fragment) {
@@ -292,24 +212,22 @@ std::int64_t Fragmenter::JoinFragments(const JoinRequest& request) {
 
   // What opening it for writing would refuse is refused before the copy:
   // a directory, or a file the user may not write.
-  const std::string target = ResolvedOutput(request.output);
-  if (IsExistingDirectory(target) || (::access(target.c_str(), W_OK) != 0 && errno != ENOENT))
-    throw IoError(kFileAccessDenied);
+  // The target of a link, so that the rename replaces the file and not the link.
+  const std::string target = ResolvedLink(request.output);
+  if (IsExistingDirectory(target) || !WritableOrMissing(target)) throw IoError(kFileAccessDenied);
   AtomicFile output(target);
   char* buffer = Buffer();
   std::int64_t number = 1;
   for (std::string current = first_name; IsExistingFile(current); current = FragmentName(prefix, ++number)) {
     Progress("Encadenando el fichero " + current);
-    UniqueFd fragment = OpenForReading(current);
-    struct stat st;
-    if (::fstat(fragment.get(), &st) != 0) ThrowIoErrorFromErrno(errno);
-    std::int64_t remaining = st.st_size;
+    OwnedFile fragment = OpenForReading(current);
+    auto remaining = static_cast<std::int64_t>(OpenFileSize(fragment.get()));
     while (remaining > 0) {
       const std::size_t count = remaining < static_cast<std::int64_t>(kTransferBufferSize)
                                     ? static_cast<std::size_t>(remaining)
                                     : kTransferBufferSize;
       // A fragment that shrank while being read.
-      if (ReadBlock(fragment.get(), buffer, count) != count) throw IoError(kReadBeyondEnd);
+      if (ReadFully(fragment.get(), buffer, count) != count) throw IoError(kReadBeyondEnd);
       output.Write(buffer, count);
       remaining -= static_cast<std::int64_t>(count);
       prompter_.ProcessEvents();
@@ -322,11 +240,10 @@ std::int64_t Fragmenter::JoinFragments(const JoinRequest& request) {
 }
 
 std::string Fragmenter::SizeDisplay(const std::string& source) {
-  UniqueFd file = OpenForReading(source);
-  struct stat st;
-  if (::fstat(file.get(), &st) != 0) ThrowIoErrorFromErrno(errno);
+  OwnedFile file = OpenForReading(source);
+  const auto size = static_cast<std::int64_t>(OpenFileSize(file.get()));
   file.Close();
-  return "Tamaño: " + FormatInt(st.st_size) + " bytes. Se generarán ficheros de la forma: " +
+  return "Tamaño: " + FormatInt(size) + " bytes. Se generarán ficheros de la forma: " +
          std::string(DirectoryOf(source)) + FragmentBaseName(source) + ".001 ...";
 }
 

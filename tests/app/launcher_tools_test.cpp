@@ -155,7 +155,8 @@ class LauncherToolsTest : public QObject {
     } cases[] = {{"", QDir::homePath(), ""},
                  {here + "/informe.txt", here, "informe.txt"},
                  {here, here, ""},
-                 {here + "/no/existe/informe.txt", QDir::homePath(), ""}};
+                 {here + "/no/existe/informe.txt", QDir::homePath(), "informe.txt"},
+                 {"informe.txt", QDir::homePath(), "informe.txt"}};
     for (const auto& c : cases) {
       QString folder, name;
       QTimer::singleShot(0, [&] {

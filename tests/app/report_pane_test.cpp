@@ -361,6 +361,10 @@ class ReportPaneTest : public QObject {
     QCOMPARE(text->textBeforeOffset(6, QAccessible::LineBoundary, &start, &end), QString("uno\n"));
     QCOMPARE(text->textAtOffset(10, QAccessible::WordBoundary, &start, &end), QString("tres"));
     QCOMPARE((QList<int>{start, end}), (QList<int>{8, 12}));
+    // At the end of the text no item starts; the one before it is readable.
+    QCOMPARE(text->textAtOffset(12, QAccessible::WordBoundary, &start, &end), QString());
+    QCOMPARE((QList<int>{start, end}), (QList<int>{12, 12}));
+    QCOMPARE(text->textBeforeOffset(-1, QAccessible::CharBoundary, &start, &end), QString("s"));
 
     pane.SetCaret(1, 3);  // after the two bytes of the accented letter
     QCOMPARE(text->cursorPosition(), 6);
@@ -376,8 +380,12 @@ class ReportPaneTest : public QObject {
 
   void editsAndAppendedLinesAreAnnouncedWhereTheyHappen() {
     ReportPane pane;
-    Append(pane, {"uno", "dos"});
     zuruza::SetAnnouncementListenerForTesting(RecordTextChange);
+    announced.clear();
+    Append(pane, {"", "uno"});
+    QCOMPARE(announced, (QStringList{"+0:\nuno"}));
+    pane.Clear();
+    Append(pane, {"uno", "dos"});
     announced.clear();
     Append(pane, {"tres"});
     pane.SetCaret(1, 0);

@@ -1,0 +1,18 @@
+# Fails when a source file outside src/platform includes a system header of
+# the operating system: every system call goes through the platform layer.
+file(GLOB_RECURSE sources "${SOURCE_DIR}/src/*.h" "${SOURCE_DIR}/src/*.cpp")
+set(offenders "")
+foreach(source IN LISTS sources)
+  if(source MATCHES "/src/platform/")
+    continue()
+  endif()
+  file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*<(unistd\\.h|fcntl\\.h|dirent\\.h|sys/[^>]*)>")
+  foreach(line IN LISTS includes)
+    file(RELATIVE_PATH relative "${SOURCE_DIR}" "${source}")
+    list(APPEND offenders "${relative}: ${line}")
+  endforeach()
+endforeach()
+if(offenders)
+  list(JOIN offenders "\n  " listed)
+  message(FATAL_ERROR "System headers outside src/platform:\n  ${listed}")
+endif()
