@@ -1,6 +1,6 @@
 #include "app/qt_text.h"
 
-#include "app/utf8_columns.h"
+#include "core/utf8.h"
 
 namespace zuruza {
 

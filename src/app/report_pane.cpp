@@ -19,7 +19,8 @@
 
 #include "app/qt_text.h"
 #include "app/report_pane_accessible.h"
-#include "app/utf8_columns.h"
+#include "core/text_rules.h"
+#include "core/utf8.h"
 
 namespace zuruza {
 
@@ -276,7 +277,7 @@ void ReportPane::SelectWordAt(Position position) {
 // byte that was not touched, valid UTF-8 or not ---
 
 void ReportPane::NoteLineLength(const std::string& line) {
-  max_chars_ = std::max(max_chars_, CharCount(line));
+  max_chars_ = std::max(max_chars_, static_cast<std::size_t>(Utf8Length(line)));
 }
 
 void ReportPane::RemoveRange(Position start, Position end) {

@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "app/qt_text.h"
-#include "app/utf8_columns.h"
+#include "core/utf8.h"
 
 namespace zuruza {
 

@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/utf8.h"
+
 namespace zuruza {
 
 namespace {
@@ -77,37 +79,14 @@ std::int64_t Utf8Length(std::string_view text) {
 }
 
 bool IsValidUtf8(std::string_view text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
-  while (p < end) {
-    const unsigned char c = *p;
-    if (c < 0x80) {
-      ++p;
+  for (std::size_t pos = 0; pos < text.size();) {
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {
+      ++pos;  // the usual case, without a call
       continue;
     }
-    std::size_t length;
-    char32_t code;
-    if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-      code = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-      code = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-      code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (static_cast<std::size_t>(end - p) < length) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((p[k] & 0xC0) != 0x80) return false;
-      code = (code << 6) | (p[k] & 0x3F);
-    }
-    if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
-        (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
-      return false;
-    p += length;
+    const Utf8Char c = DecodeUtf8At(text, pos);
+    if (!c.valid) return false;
+    pos += c.size;
   }
   return true;
 }

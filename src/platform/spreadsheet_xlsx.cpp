@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "core/errors.h"
+#include "core/utf8.h"
 #include "platform/paths.h"
 #include "platform/spreadsheet.h"
 
@@ -39,31 +40,11 @@ unsigned char ByteAt(std::string_view text, std::size_t i) {
   return static_cast<unsigned char>(text[i]);
 }
 
-// The length of the well-formed UTF-8 sequence `text` starts with, or 0:
-// overlong forms, surrogates and values above U+10FFFF are not well formed.
+// The length of the well-formed UTF-8 sequence `text` starts with, or 0.
 std::size_t Utf8SequenceLength(std::string_view text) {
-  const unsigned char lead = ByteAt(text, 0);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || ByteAt(text, 1) < low || ByteAt(text, 1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i)
-    if ((ByteAt(text, i) & 0xC0) != 0x80) return 0;
-  return length;
+  if (text.empty()) return 0;
+  const Utf8Char c = DecodeUtf8At(text, 0);
+  return c.valid ? c.size : 0;
 }
 
 // U+FFFE and U+FFFF are well-formed UTF-8 but not XML characters.

@@ -6,6 +6,7 @@
 
 #include "core/errors.h"
 #include "core/numbers.h"
+#include "core/utf8.h"
 #include "platform/atomic_replace.h"
 #include "platform/fs.h"
 
@@ -37,28 +38,10 @@ std::optional<unsigned char> Cp1252Byte(char32_t code) {
 // Decodes one UTF-8 character at `pos`, advancing it; nullopt for a
 // malformed, overlong or surrogate sequence.
 std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& pos) {
-  const auto lead = static_cast<unsigned char>(text[pos++]);
-  if (lead < 0x80) return lead;
-  std::size_t extra = 0;
-  char32_t code = 0;
-  char32_t minimum = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    extra = 1, code = lead & 0x1F, minimum = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    extra = 2, code = lead & 0x0F, minimum = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    extra = 3, code = lead & 0x07, minimum = 0x10000;
-  } else {
-    return std::nullopt;
-  }
-  for (std::size_t i = 0; i < extra; ++i, ++pos) {
-    if (pos >= text.size()) return std::nullopt;
-    const auto next = static_cast<unsigned char>(text[pos]);
-    if ((next & 0xC0) != 0x80) return std::nullopt;
-    code = (code << 6) | (next & 0x3F);
-  }
-  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
-  return code;
+  const Utf8Char c = DecodeUtf8At(text, pos);
+  pos += c.size;
+  if (!c.valid) return std::nullopt;
+  return c.code;
 }
 
 // The shift of every position of a block after ShiftBlock has run twice:

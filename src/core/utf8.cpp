@@ -1,4 +1,4 @@
-#include "app/utf8_columns.h"
+#include "core/utf8.h"
 
 #include <algorithm>
 
@@ -10,7 +10,7 @@ bool Continuation(unsigned char byte, unsigned char low = 0x80, unsigned char hi
   return byte >= low && byte <= high;
 }
 
-// QString::fromUtf8 drops a byte order mark at the start.
+// A byte order mark at the start is not shown.
 std::size_t SkippedPrefix(std::string_view text) {
   return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
 }
@@ -98,12 +98,6 @@ std::size_t ByteIndex(std::string_view text, int index) {
     pos += c.size;
   }
   return pos;
-}
-
-std::size_t CharCount(std::string_view text) {
-  std::size_t count = 0;
-  for (const char byte : text) count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
-  return count;
 }
 
 }  // namespace zuruza

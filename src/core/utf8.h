@@ -30,7 +30,4 @@ std::size_t ByteIndex(std::string_view text, int index);
 // The length of the shown string.
 inline int Utf16Length(std::string_view text) { return Utf16Index(text, text.size()); }
 
-// Characters, counting each byte that is not a continuation byte.
-std::size_t CharCount(std::string_view text);
-
 }  // namespace zuruza
