@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "app/qt_text.h"
+#include "app/window_kit.h"
 
 namespace zuruza {
 
@@ -126,7 +127,7 @@ void QtPrompter::ProcessEvents() {
   // Jobs call this for every line of files of a million lines: the events
   // run a few dozen times a second, which keeps the window live.
   static QElapsedTimer clock;
-  if (clock.isValid() && clock.elapsed() < 25) return;
+  if (clock.isValid() && clock.elapsed() < kLiveIntervalMs) return;
   clock.start();
   QApplication::processEvents();
 }

@@ -17,7 +17,6 @@ namespace zuruza {
 namespace {
 
 // Repaints of the progress text at most this often (milliseconds).
-constexpr qint64 kRepaintInterval = 40;
 
 QFont PaneFont() {
   QFont font("Courier New");
@@ -81,6 +80,7 @@ ReportWindow::ReportWindow(const ReportWindowOptions& options, QWidget* parent)
   setCentralWidget(central);
   StatusBar1 = new QStatusBar(this);
   status_panel1_ = AddStatusPanel(StatusBar1, "StatusBar1");
+  status_ = ThrottledStatus{status_panel1_, status_panel2_};
   setStatusBar(StatusBar1);
 
   Opciones = menuBar()->addMenu("Opciones");
@@ -95,8 +95,6 @@ ReportWindow::ReportWindow(const ReportWindowOptions& options, QWidget* parent)
   add(options.save_caption, options.save_name, &ReportWindow::GrabarenFichero1Click);
   Opciones->addSeparator();
   add("Salir", "Salir1", &ReportWindow::Salir1Click);
-
-  repaint_clock_.start();
 }
 
 void ReportWindow::ClearReport() {
@@ -117,35 +115,14 @@ StatusLabel* ReportWindow::StatusPanel(StatusBar bar) const {
 QString ReportWindow::StatusText(StatusBar bar) const { return StatusPanel(bar)->text(); }
 
 void ReportWindow::ShowProgress(StatusBar bar, std::string_view text) {
-  PendingStatus& pending = pending_status_[bar == StatusBar::kStatusBar2 ? 1 : 0];
-  if (repaint_clock_.elapsed() < kRepaintInterval) {
-    // Keep the text without a repaint; the next shown one replaces it. This
-    // runs once per file of a walk, so nothing is converted here.
-    pending.text.assign(text);
-    pending.waiting = true;
-    return;
-  }
-  repaint_clock_.restart();
-  pending.waiting = false;
-  StatusPanel(bar)->SetStatus(ToQt(text));
-  ShowPendingStatus();
+  if (!status_.Offer(text, PanelIndex(bar))) return;
   FlushReport();
   QApplication::processEvents();
 }
 
 void ReportWindow::SetStatus(StatusBar bar, std::string_view text) {
   FlushReport();
-  pending_status_[bar == StatusBar::kStatusBar2 ? 1 : 0].waiting = false;
-  StatusPanel(bar)->SetStatus(ToQt(text));
-}
-
-void ReportWindow::ShowPendingStatus() {
-  for (int i = 0; i < 2; ++i) {
-    if (!pending_status_[i].waiting) continue;
-    pending_status_[i].waiting = false;
-    StatusPanel(i == 0 ? StatusBar::kStatusBar1 : StatusBar::kStatusBar2)
-        ->SetStatus(ToQt(pending_status_[i].text));
-  }
+  status_.Set(text, PanelIndex(bar));
 }
 
 void ReportWindow::SeleccionarTodo1Click() { Memo1->SelectAll(); }
@@ -174,23 +151,17 @@ void ReportWindow::InsertAbovePanel(QWidget* widget) {
 }
 
 bool ReportWindow::RunJob(const std::function<void()>& job) {
-  if (job_running_) {
-    QApplication::beep();  // one job at a time in a window
-    return false;
-  }
-  job_running_ = true;
+  const JobSlot::Hold hold = job_slot_.Take();
+  if (!hold) return false;
   bool ok = RunGuarded(prompter_, [&] {
     struct Release {
       ReportWindow* window;
-      ~Release() {
-        window->FlushReport();
-        window->job_running_ = false;
-      }
+      ~Release() { window->FlushReport(); }
     } release{this};
     job();
   });
   // A progress text held back by the throttle is shown now.
-  ShowPendingStatus();
+  status_.Flush();
   return ok;
 }
 

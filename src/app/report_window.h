@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +19,7 @@
 #include "app/qt_prompter.h"
 #include "app/report_pane.h"
 #include "app/status_label.h"
+#include "app/window_kit.h"
 #include "core/prompter.h"
 #include "core/report_sink.h"
 
@@ -52,7 +52,7 @@ class ReportWindow : public QMainWindow, public ReportSink {
   // Moves the lines still waiting into the pane.
   void FlushReport();
   QString StatusText(StatusBar bar) const;
-  bool JobRunning() const { return job_running_; }
+  bool JobRunning() const { return job_slot_.busy(); }
   // Who the window and its job ask and tell: real dialogs, unless a test
   // points it elsewhere (nullptr goes back to the dialogs).
   Prompter& prompter() { return prompter_; }
@@ -82,20 +82,15 @@ class ReportWindow : public QMainWindow, public ReportSink {
 
  private:
   StatusLabel* StatusPanel(StatusBar bar) const;
-  // Shows the progress texts the throttle held back.
-  void ShowPendingStatus();
+  std::size_t PanelIndex(StatusBar bar) const { return bar == StatusBar::kStatusBar2 && status_panel2_ ? 1 : 0; }
 
   QStatusBar* StatusBar1;
   QStatusBar* StatusBar2 = nullptr;
   StatusLabel* status_panel1_;
   StatusLabel* status_panel2_ = nullptr;
   std::vector<std::string> pending_lines_;
-  QElapsedTimer repaint_clock_;
-  struct PendingStatus {
-    std::string text;
-    bool waiting = false;
-  } pending_status_[2];
-  bool job_running_ = false;
+  ThrottledStatus status_{nullptr};
+  JobSlot job_slot_;
   QtPrompter qt_prompter_{this};
   ForwardingPrompter prompter_{&qt_prompter_};
 };

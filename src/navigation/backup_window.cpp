@@ -149,8 +149,8 @@ QString TF_backup::StatusText(StatusBar bar) const {
 bool TF_backup::ListShown() const { return pages_->currentIndex() == 1; }
 
 void TF_backup::Button4Click() {
-  if (running_) return QApplication::beep();
-  running_ = true;
+  JobSlot::Hold hold = job_slot_.Take();
+  if (!hold) return;
   Button4->setEnabled(false);
   Button1->setEnabled(true);
   BackupRequest request{FromQt(Edit1->text()), FromQt(Edit2->text()), FromQt(Label8->text()),
@@ -160,7 +160,7 @@ void TF_backup::Button4Click() {
   FlushList();
   Button4->setEnabled(true);
   Button1->setEnabled(false);
-  running_ = false;
+  hold.Release();
   const bool skipped = TellSkippedEntries(prompter_, copier_.skipped(), request.batch_mode);
   if (request.batch_mode) {
     if (ok) {

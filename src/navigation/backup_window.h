@@ -16,6 +16,7 @@
 #include "app/qt_prompter.h"
 #include "app/report_pane.h"
 #include "app/status_label.h"
+#include "app/window_kit.h"
 #include "core/report_sink.h"
 #include "navigation/backup.h"
 
@@ -68,7 +69,7 @@ class TF_backup : public QMainWindow, public ReportSink {
   QStackedWidget* pages_;
   StatusLabel* panels_[3];  // bar 1 panel 0, bar 1 panel 1, bar 2
   std::vector<std::string> pending_lines_;
-  bool running_ = false;
+  JobSlot job_slot_;
 };
 
 }  // namespace zuruza

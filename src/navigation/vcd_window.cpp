@@ -28,8 +28,6 @@ constexpr int kTreeHeight = 300;
 constexpr int kCompactHeight = 90;
 // Room left under a window placed at the bottom, for the task bar.
 constexpr int kBottomMargin = 25;
-// The walk shows its directory a few dozen times a second, not 20,000 times.
-constexpr int kRepaintInterval = 40;
 
 QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const QString& name, const QString& caption,
                        const QString& accessible) {
@@ -92,6 +90,7 @@ Tform_vcd::Tform_vcd(QWidget* parent) : QMainWindow(parent), opener_(OpenWithDef
   StatusBar1->setObjectName("StatusBar1");
   StatusBar1->setSizeGripEnabled(false);
   status_panel_ = new StatusLabel("StatusPanel1");
+  status_ = ThrottledStatus{status_panel_};
   StatusBar1->addWidget(status_panel_, 1);
   setStatusBar(StatusBar1);
   BuildMenus();
@@ -166,14 +165,11 @@ void Tform_vcd::SetDriveForTesting(const std::string& root) {
 
 // --- status ---
 
-void Tform_vcd::ShowProgress(StatusBar bar, std::string_view text) {
-  if (repaint_clock_.isValid() && repaint_clock_.elapsed() < kRepaintInterval) return;
-  repaint_clock_.start();
-  SetStatus(bar, text);
-  QApplication::processEvents();
+void Tform_vcd::ShowProgress(StatusBar, std::string_view text) {
+  if (status_.Offer(text)) QApplication::processEvents();
 }
 
-void Tform_vcd::SetStatus(StatusBar, std::string_view text) { status_panel_->SetStatus(ToQt(text)); }
+void Tform_vcd::SetStatus(StatusBar, std::string_view text) { status_.Set(text); }
 
 QString Tform_vcd::StatusText() const { return status_panel_->text(); }
 
@@ -203,7 +199,7 @@ void Tform_vcd::Select(std::ptrdiff_t index) {
 }
 
 void Tform_vcd::Guarded(const std::function<void()>& body) {
-  if (busy_) {
+  if (job_slot_.busy()) {
     QApplication::beep();
     return;
   }
@@ -212,17 +208,18 @@ void Tform_vcd::Guarded(const std::function<void()>& body) {
 
 void Tform_vcd::Rebuild() {
   const std::string mount_point = CurrentMountPoint();
-  busy_ = true;
+  const JobSlot::Hold hold = job_slot_.Take();
+  if (!hold) return;
   // A drive change in the middle of the walk would mix two drives.
   DriveComboBox1->setEnabled(false);
   struct Done {
     Tform_vcd* window;
     ~Done() {
-      window->busy_ = false;
+      window->status_.Flush();  // the walk's last progress text
       window->DriveComboBox1->setEnabled(true);
     }
   } done{this};
-  repaint_clock_.invalidate();
+  status_.Restart();
   tree_.BuildTree(mount_point);
   FillList();
   tree_.SaveTreeCache(mount_point);

@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +18,7 @@
 
 #include "app/qt_prompter.h"
 #include "app/status_label.h"
+#include "app/window_kit.h"
 #include "core/report_sink.h"
 #include "navigation/vcd.h"
 #include "platform/drives.h"
@@ -104,8 +104,8 @@ class Tform_vcd : public QMainWindow, public ReportSink {
   std::vector<Drive> drives_;
   std::function<bool(const std::string&)> opener_;
   StatusLabel* status_panel_;
-  QElapsedTimer repaint_clock_;
-  bool busy_ = false;
+  ThrottledStatus status_{nullptr};
+  JobSlot job_slot_;
 };
 
 }  // namespace zuruza

@@ -9,9 +9,6 @@ namespace zuruza {
 
 namespace {
 
-// Status texts and new pane lines are shown at most this often while a
-// search runs; the last ones are always shown when it ends.
-constexpr qint64 kStatusIntervalMs = 40;
 constexpr int kMemo2Height = 113;
 
 }  // namespace
@@ -60,6 +57,7 @@ TForm2::TForm2(QWidget* parent) : QMainWindow(parent) {
   StatusBar1->setObjectName("StatusBar1");
   NameSizeGrip(StatusBar1);
   panel_ = new StatusLabel("StatusPanel0");
+  status_ = ThrottledStatus{panel_};
   StatusBar1->addWidget(panel_, 1);
 
   memo1_sink_.set_pane(Memo1);
@@ -85,8 +83,8 @@ void TForm2::Envariosficheros1Click() {
 
 void TForm2::Run(const std::function<void()>& body) {
   // Events run during a search, so the menu can be used again meanwhile.
-  if (running_) return QApplication::beep();
-  running_ = true;
+  const JobSlot::Hold hold = job_slot_.Take();
+  if (!hold) return;
   RunGuarded(prompter_, [&] {
     try {
       body();
@@ -96,20 +94,21 @@ void TForm2::Run(const std::function<void()>& body) {
     }
   });
   ShowNow();
-  running_ = false;
 }
 
 void TForm2::KeepStatus(std::string_view text, bool let_events_run) {
-  status_.assign(text);
-  if (!status_clock_.isValid() || status_clock_.elapsed() >= kStatusIntervalMs) ShowNow();
+  if (status_.Offer(text)) FlushPanes();
   if (let_events_run) prompter_.ProcessEvents();
 }
 
 void TForm2::ShowNow() {
-  panel_->SetStatus(ToQt(status_));
+  status_.Flush();
+  FlushPanes();
+}
+
+void TForm2::FlushPanes() {
   memo1_sink_.Flush();
   memo2_sink_.Flush();
-  status_clock_.start();
 }
 
 void TForm2::PaneSink::ClearReport() {

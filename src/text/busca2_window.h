@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -18,6 +17,7 @@
 #include "app/qt_prompter.h"
 #include "app/report_pane.h"
 #include "app/status_label.h"
+#include "app/window_kit.h"
 #include "core/report_sink.h"
 #include "text/busca2.h"
 
@@ -79,6 +79,7 @@ class TForm2 : public QMainWindow {
   // second at most. ShowNow() shows the last one kept.
   void KeepStatus(std::string_view text, bool let_events_run);
   void ShowNow();
+  void FlushPanes();
 
   QtPrompter qt_prompter_{this};
   ForwardingPrompter prompter_{&qt_prompter_};
@@ -86,9 +87,8 @@ class TForm2 : public QMainWindow {
   StatusLabel* panel_;
   PaneSink memo1_sink_{*this};
   PaneSink memo2_sink_{*this};
-  bool running_ = false;
-  std::string status_;
-  QElapsedTimer status_clock_;
+  ThrottledStatus status_{nullptr};
+  JobSlot job_slot_;
 };
 
 }  // namespace zuruza

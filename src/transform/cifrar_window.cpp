@@ -138,10 +138,8 @@ void TF_cifrado::SetStatus(StatusBar bar, std::string_view text) {
 QString TF_cifrado::StatusText(int panel) const { return panels_[panel == 1 ? 1 : 0]->text(); }
 
 void TF_cifrado::RunJob(const std::function<void()>& job) {
-  if (running_) return QApplication::beep();
-  running_ = true;
-  RunGuarded(prompter_, job);
-  running_ = false;
+  const JobSlot::Hold hold = job_slot_.Take();
+  if (hold) RunGuarded(prompter_, job);
 }
 
 void TF_cifrado::CipherOneFile(CipherDirection direction) {

@@ -12,6 +12,7 @@
 
 #include "app/qt_prompter.h"
 #include "app/status_label.h"
+#include "app/window_kit.h"
 #include "core/report_sink.h"
 #include "transform/cifrar.h"
 
@@ -35,7 +36,7 @@ class TF_cifrado : public QMainWindow, public ReportSink {
   // Who the window asks and tells (tests script it; nullptr: real dialogs).
   void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
   FileCipher& cipher() { return cipher_; }
-  bool running() const { return running_; }
+  bool running() const { return job_slot_.busy(); }
 
   QLineEdit* Edit2;
   QLineEdit* Edit4;
@@ -68,7 +69,7 @@ class TF_cifrado : public QMainWindow, public ReportSink {
   ForwardingPrompter prompter_{&qt_prompter_};
   FileCipher cipher_;
   StatusLabel* panels_[2];
-  bool running_ = false;
+  JobSlot job_slot_;
 };
 
 }  // namespace zuruza

@@ -14,10 +14,6 @@ namespace zuruza {
 
 namespace {
 
-// The progress text is repainted at most this often; the last one is always
-// shown at the end.
-constexpr int kStatusIntervalMs = 40;
-
 QLabel* Caption(QWidget* parent, const QString& name, const QString& text) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
@@ -110,6 +106,7 @@ Tform_Fragment::Tform_Fragment(QWidget* parent)
   bar->setObjectName("StatusBar1");
   NameSizeGrip(bar);
   status_panel_ = new StatusLabel("StatusPanel0");
+  status_ = ThrottledStatus{status_panel_};
   bar->addWidget(status_panel_, 1);
   setStatusBar(bar);
 
@@ -120,39 +117,24 @@ Tform_Fragment::Tform_Fragment(QWidget* parent)
   connect(Edit2, &QLineEdit::textChanged, this, &Tform_Fragment::Edit2Change);
 }
 
-void Tform_Fragment::ShowProgress(StatusBar, std::string_view text) {
-  pending_status_ = ToQt(text);
-  status_pending_ = true;
-  if (!status_clock_.isValid() || status_clock_.elapsed() >= kStatusIntervalMs) FlushStatus();
-}
+void Tform_Fragment::ShowProgress(StatusBar, std::string_view text) { status_.Offer(text); }
 
-void Tform_Fragment::SetStatus(StatusBar, std::string_view text) {
-  status_pending_ = false;
-  status_panel_->SetStatus(ToQt(text));
-}
-
-void Tform_Fragment::FlushStatus() {
-  if (status_pending_) status_panel_->SetStatus(pending_status_);
-  status_pending_ = false;
-  status_clock_.start();
-}
+void Tform_Fragment::SetStatus(StatusBar, std::string_view text) { status_.Set(text); }
 
 QString Tform_Fragment::StatusText() const { return status_panel_->text(); }
 
 void Tform_Fragment::RunJob(const std::function<void()>& job) {
-  // Events run during a job, so a second click could start another one.
-  if (running_) return QApplication::beep();
-  running_ = true;
+  const JobSlot::Hold hold = job_slot_.Take();
+  if (!hold) return;
   RunGuarded(prompter_, [&] {
     try {
       job();
     } catch (...) {
-      FlushStatus();  // the error box shows over the last progress text
+      status_.Flush();  // the error box shows over the last progress text
       throw;
     }
   });
-  FlushStatus();
-  running_ = false;
+  status_.Flush();
 }
 
 void Tform_Fragment::Button1Click() {

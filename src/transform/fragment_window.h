@@ -3,7 +3,6 @@
 // file; one status bar carries the progress of both.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -13,6 +12,7 @@
 
 #include "app/qt_prompter.h"
 #include "app/status_label.h"
+#include "app/window_kit.h"
 #include "core/report_sink.h"
 #include "transform/fragment.h"
 
@@ -57,16 +57,13 @@ class Tform_Fragment : public QMainWindow, public ReportSink {
 
  private:
   void RunJob(const std::function<void()>& job);
-  void FlushStatus();
 
   QtPrompter qt_prompter_{this};
   ForwardingPrompter prompter_{&qt_prompter_};
   Fragmenter fragmenter_;
   StatusLabel* status_panel_;
-  QString pending_status_;
-  bool status_pending_ = false;
-  QElapsedTimer status_clock_;
-  bool running_ = false;
+  ThrottledStatus status_{nullptr};
+  JobSlot job_slot_;
 };
 
 }  // namespace zuruza
