@@ -163,8 +163,11 @@ BackupCopier::FileCopy BackupCopier::CopyOneFile(const std::string& source_dir, 
   sink_.ShowProgress(StatusBar::kStatusBar2,
                      "Copiando: " + source_dir + name + " (" + GroupDigits(static_cast<double>(size)) + "bytes.)");
   for (;;) {
-    int error = 0;
-    CopyOutcome outcome = CopyFilePreservingTime(source_dir + name, dest_dir + name, error);
+    std::optional<CopyOutcome> outcome;  // none when the copy failed
+    try {
+      outcome = CopyFilePreservingTime(source_dir + name, dest_dir + name);
+    } catch (const IoError&) {
+    }
     prompter_.ProcessEvents();
     if (outcome == CopyOutcome::kCopied) break;
     // A file that vanished since the directory was read (or a fifo, a

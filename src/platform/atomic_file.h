@@ -12,23 +12,28 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace zuruza {
 
 class AtomicFile {
  public:
-  // Creates the temporary beside `destination`.
-  explicit AtomicFile(const std::string& destination);
+  // Creates the temporary beside `destination`, with `create_mode` as its
+  // permissions (less the umask) until Commit.
+  explicit AtomicFile(const std::string& destination, std::uint32_t create_mode = 0666);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
   // Appends bytes, going on after short writes and interruptions.
   void Write(const char* data, std::size_t size);
+  // Gives the new file these permissions, kept by Commit.
+  void SetPermissions(std::uint32_t mode);
   // Flushes the data to the disk when it replaces an earlier file (so a
   // crash never leaves an empty file where the old one was), gives it the
-  // earlier file's permissions, and renames it into place.
+  // earlier file's permissions unless SetPermissions chose others, and
+  // renames it into place.
   void Commit();
 
   int fd() const { return fd_; }
@@ -39,6 +44,11 @@ class AtomicFile {
   std::string temporary_;
   int fd_ = -1;
   bool committed_ = false;
+  bool own_permissions_ = false;
 };
+
+// The temporary name an atomic output uses beside `destination`, for its
+// `attempt`-th try (1, 2, ...): ".~<name>.<pid>.<attempt>.tmp".
+std::string TemporaryNameFor(const std::string& destination, int attempt);
 
 }  // namespace zuruza

@@ -18,14 +18,19 @@ constexpr std::size_t kNameKept = 100;
 
 }  // namespace
 
-AtomicFile::AtomicFile(const std::string& destination) : destination_(destination) {
+std::string TemporaryNameFor(const std::string& destination, int attempt) {
   const std::size_t slash = destination.rfind('/');
   const std::string dir = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
-  const std::string stem = dir + ".~" + name.substr(0, kNameKept) + "." + std::to_string(::getpid()) + ".";
+  return dir + ".~" + name.substr(0, kNameKept) + "." + std::to_string(::getpid()) + "." +
+         std::to_string(attempt) + ".tmp";
+}
+
+AtomicFile::AtomicFile(const std::string& destination, std::uint32_t create_mode)
+    : destination_(destination) {
   for (int attempt = 1; fd_ < 0; ++attempt) {
-    temporary_ = stem + std::to_string(attempt) + ".tmp";
-    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    temporary_ = TemporaryNameFor(destination, attempt);
+    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, create_mode);
     if (fd_ < 0 && (errno != EEXIST || attempt == 1000)) ThrowIoErrorFromErrno(errno);
   }
 }
@@ -50,13 +55,18 @@ void AtomicFile::Write(const char* data, std::size_t size) {
   }
 }
 
+void AtomicFile::SetPermissions(std::uint32_t mode) {
+  if (fd_ < 0 || ::fchmod(fd_, mode & 07777) != 0) ThrowIoErrorFromErrno(fd_ < 0 ? EBADF : errno);
+  own_permissions_ = true;
+}
+
 void AtomicFile::Commit() {
   if (fd_ < 0) ThrowIoErrorFromErrno(EBADF);
   struct stat existing {};
   const bool replacing = ::lstat(destination_.c_str(), &existing) == 0;
   // Only a file or a link is replaced: never a device, fifo or directory.
   if (replacing && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode)) ThrowIoErrorFromErrno(EACCES);
-  if (replacing && S_ISREG(existing.st_mode)) ::fchmod(fd_, existing.st_mode & 07777);
+  if (replacing && S_ISREG(existing.st_mode) && !own_permissions_) ::fchmod(fd_, existing.st_mode & 07777);
   if (replacing && ::fsync(fd_) != 0) ThrowIoErrorFromErrno(errno);
   const int fd = fd_;
   fd_ = -1;

@@ -11,17 +11,16 @@ namespace zuruza {
 enum class CopyOutcome {
   kCopied,      // the destination now holds the source
   kSourceGone,  // the source vanished (or stopped being copyable) before the copy
-  kFailed,      // nothing changed at the destination; `error` says why
 };
 
 // Copies `source` to `destination`, replacing it. The bytes go to a
-// temporary file beside the destination, which is given the source's
-// last-write time and permissions and renamed into place only when every
-// write succeeded: a full disk leaves the old destination file as it was. A
-// symbolic link is recreated as a link, never followed. A source that changes
-// while it is copied is copied again (a few times at most). Blocking.
-CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string& destination,
-                                   int& error);
+// temporary file beside the destination (an atomic output), which is given
+// the source's last-write time and permissions and renamed into place only
+// when every write succeeded: a full disk leaves the old destination file as
+// it was. A symbolic link is recreated as a link, never followed. A source
+// that changes while it is copied is copied again (a few times at most).
+// A failure throws IoError and changes nothing at the destination. Blocking.
+CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string& destination);
 
 // The absolute path with links, "." and ".." resolved as far as the path
 // exists; the missing rest is appended with "." and ".." resolved by name.

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "core/errors.h"
+#include "platform/atomic_file.h"
+#include "platform/file.h"
+
 namespace zuruza {
 
 namespace {
@@ -23,18 +27,6 @@ constexpr int kCopyAttempts = 3;
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
          a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_ino == b.st_ino;
-}
-
-// A temporary name beside the destination that no backup ever lists.
-std::string TempNameFor(const std::string& destination) {
-  static unsigned counter = 0;
-  std::size_t slash = destination.rfind('/');
-  std::string dir = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
-  // The name is cut so that the temporary name stays within the longest
-  // name the file system takes whenever the destination's does.
-  return dir + ".~" + name.substr(0, 100) + "." + std::to_string(getpid()) + "." + std::to_string(++counter) +
-         ".tmp";
 }
 
 // Copies the bytes of `in` to `out`; 0 or the errno of the failure. `done`
@@ -98,8 +90,7 @@ int CopyBytes(int in, int out, off_t size, const std::string& destination, off_t
   return 0;
 }
 
-CopyOutcome CopyLink(const std::string& source, const std::string& destination, const struct stat& st,
-                     int& error) {
+CopyOutcome CopyLink(const std::string& source, const std::string& destination, const struct stat& st) {
   std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
   ssize_t length;
   // A target that fills the buffer may have been cut: read it again, larger.
@@ -107,19 +98,25 @@ CopyOutcome CopyLink(const std::string& source, const std::string& destination, 
          static_cast<std::size_t>(length) == target.size()) {
     target.resize(target.size() * 2);
   }
-  if (length < 0) return errno == ENOENT ? CopyOutcome::kSourceGone : (error = errno, CopyOutcome::kFailed);
+  if (length < 0) {
+    if (errno == ENOENT) return CopyOutcome::kSourceGone;
+    ThrowIoErrorFromErrno(errno);
+  }
   target.resize(static_cast<std::size_t>(length));
-  const std::string temp = TempNameFor(destination);
-  if (::symlink(target.c_str(), temp.c_str()) != 0) {
-    error = errno;
-    return CopyOutcome::kFailed;
+  // The link is made under the temporary name of an atomic output, then
+  // renamed into place like one.
+  std::string temp;
+  for (int attempt = 1;; ++attempt) {
+    temp = TemporaryNameFor(destination, attempt);
+    if (::symlink(target.c_str(), temp.c_str()) == 0) break;
+    if (errno != EEXIST || attempt == 1000) ThrowIoErrorFromErrno(errno);
   }
   timespec times[2] = {st.st_atim, st.st_mtim};
   ::utimensat(AT_FDCWD, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
   if (::rename(temp.c_str(), destination.c_str()) != 0) {
-    error = errno;
+    const int error = errno;
     ::unlink(temp.c_str());
-    return CopyOutcome::kFailed;
+    ThrowIoErrorFromErrno(error);
   }
   return CopyOutcome::kCopied;
 }
@@ -178,70 +175,43 @@ std::string ResolvePath(const std::string& path) {
   return resolved;
 }
 
-CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string& destination, int& error) {
-  error = 0;
+CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string& destination) {
   struct stat st {};
   if (::lstat(source.c_str(), &st) != 0) {
     if (errno == ENOENT) return CopyOutcome::kSourceGone;
-    error = errno;
-    return CopyOutcome::kFailed;
+    ThrowIoErrorFromErrno(errno);
   }
-  if (S_ISLNK(st.st_mode)) return CopyLink(source, destination, st, error);
+  if (S_ISLNK(st.st_mode)) return CopyLink(source, destination, st);
   if (!S_ISREG(st.st_mode)) return CopyOutcome::kSourceGone;  // fifos and devices are never opened
 
   for (int attempt = 0; attempt < kCopyAttempts; ++attempt) {
     // Non-blocking: a fifo put in the file's place since the check above
     // is let go below instead of waited on.
-    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (in < 0) {
       if (errno == ENOENT) return CopyOutcome::kSourceGone;
-      error = errno;
-      return CopyOutcome::kFailed;
+      ThrowIoErrorFromErrno(errno);
     }
+    const OwnedFile input(in);
     struct stat before {};
-    if (::fstat(in, &before) != 0 || !S_ISREG(before.st_mode)) {
-      ::close(in);
-      return CopyOutcome::kSourceGone;
-    }
-    const std::string temp = TempNameFor(destination);
-    int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (out < 0) {
-      error = errno;
-      ::close(in);
-      return CopyOutcome::kFailed;
-    }
+    if (::fstat(in, &before) != 0 || !S_ISREG(before.st_mode)) return CopyOutcome::kSourceGone;
+    // Private until whole: the copy of a private file is never readable by
+    // others meanwhile.
+    AtomicFile output(destination, 0600);
     off_t copied = 0;
-    int failure = CopyBytes(in, out, before.st_size, destination, copied);
-    if (failure == 0) {
-      timespec times[2] = {before.st_atim, before.st_mtim};
-      if (::futimens(out, times) != 0 || ::fchmod(out, before.st_mode & 07777) != 0) failure = errno;
+    if (const int failure = CopyBytes(in, output.fd(), before.st_size, destination, copied)) {
+      ThrowIoErrorFromErrno(failure);
     }
-    // A copy that replaces an earlier one is on the disk before the rename:
-    // a crash right after it must not leave an empty file for the old copy.
-    struct stat existing {};
-    if (failure == 0 && ::lstat(destination.c_str(), &existing) == 0 && ::fsync(out) != 0) failure = errno;
-    if (::close(out) != 0 && failure == 0) failure = errno;
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    if (::futimens(output.fd(), times) != 0) ThrowIoErrorFromErrno(errno);
+    output.SetPermissions(before.st_mode);
     struct stat after {};
     const bool changed = ::fstat(in, &after) != 0 || !SameFile(before, after) || copied != before.st_size;
-    ::close(in);
-    if (failure != 0) {
-      ::unlink(temp.c_str());
-      error = failure;
-      return CopyOutcome::kFailed;
-    }
-    if (changed) {
-      ::unlink(temp.c_str());  // written to while it was copied: once more
-      continue;
-    }
-    if (::rename(temp.c_str(), destination.c_str()) != 0) {
-      error = errno;
-      ::unlink(temp.c_str());
-      return CopyOutcome::kFailed;
-    }
+    if (changed) continue;  // written to while it was copied: once more
+    output.Commit();
     return CopyOutcome::kCopied;
   }
-  error = EBUSY;  // the source keeps changing
-  return CopyOutcome::kFailed;
+  ThrowIoErrorFromErrno(EBUSY);  // the source keeps changing
 }
 
 }  // namespace zuruza

@@ -1,21 +1,19 @@
 // The .xlsx backend of Spreadsheet: cells are kept in memory and written in
 // one go by libxlsxwriter when the workbook is made visible.
-#include <fcntl.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstddef>
-#include <cstdio>
 #include <map>
 #include <string>
 #include <utility>
 
 #include "core/errors.h"
 #include "core/utf8.h"
+#include "platform/atomic_file.h"
 #include "platform/paths.h"
 #include "platform/spreadsheet.h"
 
@@ -117,55 +115,11 @@ bool IsValidSheetName(std::string_view name) {
   return units <= kMaxSheetNameUnits;
 }
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 std::string UniquePart() {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
   return std::to_string(::getpid()) + "-" +
          std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()) + "-" +
          std::to_string(name_counter.fetch_add(1));
-}
-
-// A new file in `directory` that is removed again unless Keep() is called.
-class TempFile {
- public:
-  explicit TempFile(const std::string& directory) {
-    // O_EXCL: never reuse a name someone else put there.
-    for (int attempt = 0;; ++attempt) {
-      path_ = directory + ".zuruza-libro-" + UniquePart() + ".tmp";
-      const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd >= 0) {
-        ::close(fd);
-        return;
-      }
-      if (errno != EEXIST || attempt == 100) ThrowIoErrorFromErrno(errno);
-    }
-  }
-  ~TempFile() {
-    if (!kept_) std::remove(path_.c_str());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  const std::string& path() const { return path_; }
-  void Keep() { kept_ = true; }
-
- private:
-  std::string path_;
-  bool kept_ = false;
-};
-
-// So that the rename below never puts an unwritten workbook in place.
-void SyncFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) ThrowIoErrorFromErrno(errno);
-  const int result = ::fsync(fd);
-  const int error = errno;
-  ::close(fd);
-  if (result != 0) ThrowIoErrorFromErrno(error);
 }
 
 class XlsxSpreadsheet final : public Spreadsheet {
@@ -233,8 +187,8 @@ class XlsxSpreadsheet final : public Spreadsheet {
   }
 
   void WriteWorkbook() const {
-    TempFile temp(DirectoryOf(path_));
-    lxw_workbook* workbook = workbook_new(temp.path().c_str());
+    AtomicFile output(path_);
+    lxw_workbook* workbook = workbook_new(output.temporary_path().c_str());
     if (workbook == nullptr) ThrowCannotWrite();
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, sheet_name_.c_str());
     lxw_error error = sheet != nullptr ? LXW_NO_ERROR : LXW_ERROR_PARAMETER_VALIDATION;
@@ -250,9 +204,7 @@ class XlsxSpreadsheet final : public Spreadsheet {
       ThrowCannotWrite();
     }
     if (workbook_close(workbook) != LXW_NO_ERROR) ThrowCannotWrite();
-    SyncFile(temp.path());
-    if (std::rename(temp.path().c_str(), path_.c_str()) != 0) ThrowIoErrorFromErrno(errno);
-    temp.Keep();
+    output.Commit();
   }
 
   std::string path_;
