@@ -3,7 +3,8 @@
 // Commit renames it
 // over the destination in one step. Until then the destination holds what it
 // held before; a failure, or an AtomicFile destroyed before Commit, removes
-// the temporary. Only a process killed meanwhile leaves a temporary behind.
+// the temporary. Only a process killed meanwhile leaves a temporary behind,
+// and the next atomic output made in that folder removes it.
 //
 // A destination that is a symbolic link is replaced by the new file, never
 // written through; one that is neither a file nor a link (a device, a
@@ -50,5 +51,11 @@ class AtomicFile {
 // The temporary name an atomic output uses beside `destination`, for its
 // `attempt`-th try (1, 2, ...): ".~<name>.<pid>.<attempt>.tmp".
 std::string TemporaryNameFor(const std::string& destination, int attempt);
+
+// Removes from `directory` the temporaries that runs killed meanwhile left
+// behind: names of that pattern whose process is gone (a live process's, or
+// one whose process cannot be told, stays). Done once per folder and process
+// by the first atomic output made there; quiet about what it cannot remove.
+void ClearLeftoverTemporaries(const std::string& directory);
 
 }  // namespace zuruza

@@ -4,7 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
+#include <signal.h>
+
 #include <cerrno>
+#include <climits>
+#include <mutex>
+#include <string_view>
+#include <unordered_set>
 
 #include "core/errors.h"
 
@@ -16,18 +23,73 @@ namespace {
 // system takes whenever the destination's does.
 constexpr std::size_t kNameKept = 100;
 
+std::string DirectoryPart(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Takes ".<digits>" off the end of `text`.
+bool TakeNumber(std::string_view& text, long long& number) {
+  const std::size_t dot = text.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string_view digits = text.substr(dot + 1);
+  if (digits.empty() || digits.size() > 18) return false;
+  number = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + (c - '0');
+  }
+  text = text.substr(0, dot);
+  return true;
+}
+
+// True for ".~<name>.<pid>.<n>.tmp" of a process that no longer runs.
+bool IsLeftoverOfGoneProcess(std::string_view name) {
+  if (!name.starts_with(".~") || !name.ends_with(".tmp")) return false;
+  std::string_view rest = name.substr(0, name.size() - 4);
+  long long attempt = 0;
+  long long pid = 0;
+  if (!TakeNumber(rest, attempt) || !TakeNumber(rest, pid) || rest.size() <= 2) return false;
+  if (pid <= 0 || pid > INT_MAX || pid == ::getpid()) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+void ClearLeftoversOnce(const std::string& directory) {
+  static std::mutex mutex;
+  static std::unordered_set<std::string> cleared;
+  {
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!cleared.insert(directory).second) return;
+  }
+  ClearLeftoverTemporaries(directory);
+}
+
 }  // namespace
 
+void ClearLeftoverTemporaries(const std::string& directory) {
+  DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+  if (dir == nullptr) return;
+  const int dir_fd = ::dirfd(dir);
+  while (const dirent* entry = ::readdir(dir)) {
+    if (!IsLeftoverOfGoneProcess(entry->d_name)) continue;
+    // A file or a link (a copied link's temporary), never a directory.
+    struct stat st {};
+    if (::fstatat(dir_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) ::unlinkat(dir_fd, entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
 std::string TemporaryNameFor(const std::string& destination, int attempt) {
-  const std::size_t slash = destination.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
+  const std::string dir = DirectoryPart(destination);
+  const std::string name = destination.substr(dir.size());
   return dir + ".~" + name.substr(0, kNameKept) + "." + std::to_string(::getpid()) + "." +
          std::to_string(attempt) + ".tmp";
 }
 
 AtomicFile::AtomicFile(const std::string& destination, std::uint32_t create_mode)
     : destination_(destination) {
+  ClearLeftoversOnce(DirectoryPart(destination));
   for (int attempt = 1; fd_ < 0; ++attempt) {
     temporary_ = TemporaryNameFor(destination, attempt);
     fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, create_mode);
