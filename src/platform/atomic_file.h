@@ -57,5 +57,8 @@ std::string TemporaryNameFor(const std::string& destination, int attempt);
 // one whose process cannot be told, stays). Done once per folder and process
 // by the first atomic output made there; quiet about what it cannot remove.
 void ClearLeftoverTemporaries(const std::string& directory);
+// A folder this process has just created holds no leftovers: nothing is
+// cleared there.
+void NoteNewFolder(const std::string& directory);
 
 }  // namespace zuruza

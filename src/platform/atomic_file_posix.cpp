@@ -54,17 +54,30 @@ bool IsLeftoverOfGoneProcess(std::string_view name) {
   return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
+// The folders cleared (or created) by this process, without a final "/".
+std::mutex cleared_mutex;
+std::unordered_set<std::string> cleared_folders;
+
+std::string FolderKey(const std::string& directory) {
+  std::string key = directory;
+  while (key.size() > 1 && key.back() == '/') key.pop_back();
+  return key;
+}
+
 void ClearLeftoversOnce(const std::string& directory) {
-  static std::mutex mutex;
-  static std::unordered_set<std::string> cleared;
   {
-    const std::lock_guard<std::mutex> lock(mutex);
-    if (!cleared.insert(directory).second) return;
+    const std::lock_guard<std::mutex> lock(cleared_mutex);
+    if (!cleared_folders.insert(FolderKey(directory)).second) return;
   }
   ClearLeftoverTemporaries(directory);
 }
 
 }  // namespace
+
+void NoteNewFolder(const std::string& directory) {
+  const std::lock_guard<std::mutex> lock(cleared_mutex);
+  cleared_folders.insert(FolderKey(directory));
+}
 
 void ClearLeftoverTemporaries(const std::string& directory) {
   DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());

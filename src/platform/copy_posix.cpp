@@ -126,7 +126,10 @@ CopyOutcome CopyLink(const std::string& source, const std::string& destination, 
 void SetCopyFaultForTesting(std::function<int(const std::string&)> fault) { CopyFault() = std::move(fault); }
 
 bool CreateDirectory(const std::string& path, int* error) {
-  if (::mkdir(path.c_str(), 0777) == 0) return true;
+  if (::mkdir(path.c_str(), 0777) == 0) {
+    NoteNewFolder(path);
+    return true;
+  }
   if (error != nullptr) *error = errno;
   return false;
 }
