@@ -6,7 +6,7 @@
 #include <QMenuBar>
 
 #include "analysis/spreadsheet_export.h"
-#include "app/batch_job.h"
+#include "core/exit_status.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
 #include "platform/clock.h"

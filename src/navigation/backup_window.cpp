@@ -6,7 +6,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/batch_job.h"
+#include "core/exit_status.h"
 #include "app/qt_text.h"
 
 namespace zuruza {

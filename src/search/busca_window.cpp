@@ -7,7 +7,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "app/batch_job.h"
+#include "core/exit_status.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
 #include "platform/clock.h"

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/batch.h"
-#include "app/launcher.h"
+#include "shell/batch.h"
+#include "shell/launcher.h"
 #include "navigation/backup_window.h"
 #include "support/deep_tree.h"
 #include "support/run_program.h"

@@ -10,7 +10,7 @@
 #include "accessibility_check.h"
 #include "app/about_window.h"
 #include "app/application.h"
-#include "app/launcher.h"
+#include "shell/launcher.h"
 #include "platform/fs.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"

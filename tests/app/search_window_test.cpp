@@ -10,7 +10,7 @@
 #include <QtTest>
 #include <stdlib.h>
 
-#include "app/launcher.h"
+#include "shell/launcher.h"
 #include "app/qt_text.h"
 #include "app/report_pane.h"
 #include "search/busca_window.h"

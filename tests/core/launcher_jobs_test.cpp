@@ -6,8 +6,8 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "app/change_date_job.h"
-#include "app/columnise_job.h"
+#include "transform/change_date_job.h"
+#include "transform/columnise_job.h"
 #include "core/errors.h"
 #include "platform/fs.h"
 #include "support/as_nobody.h"

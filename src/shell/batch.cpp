@@ -1,8 +1,8 @@
-#include "app/batch.h"
+#include "shell/batch.h"
 
 #include <QApplication>
 
-#include "app/batch_job.h"
+#include "shell/batch_job.h"
 #include "app/qt_prompter.h"
 #include "app/qt_text.h"
 #include "core/text_rules.h"

@@ -1,4 +1,4 @@
-#include "app/columnise_job.h"
+#include "transform/columnise_job.h"
 
 #include <unordered_map>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "app/batch_job.h"
+#include "shell/batch_job.h"
 
 #include <exception>
 

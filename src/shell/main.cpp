@@ -14,9 +14,9 @@
 #include <QWindow>
 
 #include "app/application.h"
-#include "app/batch_job.h"
+#include "shell/batch_job.h"
 #include "app/qt_text.h"
-#include "app/launcher.h"
+#include "shell/launcher.h"
 #include "app/about_window.h"
 #include "analysis/disco_window.h"
 #include "analysis/repes_window.h"

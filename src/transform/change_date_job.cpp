@@ -1,4 +1,4 @@
-#include "app/change_date_job.h"
+#include "transform/change_date_job.h"
 
 #include <cstdint>
 

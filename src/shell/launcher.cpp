@@ -1,4 +1,4 @@
-#include "app/launcher.h"
+#include "shell/launcher.h"
 
 #include <algorithm>
 
@@ -10,9 +10,9 @@
 #include <QWindow>
 
 #include "app/about_window.h"
-#include "app/batch.h"
-#include "app/change_date_job.h"
-#include "app/columnise_job.h"
+#include "shell/batch.h"
+#include "transform/change_date_job.h"
+#include "transform/columnise_job.h"
 #include "app/qt_prompter.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"

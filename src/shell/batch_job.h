@@ -13,13 +13,9 @@
 #include <string_view>
 #include <vector>
 
-namespace zuruza {
+#include "core/exit_status.h"
 
-// Exit statuses of a batch run.
-inline constexpr int kExitFinished = 0;
-inline constexpr int kExitFailed = 1;       // stopped on an error, or cancelled
-inline constexpr int kExitUsage = 2;        // the usage text: nothing was done
-inline constexpr int kExitSomeSkipped = 3;  // finished, some entries could not be read
+namespace zuruza {
 
 // The usage text for `count` parameters, lines separated by CR LF.
 std::string BatchUsage(int count);

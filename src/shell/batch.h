@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QString>
 
-#include "app/launcher.h"
+#include "shell/launcher.h"
 
 class QWidget;
 
