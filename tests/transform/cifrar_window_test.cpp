@@ -8,9 +8,10 @@
 #include <functional>
 #include <memory>
 
-#include "accessibility_check.h"
+#include "support/accessibility_check.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
+#include "support/qt_text_helpers.h"
 #include "transform/cifrar_window.h"
 
 using namespace zuruza;
@@ -18,7 +19,7 @@ using zuruza::testing::ScriptedPrompter;
 using zuruza::testing::TempTree;
 
 namespace {
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using zuruza::testing::Q;
 using Strings = std::vector<std::string>;
 
 // Each byte shifted by twice its key byte, the key restarting every 50000.

@@ -1,9 +1,10 @@
 // The column merger window driven offscreen.
 #include <QtTest>
 
-#include "accessibility_check.h"
+#include "support/accessibility_check.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
+#include "support/qt_text_helpers.h"
 #include "transform/mezcla_window.h"
 
 using namespace zuruza;
@@ -11,7 +12,7 @@ using zuruza::testing::ScriptedPrompter;
 using zuruza::testing::TempTree;
 
 namespace {
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using zuruza::testing::Q;
 }  // namespace
 
 class MezclaWindowTest : public QObject {

@@ -17,6 +17,7 @@
 #include "support/deep_tree.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
+#include "support/qt_text_helpers.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -30,7 +31,7 @@ std::vector<std::string> PaneLines(const ReportWindow& window) {
   return lines;
 }
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using zuruza::testing::Q;
 
 }  // namespace
 

@@ -6,13 +6,14 @@
 #include "analysis/repes_window.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
+#include "support/qt_text_helpers.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
 using zuruza::testing::TempTree;
 
 namespace {
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using zuruza::testing::Q;
 
 // The text of every cell of the first sheet of a workbook, "A1=text" each.
 std::string SheetCells(const std::string& workbook) {

@@ -7,7 +7,7 @@
 #include <stdlib.h>
 #include <time.h>
 
-#include "accessibility_check.h"
+#include "support/accessibility_check.h"
 #include "app/about_window.h"
 #include "app/application.h"
 #include "shell/launcher.h"

@@ -2,7 +2,7 @@
 #include <QAccessible>
 #include <QtTest>
 
-#include "accessibility_check.h"
+#include "support/accessibility_check.h"
 #include "analysis/disco_window.h"
 #include "navigation/backup_window.h"
 #include "search/busca_window.h"
@@ -12,13 +12,14 @@
 #include "transform/fragment_window.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
+#include "support/qt_text_helpers.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
 using zuruza::testing::TempTree;
 
 namespace {
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using zuruza::testing::Q;
 }  // namespace
 
 class DiscoWindowTest : public QObject {

@@ -4,7 +4,7 @@
 #include <QAccessible>
 #include <QtTest>
 
-#include "accessibility_check.h"
+#include "support/accessibility_check.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
 

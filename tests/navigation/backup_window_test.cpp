@@ -16,6 +16,7 @@
 #include "support/run_program.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
+#include "support/qt_text_helpers.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -25,7 +26,7 @@ using zuruza::testing::ProgramRun;
 using Env = std::vector<std::pair<std::string, std::optional<std::string>>>;
 
 namespace {
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using zuruza::testing::Q;
 
 // Started as cron starts it: no display at all.
 ProgramRun Batch(const std::vector<std::string>& parameters,

@@ -16,13 +16,14 @@
 #include "platform/paths.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
+#include "support/qt_text_helpers.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
 using zuruza::testing::TempTree;
 
 namespace {
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using zuruza::testing::Q;
 using Lines = std::vector<std::string>;
 }  // namespace
 

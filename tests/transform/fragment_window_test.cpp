@@ -2,9 +2,10 @@
 #include <QAction>
 #include <QtTest>
 
-#include "app/accessibility_check.h"
+#include "support/accessibility_check.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
+#include "support/qt_text_helpers.h"
 #include "transform/fragment_window.h"
 
 using namespace zuruza;
@@ -12,7 +13,7 @@ using zuruza::testing::ScriptedPrompter;
 using zuruza::testing::TempTree;
 
 namespace {
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using zuruza::testing::Q;
 
 // Also remembers the filter each open dialog was given.
 class FilterPrompter : public ScriptedPrompter {
