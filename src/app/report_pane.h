@@ -1,19 +1,19 @@
 // The report pane of the report windows: a light, editable, line-based text
-// view. A directory walk sends it hundreds of thousands of lines, so it keeps
-// them as raw bytes (names need not be UTF-8 and must survive unchanged),
-// decodes only the lines it paints or edits, and paints only what is visible.
+// view of a ReportText. A directory walk sends it hundreds of thousands of
+// lines, so it decodes only the lines it paints or edits and paints only what
+// is visible.
 #pragma once
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QPoint>
-#include <algorithm>
-#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "app/report_text.h"
 
 class QTextLayout;
 
@@ -23,42 +23,34 @@ class ReportPane : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
-  // A place in the text: a line and a byte offset in it, on a UTF-8
-  // character boundary.
-  struct Position {
-    std::size_t line = 0;
-    std::size_t column = 0;
-    auto operator<=>(const Position&) const = default;
-  };
+  using Position = ReportText::Position;
 
   explicit ReportPane(QWidget* parent = nullptr);
 
   void Clear();
   // Moves the batch's strings to the end of the pane and leaves `lines` empty.
   void AppendLines(std::vector<std::string>& lines);
-  std::size_t LineCount() const { return lines_.size(); }
-  const std::string& Line(std::size_t index) const;
+  std::size_t LineCount() const { return text_.LineCount(); }
+  const std::string& Line(std::size_t index) const { return text_.Line(index); }
   // Every line joined by `separator`, none after the last.
-  std::string Text(std::string_view separator) const;
+  std::string Text(std::string_view separator) const { return text_.Text(separator); }
 
   void SelectAll();
-  bool HasSelection() const { return anchor_ != caret_; }
-  std::string SelectedText() const;  // lines joined by "\n"
+  bool HasSelection() const { return text_.HasSelection(); }
+  std::string SelectedText() const { return text_.SelectedText(); }  // lines joined by "\n"
   void Copy();                       // does nothing without a selection
 
-  std::size_t CaretLine() const { return caret_.line; }
-  std::size_t CaretColumn() const { return caret_.column; }
-  Position Caret() const { return caret_; }
-  Position Anchor() const { return anchor_; }  // where the selection starts from
+  std::size_t CaretLine() const { return text_.Caret().line; }
+  std::size_t CaretColumn() const { return text_.Caret().column; }
+  Position Caret() const { return text_.Caret(); }
+  Position Anchor() const { return text_.Anchor(); }  // where the selection starts from
   // Clamps to the text, clears the selection and scrolls the caret into view.
   void SetCaret(std::size_t line, std::size_t column);
   // Selects from `anchor` to `caret`, both clamped, and shows the caret.
   void Select(Position anchor, Position caret);
   // The bytes between two positions, lines joined by "\n".
-  std::string TextBetween(Position start, Position end) const;
-  // Counts the changes of the text other than appended lines, so that what
-  // is computed from the lines knows when it is out of date.
-  std::uint64_t EditCount() const { return edit_count_; }
+  std::string TextBetween(Position start, Position end) const { return text_.TextBetween(start, end); }
+  std::uint64_t EditCount() const { return text_.EditCount(); }
 
   // The line under a viewport point, clamped to the first and last lines.
   std::size_t LineAt(QPoint viewport_point) const;
@@ -91,11 +83,13 @@ class ReportPane : public QAbstractScrollArea {
   void timerEvent(QTimerEvent* event) override;
 
  private:
-  const std::string& LineOrEmpty(std::size_t index) const;
-  Position Clamped(Position position) const;
-  Position LastPosition() const;
-  Position SelectionStart() const { return std::min(anchor_, caret_); }
-  Position SelectionEnd() const { return std::max(anchor_, caret_); }
+  static constexpr int kMargin = 2;               // pixels left of the text
+  static constexpr int kCaretWidth = 1;           // pixels
+  static constexpr int kDragScrollInterval = 50;  // milliseconds between scroll steps of a drag
+
+  const std::string& LineOrEmpty(std::size_t index) const { return text_.LineOrEmpty(index); }
+  Position Clamped(Position position) const { return text_.Clamped(position); }
+  Position LastPosition() const { return text_.LastPosition(); }
 
   // Moves the caret; the selection is extended from the anchor when `extend`.
   void MoveCaret(Position position, bool extend);
@@ -111,26 +105,19 @@ class ReportPane : public QAbstractScrollArea {
   void DeleteForward();
   void Paste();
   void Cut();
-  void NoteLineLength(const std::string& line);
 
   void LayOutLine(QTextLayout& layout, const std::string& line) const;
   int XOf(Position position) const;  // in content pixels, without the margin
   int FirstVisibleLine() const;
   int VisibleLineCount() const;  // lines that fit entirely, at least one
   QRect LineRect(std::size_t line) const;
-  void EnsureCaretVisible() { ScrollToShow(caret_); }
+  void EnsureCaretVisible() { ScrollToShow(text_.Caret()); }
   void UpdateMetrics();
   void UpdateScrollBars();
   void RestartBlink();
   void UpdateCaretLine();
 
-  std::vector<std::string> lines_;
-  // Widest line seen since the last Clear, in characters; it does not shrink
-  // on edits so that no edit rescans the text.
-  std::size_t max_chars_ = 0;
-  std::uint64_t edit_count_ = 0;
-  Position caret_;
-  Position anchor_;
+  ReportText text_;
   int goal_x_ = -1;  // kept while moving up and down through shorter lines
   int line_height_ = 1;
   qreal char_advance_ = 1;  // one character's width, for the horizontal extent
