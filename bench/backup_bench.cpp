@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
 
   double noop = bench::BestOf(3, ours_run);
   std::printf("second run copied %d files\n", copier.files_copied());
-  double rsync_noop = bench::BestOf(3, [&] { bench::Shell("rsync -a --update '" + root + "/' '" + theirs_dst + "/'"); });
+  double rsync_noop = bench::BestOf(
+      3, [&] { bench::Shell("rsync -a --update '" + root + "/' '" + theirs_dst + "/'"); });
   bench::PrintRatio("backup, nothing to copy", noop, rsync_noop, "rsync -a --update", 1.5);
   bench::Shell("rm -rf " + ours_dst + " " + theirs_dst);
   return 0;

@@ -24,12 +24,14 @@ namespace zuruza::bench {
 // them two levels deep) holding `files_per_dir` files each, with sizes from 0
 // to a few KiB. Built once and kept: a marker file names its shape.
 inline std::string EnsureTree(const std::string& root, int dirs = 20000, int files_per_dir = 10) {
-  const std::string marker = root + "/.tree-" + std::to_string(dirs) + "x" + std::to_string(files_per_dir);
+  const std::string marker =
+      root + "/.tree-" + std::to_string(dirs) + "x" + std::to_string(files_per_dir);
   struct stat st;
   if (stat(marker.c_str(), &st) == 0) return root;
   std::string cmd = "rm -rf '" + root + "' && mkdir -p '" + root + "'";
   if (std::system(cmd.c_str()) != 0) std::exit(1);
-  std::fprintf(stderr, "building %d directories x %d files in %s ...\n", dirs, files_per_dir, root.c_str());
+  std::fprintf(stderr, "building %d directories x %d files in %s ...\n", dirs, files_per_dir,
+               root.c_str());
   std::string content(4096, 'z');
   for (int d = 0; d < dirs; ++d) {
     std::string dir = root + "/top" + std::to_string(d % 100);
@@ -65,7 +67,8 @@ inline double BestOf(int runs, const std::function<void()>& body) {
 
 // The best of `runs` calls of `body`, each after `prepare` (not timed: it
 // resets the data or flushes earlier writes).
-inline double BestAfter(int runs, const std::function<void()>& prepare, const std::function<void()>& body) {
+inline double BestAfter(int runs, const std::function<void()>& prepare,
+                        const std::function<void()>& body) {
   double best = 1e100;
   for (int i = 0; i < runs; ++i) {
     prepare();
@@ -105,8 +108,11 @@ class SilentPrompter : public Prompter {
     return std::string(value);
   }
   bool AskOkCancel(std::string_view) override { return false; }
-  std::optional<std::string> OpenFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view, std::string_view) override {
+  std::optional<std::string> OpenFileDialog(std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view,
+                                            std::string_view) override {
     return std::nullopt;
   }
   void ProcessEvents() override {}
@@ -115,10 +121,11 @@ class SilentPrompter : public Prompter {
   bool echo_messages_;
 };
 
-inline void PrintRatio(const char* what, double ours, double theirs, const char* tool, double target) {
+inline void PrintRatio(const char* what, double ours, double theirs, const char* tool,
+                       double target) {
   double ratio = ours / theirs;
-  std::printf("%-28s ours %.3f s, %s %.3f s, ratio %.2f (target <= %.2f) %s\n", what, ours, tool, theirs,
-              ratio, target, ratio <= target ? "OK" : "SLOWER");
+  std::printf("%-28s ours %.3f s, %s %.3f s, ratio %.2f (target <= %.2f) %s\n", what, ours, tool,
+              theirs, ratio, target, ratio <= target ? "OK" : "SLOWER");
 }
 
 }  // namespace zuruza::bench

@@ -25,8 +25,11 @@ struct Answers : Prompter {
     return text;
   }
   bool AskOkCancel(std::string_view) override { return false; }
-  std::optional<std::string> OpenFileDialog(std::string_view, std::string_view) override { return path; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view, std::string_view) override {
+  std::optional<std::string> OpenFileDialog(std::string_view, std::string_view) override {
+    return path;
+  }
+  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view,
+                                            std::string_view) override {
     return std::nullopt;
   }
   void ProcessEvents() override {}

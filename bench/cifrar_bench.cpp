@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
   struct stat info {};
   if (stat(source.c_str(), &info) != 0) {
     std::fprintf(stderr, "creating %s (1 GiB of random bytes) ...\n", source.c_str());
-    bench::Shell("mkdir -p \"$(dirname '" + source + "')\" && head -c 1G /dev/urandom > '" + source + "'");
+    bench::Shell("mkdir -p \"$(dirname '" + source + "')\" && head -c 1G /dev/urandom > '" +
+                 source + "'");
     stat(source.c_str(), &info);
   }
   const double bytes = static_cast<double>(info.st_size);
@@ -39,15 +40,16 @@ int main(int argc, char** argv) {
     cipher.CipherFile(work, work + ".2", CipherDirection::kEncipher, "clave de prueba");
   });
   const double cp = bench::BestOf(3, [&] { bench::Shell("cp '" + source + "' '" + copy + "'"); });
-  const double cp_sync = bench::BestOf(3, [&] { bench::Shell("cp '" + source + "' '" + copy + "' && sync '" + copy + "'"); });
+  const double cp_sync = bench::BestOf(
+      3, [&] { bench::Shell("cp '" + source + "' '" + copy + "' && sync '" + copy + "'"); });
   bench::Shell("rm -f '" + work + "' '" + copy + "'");
 
   std::printf("file of %.0f MB\n", bytes / 1e6);
   std::printf("cipher (flushed)  %8.1f MB/s\n", MegabytesPerSecond(bytes, ours));
   std::printf("cp                %8.1f MB/s  -> cipher at %.0f%% of cp (target >= 50%%)\n",
               MegabytesPerSecond(bytes, cp), 100.0 * cp / ours);
-  std::printf("cp && sync        %8.1f MB/s  -> cipher at %.0f%% of cp && sync\n", MegabytesPerSecond(bytes, cp_sync),
-              100.0 * cp_sync / ours);
+  std::printf("cp && sync        %8.1f MB/s  -> cipher at %.0f%% of cp && sync\n",
+              MegabytesPerSecond(bytes, cp_sync), 100.0 * cp_sync / ours);
   bench::PrintRatio("cipher 1 GiB vs cp", ours, cp, "cp", 2.0);
   bench::PrintRatio("cipher 1 GiB vs cp && sync", ours, cp_sync, "cp && sync", 2.0);
   return 0;

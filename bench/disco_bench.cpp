@@ -19,18 +19,21 @@ int main(int argc, char** argv) {
   DiskOccupancy occupancy(sink);
   double ours = bench::BestOf(3, [&] { occupancy.RunOccupancy({root, "99", false, ""}); });
   double du = bench::BestOf(3, [&] { bench::Shell("du -b '" + root + "' > /dev/null"); });
-  std::printf("occupancy %.0f bytes in %d directories\n", occupancy.grand_total(), occupancy.directories_examined());
+  std::printf("occupancy %.0f bytes in %d directories\n", occupancy.grand_total(),
+              occupancy.directories_examined());
   bench::PrintRatio("occupancy tree", ours, du, "du -b", 1.3);
 
   const std::string copy = "bench-data/tree-copy";
-  bench::Shell("test -d " + copy + " || (cp -a '" + root + "' " + copy +
-               " && find " + copy + " -name 'file_3_*' -path '*leaf1*' -delete"
-               " && find " + copy + " -name 'file_4_*' -path '*leaf2*' -exec sh -c 'echo x >> \"$1\"' _ {} \\;)");
+  bench::Shell("test -d " + copy + " || (cp -a '" + root + "' " + copy + " && find " + copy +
+               " -name 'file_3_*' -path '*leaf1*' -delete"
+               " && find " +
+               copy + " -name 'file_4_*' -path '*leaf2*' -exec sh -c 'echo x >> \"$1\"' _ {} \\;)");
   TreeComparator comparator(sink, prompter);
   double compare = bench::BestOf(3, [&] { comparator.CompareTrees({root, copy, false, ""}); });
   std::printf("comparison found %d files different\n", comparator.files_different());
   double rsync = bench::BestOf(3, [&] {
-    bench::Shell("rsync -rn --size-only --out-format='%n' '" + root + "/' " + copy + "/ > /dev/null");
+    bench::Shell("rsync -rn --size-only --out-format='%n' '" + root + "/' " + copy +
+                 "/ > /dev/null");
   });
   bench::PrintRatio("comparison", compare, rsync, "rsync -rn", 1.5);
   return 0;

@@ -30,8 +30,11 @@ struct Answers : Prompter {
     return parameter;
   }
   bool AskOkCancel(std::string_view) override { return false; }
-  std::optional<std::string> OpenFileDialog(std::string_view, std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view, std::string_view) override {
+  std::optional<std::string> OpenFileDialog(std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> SaveFileDialog(std::string_view, std::string_view,
+                                            std::string_view) override {
     return std::nullopt;
   }
   void ProcessEvents() override {}

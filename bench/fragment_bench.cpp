@@ -32,17 +32,29 @@ int main(int argc, char** argv) {
   bench::SilentPrompter prompter(true);
   Fragmenter fragmenter(sink, prompter);
 
-  auto fresh = [](const std::string& dir) { return [dir] { bench::Shell("rm -rf '" + dir + "' && mkdir -p '" + dir + "' && sync"); }; };
+  auto fresh = [](const std::string& dir) {
+    return [dir] { bench::Shell("rm -rf '" + dir + "' && mkdir -p '" + dir + "' && sync"); };
+  };
   std::int64_t fragments = 0;
-  const double split_ours = Timed(fresh(ours), [&] { fragments = fragmenter.SplitFile({source, ours, "2000000"}); });
-  const double split_theirs = Timed(fresh(theirs), [&] { bench::Shell("split -b 2000000 '" + source + "' '" + theirs + "/x.'"); });
+  const double split_ours = Timed(fresh(ours), [&] {
+    fragments = fragmenter.SplitFile({source, ours, "2000000"});
+  });
+  const double split_theirs = Timed(fresh(theirs), [&] {
+    bench::Shell("split -b 2000000 '" + source + "' '" + theirs + "/x.'");
+  });
   std::printf("%lld fragments\n", static_cast<long long>(fragments));
   bench::PrintRatio("split, 2000000-byte pieces", split_ours, split_theirs, "split -b", 1.3);
 
   const std::string joined_ours = ours + "/joined", joined_theirs = theirs + "/joined";
-  auto remove = [](const std::string& file) { return [file] { bench::Shell("rm -f '" + file + "' && sync"); }; };
-  const double join_ours = Timed(remove(joined_ours), [&] { fragmenter.JoinFragments({ours + "/fragment-1g.001", joined_ours}); });
-  const double join_theirs = Timed(remove(joined_theirs), [&] { bench::Shell("cat '" + theirs + "'/x.* > '" + joined_theirs + "'"); });
+  auto remove = [](const std::string& file) {
+    return [file] { bench::Shell("rm -f '" + file + "' && sync"); };
+  };
+  const double join_ours = Timed(remove(joined_ours), [&] {
+    fragmenter.JoinFragments({ours + "/fragment-1g.001", joined_ours});
+  });
+  const double join_theirs = Timed(remove(joined_theirs), [&] {
+    bench::Shell("cat '" + theirs + "'/x.* > '" + joined_theirs + "'");
+  });
   bench::PrintRatio("join", join_ours, join_theirs, "cat", 1.3);
   bench::Shell("cmp -s '" + source + "' '" + joined_ours + "'");
 

@@ -49,19 +49,23 @@ int main(int argc, char** argv) {
 
   // Five blocks of the same disk: about a million lines.
   const std::string big = "bench-data/listing-1m.txt";
-  bench::Shell("cat " + listing + " " + listing + " " + listing + " " + listing + " " + listing + " > " + big);
+  bench::Shell("cat " + listing + " " + listing + " " + listing + " " + listing + " " + listing +
+               " > " + big);
   const std::string text = "_1_19";  // one file in ten of one directory in about eighteen
   long before = PeakMegabytes();
   int matches = 0;
   double ours = bench::BestOf(3, [&] {
     ResultsFile results = CreateResultsFile({"bench-data/results.txt"});
     ListingSearchRequest request{text, "", "01/01/1990", ""};
-    matches = SearchIndexedDisks(big, request, results, sink, prompter, LocaleFormats{}, 2026, 500000).matches;
+    matches =
+        SearchIndexedDisks(big, request, results, sink, prompter, LocaleFormats{}, 2026, 500000)
+            .matches;
   });
-  double grep = bench::BestOf(3, [&] { bench::Shell("grep -i -F -c '" + text + "' " + big + " > /dev/null"); });
+  double grep = bench::BestOf(
+      3, [&] { bench::Shell("grep -i -F -c '" + text + "' " + big + " > /dev/null"); });
   std::printf("listing search found %d lines\n", matches);
   bench::PrintRatio("search a listing", ours, grep, "grep", 3.0);
-  std::printf("peak memory %ld MB before the listing search, %ld MB after (listing streamed)\n", before,
-              PeakMegabytes());
+  std::printf("peak memory %ld MB before the listing search, %ld MB after (listing streamed)\n",
+              before, PeakMegabytes());
   return 0;
 }

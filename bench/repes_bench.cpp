@@ -15,7 +15,8 @@ using namespace zuruza;
 int main(int argc, char** argv) {
   std::string root = bench::EnsureTree(argc > 1 ? argv[1] : "bench-data/tree");
   // A copy of one branch makes some of the files repeated.
-  bench::Shell("test -d '" + root + "/top7/copia' || cp -r '" + root + "/top3' '" + root + "/top7/copia'");
+  bench::Shell("test -d '" + root + "/top7/copia' || cp -r '" + root + "/top3' '" + root +
+               "/top7/copia'");
   const std::string out = "bench-data/repes-report.txt";
 
   bench::CountingSink sink;
@@ -31,7 +32,8 @@ int main(int argc, char** argv) {
   double ours = bench::BestOf(3, [&] { finder.RunDuplicateSearch(request); });
   std::printf("examined %d files, %d repeated\n", finder.files_examined(), finder.repeated_files());
   double pipeline = bench::BestOf(3, [&] {
-    bench::Shell("find '" + root + "' -type f -printf '%f\\t%s\\n' | sort | uniq -d > bench-data/uniq.txt");
+    bench::Shell("find '" + root +
+                 "' -type f -printf '%f\\t%s\\n' | sort | uniq -d > bench-data/uniq.txt");
   });
   bench::PrintRatio("duplicates (headless)", ours, pipeline, "find|sort|uniq", 1.5);
 

@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
   });
   std::printf("listed %d entries in %d directories\n", search.state().match_count,
               search.state().dirs_examined);
-  double find = bench::BestOf(3, [&] { bench::Shell("find '" + root + "' -printf '%p %s %T@\\n' > bench-data/find.txt"); });
+  double find = bench::BestOf(
+      3, [&] { bench::Shell("find '" + root + "' -printf '%p %s %T@\\n' > bench-data/find.txt"); });
   bench::PrintRatio("search (headless)", ours, find, "find", 1.3);
 
   setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     tree.SaveTreeCache(root);
   });
   std::printf("listed %zu directories\n", tree.size());
-  double theirs = bench::BestOf(3, [&] { bench::Shell("find '" + root + "' -type d > /dev/null"); });
+  double theirs =
+      bench::BestOf(3, [&] { bench::Shell("find '" + root + "' -type d > /dev/null"); });
   bench::PrintRatio("vcd, rebuild tree + cache", ours, theirs, "find -type d", 1.3);
 
   DirectoryTree list(sink);
@@ -56,13 +57,15 @@ int main(int argc, char** argv) {
   std::ptrdiff_t found = 0;
   // The only match is the selected entry: the step examines every other one.
   double last = Milliseconds([&] { found = list.FindNextMatch("carpeta_0", 0); });
-  std::printf("%-28s %.3f ms over %d entries, found %td (target < 20 ms) %s\n", "vcd, forward step, worst",
-              last, kListSize, found, last < 20 ? "OK" : "SLOWER");
+  std::printf("%-28s %.3f ms over %d entries, found %td (target < 20 ms) %s\n",
+              "vcd, forward step, worst", last, kListSize, found, last < 20 ? "OK" : "SLOWER");
   double none = Milliseconds([&] { found = list.FindNextMatch("no-esta", 100); });
-  std::printf("%-28s %.3f ms over %d entries, found %td (target < 20 ms) %s\n", "vcd, forward step, none",
-              none, kListSize, found, none < 20 ? "OK" : "SLOWER");
-  double back = Milliseconds([&] { found = list.FindPreviousMatch("carpeta_199999", kListSize - 1); });
-  std::printf("%-28s %.3f ms over %d entries, found %td\n", "vcd, backward step, worst", back, kListSize, found);
+  std::printf("%-28s %.3f ms over %d entries, found %td (target < 20 ms) %s\n",
+              "vcd, forward step, none", none, kListSize, found, none < 20 ? "OK" : "SLOWER");
+  double back =
+      Milliseconds([&] { found = list.FindPreviousMatch("carpeta_199999", kListSize - 1); });
+  std::printf("%-28s %.3f ms over %d entries, found %td\n", "vcd, backward step, worst", back,
+              kListSize, found);
 
   // The window filling its list from a 200,000-entry cache.
   const std::string synthetic_drive = "/vcd-bench-synthetic";
@@ -71,7 +74,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   Tform_vcd window;
   double fill = Milliseconds([&] { window.SetDriveForTesting(synthetic_drive); });
-  std::printf("%-28s %.1f ms for %d entries\n", "vcd window, cache to list", fill, window.ListBox1->count());
+  std::printf("%-28s %.1f ms for %d entries\n", "vcd window, cache to list", fill,
+              window.ListBox1->count());
   auto start = std::chrono::steady_clock::now();
   window.VerArbol1->trigger();
   window.show();

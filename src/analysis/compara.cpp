@@ -46,11 +46,13 @@ void TreeComparator::CompareTrees(const CompareRequest& request) {
   AddLine("LISTA DE ARCHIVOS QUE NO SON IGUALES:");
   WalkCompare(root(request.first), root(request.second));
 
-  const std::string result = "Se han encontrado " + FormatInt(files_different_) + " archivos diferentes.";
+  const std::string result =
+      "Se han encontrado " + FormatInt(files_different_) + " archivos diferentes.";
   prompter_.ShowMessage(result);
   if (report_.IsOpen()) {
     report_.WriteReportLine("");
-    report_.WriteReportLine("Se han examinado " + FormatInt(directories_examined_) + " directorios");
+    report_.WriteReportLine("Se han examinado " + FormatInt(directories_examined_) +
+                            " directorios");
     report_.WriteReportLine(result);
     report_.CloseReportFile();
   }
@@ -67,14 +69,16 @@ void TreeComparator::WalkCompare(const std::string& a, const std::string& b) {
     if (entry.IsDirectory()) {
       if (entry.name == "." || entry.name == "..") continue;
       ++directories_examined_;
-      sink_.ShowProgress(StatusBar::kStatusBar2,
-                         "Directorios Examinados: " + FormatInt(directories_examined_) + " (" + entry.name + ")");
+      sink_.ShowProgress(
+          StatusBar::kStatusBar2,
+          "Directorios Examinados: " + FormatInt(directories_examined_) + " (" + entry.name + ")");
       WalkCompare(a + entry.name + kPathSep, b + entry.name + kPathSep);
       continue;
     }
     ++files_examined_;
-    sink_.ShowProgress(StatusBar::kStatusBar1,
-                       "Archivos Examinados: " + FormatInt(files_examined_) + " (" + entry.name + ")");
+    sink_.ShowProgress(
+        StatusBar::kStatusBar1,
+        "Archivos Examinados: " + FormatInt(files_examined_) + " (" + entry.name + ")");
     if (!others_read) {
       ListDirectory(b, others);
       others_read = true;

@@ -18,8 +18,8 @@
 namespace zuruza {
 
 struct CompareRequest {
-  std::string first;   // Edit1: empty means the current directory
-  std::string second;  // Edit3
+  std::string first;          // Edit1: empty means the current directory
+  std::string second;         // Edit3
   bool write_report = false;  // CheckBox1
   std::string report_path;    // Edit2
 };

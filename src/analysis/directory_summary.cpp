@@ -32,8 +32,8 @@ void DirectorySummary::WriteDirectorySummary(ReportSink& sink, ReportFile& file)
   sink.AddReportLine("N. Ficheros; Tamaño en KB; Nombre Directorio");
   for (const Entry& entry : entries_) {
     // nearbyint rounds halves to the even neighbour in the default mode.
-    std::string line = FormatInt(entry.files) + ";" + FormatFixed(std::nearbyint(entry.kilobytes), 0) +
-                       ";" + entry.directory;
+    std::string line = FormatInt(entry.files) + ";" +
+                       FormatFixed(std::nearbyint(entry.kilobytes), 0) + ";" + entry.directory;
     sink.AddReportLine(line);
     file.WriteReportLine(line);
   }

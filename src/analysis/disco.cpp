@@ -22,7 +22,8 @@ void DiskOccupancy::RunOccupancy(const OccupancyRequest& request) {
   depth_read_ = false;
   request_ = &request;
 
-  const std::string root = request.directory.empty() ? std::string(".") + kPathSep : WithTrailingSep(request.directory);
+  const std::string root =
+      request.directory.empty() ? std::string(".") + kPathSep : WithTrailingSep(request.directory);
 
   // A failure closes the report file, keeping what was written before it.
   ReportFileCloser close_on_exit(report_);
@@ -35,10 +36,12 @@ void DiskOccupancy::RunOccupancy(const OccupancyRequest& request) {
     sink_.AddReportLine(line);
     report_.WriteReportLine(line);
   }
-  const std::string examined = "Se han examinado " + FormatInt(directories_examined_) + " directorios";
+  const std::string examined =
+      "Se han examinado " + FormatInt(directories_examined_) + " directorios";
   sink_.AddReportLine("");
   sink_.AddReportLine(examined);
-  sink_.AddReportLine("La ocupación de " + root + " es: " + FormatThousands(grand_total_) + " bytes.");
+  sink_.AddReportLine("La ocupación de " + root + " es: " + FormatThousands(grand_total_) +
+                      " bytes.");
   if (report_.IsOpen()) {
     report_.WriteReportLine("");
     report_.WriteReportLine(examined);
@@ -61,8 +64,9 @@ double DiskOccupancy::WalkOccupancy(const std::string& dir) {
     if (entry.name == "." || entry.name == "..") continue;
     ++level_;
     ++directories_examined_;
-    sink_.ShowProgress(StatusBar::kStatusBar1,
-                       "Directorios Examinados: " + FormatInt(directories_examined_) + " (" + entry.name + ")");
+    sink_.ShowProgress(
+        StatusBar::kStatusBar1,
+        "Directorios Examinados: " + FormatInt(directories_examined_) + " (" + entry.name + ")");
     // The depth is read at the first directory, so that a bad number stops
     // the job there, with nothing in the pane.
     if (!depth_read_) {

@@ -20,8 +20,8 @@
 namespace zuruza {
 
 struct OccupancyRequest {
-  std::string directory;  // Edit1: empty means the current directory
-  std::string depth;      // Edit3: levels below the root that get a line
+  std::string directory;      // Edit1: empty means the current directory
+  std::string depth;          // Edit3: levels below the root that get a line
   bool write_report = false;  // CheckBox1
   std::string report_path;    // Edit2
 };
@@ -35,7 +35,9 @@ class DiskOccupancy {
   // (/proc below "/", a USB disk) gets its line, with nothing counted below.
   void RunOccupancy(const OccupancyRequest& request);
   // The mount points the walk stops at; read from the system when never set.
-  void SetMountPoints(std::vector<std::string> mount_points) { mount_points_ = std::move(mount_points); }
+  void SetMountPoints(std::vector<std::string> mount_points) {
+    mount_points_ = std::move(mount_points);
+  }
 
   double grand_total() const { return grand_total_; }
   std::int32_t directories_examined() const { return directories_examined_; }

@@ -11,7 +11,8 @@ namespace zuruza {
 
 namespace {
 
-QLineEdit* Field(QWidget* parent, const QString& name, const QString& text, const QString& accessible) {
+QLineEdit* Field(QWidget* parent, const QString& name, const QString& text,
+                 const QString& accessible) {
   auto* edit = new QLineEdit(text, parent);
   edit->setObjectName(name);
   edit->setAccessibleName(accessible);
@@ -51,7 +52,8 @@ ReportWindowOptions ComparatorOptions() {
 
 }  // namespace
 
-Tform_disco::Tform_disco(QWidget* parent) : ReportWindow(OccupancyOptions(), parent), occupancy_(*this) {
+Tform_disco::Tform_disco(QWidget* parent)
+    : ReportWindow(OccupancyOptions(), parent), occupancy_(*this) {
   CheckBox1 = ReportCheck;
   auto* label1 = new QLabel("Directorio a Examinar:", Panel1);
   label1->setObjectName("Label1");
@@ -74,12 +76,14 @@ Tform_disco::Tform_disco(QWidget* parent) : ReportWindow(OccupancyOptions(), par
   grid->addWidget(Button1, 4, 1, Qt::AlignRight);
   connect(Button1, &QPushButton::clicked, this, &Tform_disco::Button1Click);
   move(0, 0);  // placed by its frame from the first show on
-  for (QLineEdit* edit : {Edit1, Edit2, Edit3}) connect(edit, &QLineEdit::returnPressed, this, &Tform_disco::Button1Click);
+  for (QLineEdit* edit : {Edit1, Edit2, Edit3})
+    connect(edit, &QLineEdit::returnPressed, this, &Tform_disco::Button1Click);
   ClearReport();
 }
 
 OccupancyRequest Tform_disco::GatherRequest() const {
-  return {FromQt(Edit1->text()), FromQt(Edit3->text()), CheckBox1->isChecked(), FromQt(Edit2->text())};
+  return {FromQt(Edit1->text()), FromQt(Edit3->text()), CheckBox1->isChecked(),
+          FromQt(Edit2->text())};
 }
 
 void Tform_disco::Button1Click() {
@@ -96,7 +100,8 @@ void Tform_disco::resizeEvent(QResizeEvent* event) {
   if (isVisible()) move(0, 0);  // the window goes back to the top-left corner
 }
 
-TForm_comp::TForm_comp(QWidget* parent) : ReportWindow(ComparatorOptions(), parent), comparator_(*this, prompter()) {
+TForm_comp::TForm_comp(QWidget* parent)
+    : ReportWindow(ComparatorOptions(), parent), comparator_(*this, prompter()) {
   CheckBox1 = ReportCheck;
   auto* label1 = new QLabel("Directorios a Comparar:", Panel1);
   label1->setObjectName("Label1");
@@ -113,12 +118,14 @@ TForm_comp::TForm_comp(QWidget* parent) : ReportWindow(ComparatorOptions(), pare
   grid->addWidget(Button1, 3, 1, Qt::AlignRight);
   connect(Button1, &QPushButton::clicked, this, &TForm_comp::Button1Click);
   move(20, 20);  // placed by its frame from the first show on
-  for (QLineEdit* edit : {Edit1, Edit2, Edit3}) connect(edit, &QLineEdit::returnPressed, this, &TForm_comp::Button1Click);
+  for (QLineEdit* edit : {Edit1, Edit2, Edit3})
+    connect(edit, &QLineEdit::returnPressed, this, &TForm_comp::Button1Click);
   ClearReport();
 }
 
 CompareRequest TForm_comp::GatherRequest() const {
-  return {FromQt(Edit1->text()), FromQt(Edit3->text()), CheckBox1->isChecked(), FromQt(Edit2->text())};
+  return {FromQt(Edit1->text()), FromQt(Edit3->text()), CheckBox1->isChecked(),
+          FromQt(Edit2->text())};
 }
 
 void TForm_comp::Button1Click() {

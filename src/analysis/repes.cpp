@@ -25,7 +25,8 @@ void DuplicateFinder::AddLine(std::string line) {
 
 void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
   if (!request.batch_mode) {
-    prompter_.ShowMessage("Se pueden analizar una lista de hasta " + FormatInt(static_cast<std::int64_t>(capacity_)) +
+    prompter_.ShowMessage("Se pueden analizar una lista de hasta " +
+                          FormatInt(static_cast<std::int64_t>(capacity_)) +
                           " ficheros DIFERENTES como máximo.");
   }
   dirs_examined_ = files_examined_ = repeated_files_ = 0;
@@ -53,13 +54,15 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
               ? "LISTA DE ARCHIVOS REPETIDOS de más de " + request.min_size + " bytes."
               : std::string("LISTA DE ARCHIVOS REPETIDOS: "));
   AddLine("(Se buscan ficheros de mismo tamaño y mismo nombre)");
-  if (request.details) AddLine("Fecha creacion; Fecha ultimo acceso; Fecha ultima modificación; Tamaño; Nombre");
+  if (request.details)
+    AddLine("Fecha creacion; Fecha ultimo acceso; Fecha ultima modificación; Tamaño; Nombre");
 
   repeated_bytes_ = 0;
   WalkForDuplicates(start);
 
-  const std::string result = "Se han encontrado " + FormatInt(repeated_files_) + " archivos repetidos. (" +
-                             FormatFixed(repeated_bytes_ / 1024, 1) + " Kb)";
+  const std::string result = "Se han encontrado " + FormatInt(repeated_files_) +
+                             " archivos repetidos. (" + FormatFixed(repeated_bytes_ / 1024, 1) +
+                             " Kb)";
   if (!request.batch_mode) prompter_.ShowMessage(result);
   if (report_.IsOpen()) {
     for (const std::string& line : pane_lines_) report_.WriteReportLine(line);
@@ -78,8 +81,9 @@ void DuplicateFinder::WalkForDuplicates(const std::string& dir) {
     if (entry.IsDirectory()) {
       if (entry.name == "." || entry.name == "..") continue;
       ++dirs_examined_;
-      sink_.ShowProgress(StatusBar::kStatusBar2,
-                         "Directorios Examinados: " + FormatInt(dirs_examined_) + " (" + entry.name + ")");
+      sink_.ShowProgress(
+          StatusBar::kStatusBar2,
+          "Directorios Examinados: " + FormatInt(dirs_examined_) + " (" + entry.name + ")");
       WalkForDuplicates(dir + entry.name + kPathSep);
     } else {
       ExamineFile(dir, entry);
@@ -122,18 +126,21 @@ void DuplicateFinder::ExamineFile(const std::string& dir, const DirEntry& entry)
     index_.emplace(Key{table_.back()->name, entry.size}, table_.size() - 1);
     if (table_.size() == capacity_) {
       prompter_.ShowMessage(
-          "Se llego al tope de ficheros DIFERENTES a analizar. Los resultados pueden no ser totalmente "
+          "Se llego al tope de ficheros DIFERENTES a analizar. Los resultados pueden no ser "
+          "totalmente "
           "correctos.");
     }
   }
-  sink_.ShowProgress(StatusBar::kStatusBar1,
-                     "Archivos Examinados: " + FormatInt(files_examined_) + " (" + entry.name + ")");
+  sink_.ShowProgress(StatusBar::kStatusBar1, "Archivos Examinados: " + FormatInt(files_examined_) +
+                                                 " (" + entry.name + ")");
 }
 
 std::string DuplicateFinder::FileDetails(const DirEntry& entry) const {
-  auto compact = [&](UnixNanos when) { return CompactDate(FormatDate(UtcFromUnix(when).date, formats_)); };
-  return compact(entry.creation_time) + ";" + compact(entry.access_time) + ";" + compact(entry.write_time) +
-         ";" + FormatInt(static_cast<std::int64_t>(entry.size));
+  auto compact = [&](UnixNanos when) {
+    return CompactDate(FormatDate(UtcFromUnix(when).date, formats_));
+  };
+  return compact(entry.creation_time) + ";" + compact(entry.access_time) + ";" +
+         compact(entry.write_time) + ";" + FormatInt(static_cast<std::int64_t>(entry.size));
 }
 
 }  // namespace zuruza

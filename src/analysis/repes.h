@@ -29,10 +29,10 @@ namespace zuruza {
 
 // The texts and ticks of the duplicate window's fields.
 struct DuplicateRequest {
-  std::string base_directory;  // Edit1: empty means the current directory
-  bool write_report = false;   // CheckBox2
-  std::string report_path;     // Edit2
-  bool details = false;        // CheckBox1: dates, size and the first copy
+  std::string base_directory;    // Edit1: empty means the current directory
+  bool write_report = false;     // CheckBox2
+  std::string report_path;       // Edit2
+  bool details = false;          // CheckBox1: dates, size and the first copy
   bool min_size_filter = false;  // CheckBox3
   std::string min_size;          // Edit3
   bool batch_mode = false;       // no informative message boxes

@@ -6,9 +6,9 @@
 #include <QMenuBar>
 
 #include "analysis/spreadsheet_export.h"
-#include "core/exit_status.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
+#include "core/exit_status.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/spreadsheet.h"

@@ -27,7 +27,8 @@ int Draw() { return static_cast<int>(QRandomGenerator::global()->bounded(100)); 
 QPixmap LargeLogo() { return QPixmap(":/zuruza/logo_grande.png"); }
 QPixmap SmallLogo() { return QPixmap(":/zuruza/logo_peque.png"); }
 
-Tlogoform::Tlogoform(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::SplashScreen) {
+Tlogoform::Tlogoform(QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::SplashScreen) {
   setObjectName("logoform");
   setAttribute(Qt::WA_TranslucentBackground);
   Image1 = new QLabel(this);
@@ -46,7 +47,8 @@ Tlogoform::Tlogoform(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint 
   setFixedSize(Image1->size());
   Label2->setText("Vavezevuva by Vantrex");
   Label2->setFixedWidth(Label2->sizeHint().width() + 8);
-  Label2->move((Image1->width() - Label2->width()) / 2, Image1->height() - static_cast<int>(Label2->height() * 1.5));
+  Label2->move((Image1->width() - Label2->width()) / 2,
+               Image1->height() - static_cast<int>(Label2->height() * 1.5));
   CentreOnScreen(this);
 }
 
@@ -96,7 +98,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), opener_(OpenWithDefault
   contact->setObjectName("Label6");
   group_layout->addWidget(director);
   group_layout->addWidget(contact);
-  for (QWidget* w : std::initializer_list<QWidget*>{Image1, Image2, Label1, ProductName, by, Version, Fecha, group}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{Image1, Image2, Label1, ProductName, by,
+                                                    Version, Fecha, group}) {
     inner->addWidget(w);
   }
   layout->addWidget(panel);
@@ -126,7 +129,8 @@ int TAboutBox::ShownLogo() const { return Image1->isVisibleTo(this) ? 1 : 2; }
 void TAboutBox::Label1Click() { opener_(kWebAddress); }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease && (watched == Image1 || watched == Image2 || watched == Label1)) {
+  if (event->type() == QEvent::MouseButtonRelease &&
+      (watched == Image1 || watched == Image2 || watched == Label1)) {
     Label1Click();
     return true;
   }

@@ -1,10 +1,9 @@
 #include "app/application.h"
 
-#include <clocale>
-#include <exception>
-
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <clocale>
+#include <exception>
 
 #include "app/qt_prompter.h"
 

@@ -68,7 +68,8 @@ std::string QtPrompter::InputBox(std::string_view caption, std::string_view prom
   dialog.resize(std::max(420, dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 160),
                 dialog.sizeHint().height());
   // Cancel gives the default text, exactly as if it had been accepted.
-  return dialog.exec() == QDialog::Accepted ? FromQt(dialog.textValue()) : std::string(default_text);
+  return dialog.exec() == QDialog::Accepted ? FromQt(dialog.textValue())
+                                            : std::string(default_text);
 }
 
 bool QtPrompter::AskOkCancel(std::string_view text) {

@@ -227,8 +227,9 @@ void ReportPane::UpdateScrollBars() {
 
   QScrollBar* horizontal = horizontalScrollBar();
   const int view = viewport()->width();
-  const auto content = static_cast<long long>(
-      std::ceil(static_cast<double>(text_.WidestLine()) * char_advance_) + 2 * kMargin + kCaretWidth);
+  const auto content =
+      static_cast<long long>(std::ceil(static_cast<double>(text_.WidestLine()) * char_advance_) +
+                             2 * kMargin + kCaretWidth);
   horizontal->setRange(
       0, static_cast<int>(std::clamp(content - view, 0LL, static_cast<long long>(INT_MAX))));
   horizontal->setPageStep(std::max(1, view));

@@ -38,7 +38,7 @@ class ReportPane : public QAbstractScrollArea {
   void SelectAll();
   bool HasSelection() const { return text_.HasSelection(); }
   std::string SelectedText() const { return text_.SelectedText(); }  // lines joined by "\n"
-  void Copy();                       // does nothing without a selection
+  void Copy();  // does nothing without a selection
 
   std::size_t CaretLine() const { return text_.Caret().line; }
   std::size_t CaretColumn() const { return text_.Caret().column; }
@@ -49,7 +49,9 @@ class ReportPane : public QAbstractScrollArea {
   // Selects from `anchor` to `caret`, both clamped, and shows the caret.
   void Select(Position anchor, Position caret);
   // The bytes between two positions, lines joined by "\n".
-  std::string TextBetween(Position start, Position end) const { return text_.TextBetween(start, end); }
+  std::string TextBetween(Position start, Position end) const {
+    return text_.TextBetween(start, end);
+  }
   std::uint64_t EditCount() const { return text_.EditCount(); }
 
   // The line under a viewport point, clamped to the first and last lines.

@@ -101,7 +101,8 @@ long long ReportPaneAccessible::LineEnd(std::size_t line) const {
 
 std::size_t ReportPaneAccessible::LineOfOffset(long long offset) const {
   const auto after = std::upper_bound(line_starts_.begin(), line_starts_.end(), offset);
-  return after == line_starts_.begin() ? 0 : static_cast<std::size_t>(after - line_starts_.begin() - 1);
+  return after == line_starts_.begin() ? 0
+                                       : static_cast<std::size_t>(after - line_starts_.begin() - 1);
 }
 
 void ReportPaneAccessible::LinesChangedFrom(std::size_t line) {
@@ -121,7 +122,8 @@ ReportPane::Position ReportPaneAccessible::PositionOf(int offset) const {
   if (line_starts_.empty()) return {};
   const std::size_t line = LineOfOffset(offset);
   const std::string& text = Pane()->Line(line);
-  return {line, ByteIndex(text, static_cast<int>(std::max<long long>(0, offset - line_starts_[line])))};
+  return {line,
+          ByteIndex(text, static_cast<int>(std::max<long long>(0, offset - line_starts_[line])))};
 }
 
 int ReportPaneAccessible::characterCount() const {

@@ -57,7 +57,8 @@ ReportText::Position ReportText::LastPosition() const {
 }
 
 ReportText::Position ReportText::Before(Position position) const {
-  if (position.column > 0) return {position.line, PrevBoundary(LineOrEmpty(position.line), position.column)};
+  if (position.column > 0)
+    return {position.line, PrevBoundary(LineOrEmpty(position.line), position.column)};
   if (position.line > 0 && position.line <= lines_.size()) {
     return {position.line - 1, lines_[position.line - 1].size()};
   }

@@ -131,9 +131,8 @@ void ReportWindow::Copiar1Click() { Memo1->Copy(); }
 
 void ReportWindow::GrabarenFichero1Click() {
   RunGuarded(prompter_, [this] {
-    std::optional<std::string> path =
-        prompter_.SaveFileDialog("Ficheros de Texto|*.txt|Todos los Ficheros|*.*", ".txt",
-                                 FromQt(Edit2->text()));
+    std::optional<std::string> path = prompter_.SaveFileDialog(
+        "Ficheros de Texto|*.txt|Todos los Ficheros|*.*", ".txt", FromQt(Edit2->text()));
     if (!path) return;
     FlushReport();
     // Lines separated by CR LF, no line end after the last one.

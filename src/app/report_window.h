@@ -12,7 +12,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
-
 #include <string>
 #include <vector>
 
@@ -56,7 +55,9 @@ class ReportWindow : public QMainWindow, public ReportSink {
   // Who the window and its job ask and tell: real dialogs, unless a test
   // points it elsewhere (nullptr goes back to the dialogs).
   Prompter& prompter() { return prompter_; }
-  void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
+  void set_prompter(Prompter* prompter) {
+    prompter_.set_target(prompter ? prompter : &qt_prompter_);
+  }
 
   ReportPane* Memo1;
   QWidget* Panel1;       // the tool's own fields go here
@@ -82,7 +83,9 @@ class ReportWindow : public QMainWindow, public ReportSink {
 
  private:
   StatusLabel* StatusPanel(StatusBar bar) const;
-  std::size_t PanelIndex(StatusBar bar) const { return bar == StatusBar::kStatusBar2 && status_panel2_ ? 1 : 0; }
+  std::size_t PanelIndex(StatusBar bar) const {
+    return bar == StatusBar::kStatusBar2 && status_panel2_ ? 1 : 0;
+  }
 
   QStatusBar* StatusBar1;
   QStatusBar* StatusBar2 = nullptr;

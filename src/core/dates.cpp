@@ -31,10 +31,14 @@ enum class DateOrder { kDayMonthYear, kMonthDayYear, kYearMonthDay };
 DateOrder OrderOf(std::string_view short_date) {
   for (char c : short_date) {
     switch (Lower(c)) {
-      case 'd': return DateOrder::kDayMonthYear;
-      case 'm': return DateOrder::kMonthDayYear;
-      case 'y': return DateOrder::kYearMonthDay;
-      default: break;
+      case 'd':
+        return DateOrder::kDayMonthYear;
+      case 'm':
+        return DateOrder::kMonthDayYear;
+      case 'y':
+        return DateOrder::kYearMonthDay;
+      default:
+        break;
     }
   }
   // A format without any of the letters reads as the runtime's default order.
@@ -94,20 +98,26 @@ std::optional<CivilDate> ScanDate(Scanner& scan, const LocaleFormats& formats, i
     std::optional<int> third = scan.Number();
     if (third) {
       switch (order) {
-        case DateOrder::kDayMonthYear: date = {*third, *second, *first}; break;
-        case DateOrder::kMonthDayYear: date = {*third, *first, *second}; break;
-        case DateOrder::kYearMonthDay: date = {*first, *second, *third}; break;
+        case DateOrder::kDayMonthYear:
+          date = {*third, *second, *first};
+          break;
+        case DateOrder::kMonthDayYear:
+          date = {*third, *first, *second};
+          break;
+        case DateOrder::kYearMonthDay:
+          date = {*first, *second, *third};
+          break;
       }
       if (date.year <= 99) date.year += current_year / 100 * 100;
       scan.Char(formats.date_separator);
     } else {
       // Only a trailing separator after day and month.
       date = order == DateOrder::kDayMonthYear ? CivilDate{current_year, *second, *first}
-                                                : CivilDate{current_year, *first, *second};
+                                               : CivilDate{current_year, *first, *second};
     }
   } else {
     date = order == DateOrder::kDayMonthYear ? CivilDate{current_year, *second, *first}
-                                              : CivilDate{current_year, *first, *second};
+                                             : CivilDate{current_year, *first, *second};
   }
   blanks_after = scan.SkipBlanks() > 0;
   if (!IsValidDate(date)) return std::nullopt;
@@ -124,8 +134,8 @@ int DaysInMonth(int year, int month) {
 }
 
 bool IsValidDate(const CivilDate& date) {
-  return date.year >= 1 && date.year <= 9999 && date.month >= 1 && date.month <= 12 && date.day >= 1 &&
-         date.day <= DaysInMonth(date.year, date.month);
+  return date.year >= 1 && date.year <= 9999 && date.month >= 1 && date.month <= 12 &&
+         date.day >= 1 && date.day <= DaysInMonth(date.year, date.month);
 }
 
 // Howard Hinnant's days_from_civil.
@@ -169,8 +179,10 @@ std::string FormatDate(const CivilDate& date, const LocaleFormats& formats) {
       i += width;
     } else if (letter == 'y') {
       std::size_t run = RunLength(format, i, 'y');
-      if (run <= 2) AppendNumber(out, date.year % 100, 2);
-      else AppendNumber(out, date.year, 4);
+      if (run <= 2)
+        AppendNumber(out, date.year % 100, 2);
+      else
+        AppendNumber(out, date.year, 4);
       i += run;
     } else {
       out += format[i] == '/' ? formats.date_separator : format[i];
@@ -251,8 +263,10 @@ bool PackDosDateTime(const CivilDateTime& when, std::uint32_t& packed) {
     return false;
   }
   packed = static_cast<std::uint32_t>(when.date.year - 1980) << 25 |
-           static_cast<std::uint32_t>(when.date.month) << 21 | static_cast<std::uint32_t>(when.date.day) << 16 |
-           static_cast<std::uint32_t>(when.hour) << 11 | static_cast<std::uint32_t>(when.minute) << 5 |
+           static_cast<std::uint32_t>(when.date.month) << 21 |
+           static_cast<std::uint32_t>(when.date.day) << 16 |
+           static_cast<std::uint32_t>(when.hour) << 11 |
+           static_cast<std::uint32_t>(when.minute) << 5 |
            static_cast<std::uint32_t>(when.second / 2);
   return true;
 }

@@ -57,8 +57,7 @@ CivilDate ParseDate(std::string_view text, const LocaleFormats& formats, int cur
 // Reads a date, optionally followed by blanks and a time "h:n" or "h:n:s"
 // (a date alone is midnight). Throws ConversionError
 // "'<text>' is not a valid date and time".
-CivilDateTime ParseDateTime(std::string_view text, const LocaleFormats& formats,
-                            int current_year);
+CivilDateTime ParseDateTime(std::string_view text, const LocaleFormats& formats, int current_year);
 
 // The packed MS-DOS date and time: bits 25-31 year-1980, 21-24 month,
 // 16-20 day, 11-15 hour, 5-10 minute, 0-4 seconds/2. Years outside

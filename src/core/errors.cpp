@@ -8,36 +8,49 @@ IoError::IoError(int code) : Error(IoErrorText(code)), code_(code) {}
 
 std::string IoErrorText(int code) {
   switch (code) {
-    case kFileNotFound: return "File not found";
-    case kInvalidFilename: return "Invalid filename";
-    case kTooManyOpenFiles: return "Too many open files";
-    case kFileAccessDenied: return "File access denied";
-    case kReadBeyondEnd: return "Read beyond end of file";
-    case kDiskFull: return "Disk full";
-    case kInvalidNumericInput: return "Invalid numeric input";
-    default: return "I/O error " + std::to_string(code);
+    case kFileNotFound:
+      return "File not found";
+    case kInvalidFilename:
+      return "Invalid filename";
+    case kTooManyOpenFiles:
+      return "Too many open files";
+    case kFileAccessDenied:
+      return "File access denied";
+    case kReadBeyondEnd:
+      return "Read beyond end of file";
+    case kDiskFull:
+      return "Disk full";
+    case kInvalidNumericInput:
+      return "Invalid numeric input";
+    default:
+      return "I/O error " + std::to_string(code);
   }
 }
 
 int IoCodeFromErrno(int error_number) {
   switch (error_number) {
-    case ENOENT: return kFileNotFound;
+    case ENOENT:
+      return kFileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
-    case EINVAL: return kInvalidFilename;
+    case EINVAL:
+      return kInvalidFilename;
     case EMFILE:
-    case ENFILE: return kTooManyOpenFiles;
+    case ENFILE:
+      return kTooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
-    case ETXTBSY: return kFileAccessDenied;
+    case ETXTBSY:
+      return kFileAccessDenied;
     case ENOSPC:
 #if defined(EDQUOT) && EDQUOT != ENOSPC
     case EDQUOT:
 #endif
       return kDiskFull;
-    case EIO: return kDeviceError;
+    case EIO:
+      return kDeviceError;
     case ENETDOWN:
     case ENETUNREACH:
     case ENETRESET:
@@ -47,8 +60,10 @@ int IoCodeFromErrno(int error_number) {
     case ETIMEDOUT:
     case EHOSTDOWN:
     case EHOSTUNREACH:
-    case ESTALE: return kNetworkError;
-    default: break;
+    case ESTALE:
+      return kNetworkError;
+    default:
+      break;
   }
   switch (error_number) {
     case kFileNotFound:
@@ -59,8 +74,10 @@ int IoCodeFromErrno(int error_number) {
     case kDiskFull:
     case kInvalidNumericInput:
     case kDeviceError:
-    case kNetworkError: return kGeneralFailure;
-    default: return error_number;
+    case kNetworkError:
+      return kGeneralFailure;
+    default:
+      return error_number;
   }
 }
 
@@ -80,8 +97,12 @@ namespace {
 
 }  // namespace
 
-void ThrowInvalidInteger(std::string_view text) { ThrowConversion(text, "is not a valid integer value"); }
+void ThrowInvalidInteger(std::string_view text) {
+  ThrowConversion(text, "is not a valid integer value");
+}
 void ThrowInvalidDate(std::string_view text) { ThrowConversion(text, "is not a valid date"); }
-void ThrowInvalidDateTime(std::string_view text) { ThrowConversion(text, "is not a valid date and time"); }
+void ThrowInvalidDateTime(std::string_view text) {
+  ThrowConversion(text, "is not a valid date and time");
+}
 
 }  // namespace zuruza

@@ -25,7 +25,8 @@ std::string Printf(const char* format, Args... args) {
   char small[64];
   int length = std::snprintf(small, sizeof small, format, args...);
   if (length < 0) return {};
-  if (static_cast<std::size_t>(length) < sizeof small) return std::string(small, static_cast<std::size_t>(length));
+  if (static_cast<std::size_t>(length) < sizeof small)
+    return std::string(small, static_cast<std::size_t>(length));
   std::string result(static_cast<std::size_t>(length) + 1, '\0');
   std::snprintf(result.data(), result.size(), format, args...);
   result.resize(static_cast<std::size_t>(length));
@@ -53,7 +54,8 @@ std::optional<std::int64_t> ParseIntegerClamped(std::string_view text) {
   if (!digits.empty() && (digits.front() == '+' || negative)) digits.remove_prefix(1);
   // Only digits are left when ParseInteger failed on the range alone.
   if (!AllDigits(digits)) return std::nullopt;
-  return negative ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
+  return negative ? std::numeric_limits<std::int64_t>::min()
+                  : std::numeric_limits<std::int64_t>::max();
 }
 
 std::int32_t StrToInt(std::string_view text) {

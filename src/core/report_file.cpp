@@ -8,7 +8,8 @@ void ReportFile::OpenReportFile(const std::string& path, bool append) {
   // A report still open from before is closed quietly first.
   writer_.reset();
   if (path.empty()) throw IoError(kFileNotFound);
-  writer_ = std::make_unique<TextWriter>(path, append ? TextWriter::Mode::kAppend : TextWriter::Mode::kReplace);
+  writer_ = std::make_unique<TextWriter>(
+      path, append ? TextWriter::Mode::kAppend : TextWriter::Mode::kReplace);
 }
 
 void ReportFile::WriteReportLine(std::string_view text) {

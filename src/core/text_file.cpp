@@ -32,7 +32,8 @@ std::size_t FindLineEnd(const char* data, std::size_t size) {
   const __m128i lf = _mm_set1_epi8(kLf);
   for (; i + 16 <= size; i += 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+    const int mask =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
     if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
   }
 #endif
@@ -150,8 +151,10 @@ bool TextReader::ReadBlock(std::string_view& block) {
     if (const void* last_lf = memrchr(begin, kLf, available); last_lf != nullptr) {
       cut = static_cast<std::size_t>(static_cast<const char*>(last_lf) - begin) + 1;
     }
-    if (const void* last_cr = available > 1 ? memrchr(begin, kCr, available - 1) : nullptr; last_cr != nullptr) {
-      std::size_t after_cr = static_cast<std::size_t>(static_cast<const char*>(last_cr) - begin) + 1;
+    if (const void* last_cr = available > 1 ? memrchr(begin, kCr, available - 1) : nullptr;
+        last_cr != nullptr) {
+      std::size_t after_cr =
+          static_cast<std::size_t>(static_cast<const char*>(last_cr) - begin) + 1;
       if (begin[after_cr] == kLf) ++after_cr;
       cut = std::max(cut, after_cr);
     }
@@ -205,8 +208,10 @@ std::size_t CountLineEnds(std::string_view text) {
     __m128i counters = _mm_setzero_si128();
     for (int round = 0; round < 255 && i + 16 <= text.size(); ++round, i += 16) {
       const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-      const __m128i previous = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i - 1));
-      const __m128i lone_lf = _mm_andnot_si128(_mm_cmpeq_epi8(previous, cr), _mm_cmpeq_epi8(bytes, lf));
+      const __m128i previous =
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i - 1));
+      const __m128i lone_lf =
+          _mm_andnot_si128(_mm_cmpeq_epi8(previous, cr), _mm_cmpeq_epi8(bytes, lf));
       counters = _mm_sub_epi8(counters, _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), lone_lf));
     }
     const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
@@ -239,7 +244,8 @@ LineEnd FirstLineEndOf(const std::string& path) {
   try {
     while (const std::size_t size = ReadSome(fd, buffer.data(), buffer.size())) {
       const std::size_t stop = FindLineEnd(buffer.data(), size);
-      if (std::memchr(buffer.data(), kCtrlZ, stop) != nullptr) break;  // the file ends before any line end
+      if (std::memchr(buffer.data(), kCtrlZ, stop) != nullptr)
+        break;  // the file ends before any line end
       if (stop < size) {
         end = buffer[stop] == kLf ? LineEnd::kLf : LineEnd::kCrLf;
         break;
@@ -261,7 +267,8 @@ std::string_view LineEndBytes(LineEnd end) { return end == LineEnd::kLf ? "\n" :
 
 // --- TextWriter ---
 
-TextWriter::TextWriter(const std::string& path, Mode mode, LineEnd line_end) : line_end_(LineEndBytes(line_end)) {
+TextWriter::TextWriter(const std::string& path, Mode mode, LineEnd line_end)
+    : line_end_(LineEndBytes(line_end)) {
   if (mode == Mode::kAtomic) {
     // Checked as any output file is, so a directory or a fifo at the name
     // is refused before anything is written.
@@ -274,7 +281,8 @@ TextWriter::TextWriter(const std::string& path, Mode mode, LineEnd line_end) : l
       fd_ = atomic_->fd();
     }
   } else {
-    fd_ = OpenDataFile(path, mode == Mode::kAppend ? DataOpen::kCreateAppend : DataOpen::kCreateReplace);
+    fd_ = OpenDataFile(path,
+                       mode == Mode::kAppend ? DataOpen::kCreateAppend : DataOpen::kCreateReplace);
   }
   buffer_.reserve(kWriteBufferSize);
   whole_append_ = mode == Mode::kAppend;
@@ -300,7 +308,8 @@ void TextWriter::Write(std::string_view bytes) {
   }
   Flush();
   if (bytes.size() >= kWriteBufferSize) {
-    if (int error = WriteAllTo(fd_, bytes.data(), bytes.size()); error != 0) ThrowIoErrorFromErrno(error);
+    if (int error = WriteAllTo(fd_, bytes.data(), bytes.size()); error != 0)
+      ThrowIoErrorFromErrno(error);
   } else {
     buffer_.append(bytes);
   }

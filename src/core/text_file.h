@@ -14,7 +14,6 @@ namespace zuruza {
 
 class AtomicFile;
 
-
 // How a text file ends its lines: CR LF (the program's own formats), or a
 // lone LF as Linux tools write them.
 enum class LineEnd { kCrLf, kLf };

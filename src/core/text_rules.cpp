@@ -44,7 +44,8 @@ std::string Substring(std::string_view text, long long start, long long count) {
   if (first >= size) return {};
   // Compared without adding, so a huge count cannot overflow.
   const auto length = std::min(static_cast<unsigned long long>(count), size - first);
-  return std::string(text.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(length)));
+  return std::string(
+      text.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(length)));
 }
 
 namespace {
@@ -119,7 +120,8 @@ int CompareBytes(std::string_view a, std::string_view b) {
   const std::size_t common = std::min(a.size(), b.size());
   if (common > 0) {
     // memcmp compares as unsigned char, which is the order wanted here.
-    if (int result = std::memcmp(a.data(), b.data(), common); result != 0) return result < 0 ? -1 : 1;
+    if (int result = std::memcmp(a.data(), b.data(), common); result != 0)
+      return result < 0 ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
   return a.size() < b.size() ? -1 : 1;
@@ -161,9 +163,10 @@ std::size_t FindUpperAscii(std::string_view text, std::string_view upper_needle,
   const __m128i last = _mm_set1_epi8(upper_needle[k - 1]);
   for (; i + 16 <= last_start + 1; i += 16) {
     const __m128i at_first = UpperChunk(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
-    const __m128i at_last = UpperChunk(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + k - 1)));
-    unsigned mask = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(at_first, first), _mm_cmpeq_epi8(at_last, last))));
+    const __m128i at_last =
+        UpperChunk(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + k - 1)));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_and_si128(_mm_cmpeq_epi8(at_first, first), _mm_cmpeq_epi8(at_last, last))));
     while (mask != 0) {
       const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
       if (EqualsUpper(s + at + 1, upper_needle.data() + 1, k > 2 ? k - 2 : 0)) return at;
@@ -172,7 +175,9 @@ std::size_t FindUpperAscii(std::string_view text, std::string_view upper_needle,
   }
 #endif
   for (; i <= last_start; ++i) {
-    if (UpperByte(s[i]) == upper_needle[0] && EqualsUpper(s + i + 1, upper_needle.data() + 1, k - 1)) return i;
+    if (UpperByte(s[i]) == upper_needle[0] &&
+        EqualsUpper(s + i + 1, upper_needle.data() + 1, k - 1))
+      return i;
   }
   return std::string_view::npos;
 }

@@ -45,7 +45,8 @@ std::string CharPrefix(std::string_view text, long long count);
 // upper-cased, at or after `from`, without copying the text: the same answer
 // as UpperAscii(text).find(upper_needle, from). Fast on long texts (16 bytes
 // at a time where the processor allows). An empty needle: npos.
-std::size_t FindUpperAscii(std::string_view text, std::string_view upper_needle, std::size_t from = 0);
+std::size_t FindUpperAscii(std::string_view text, std::string_view upper_needle,
+                           std::size_t from = 0);
 
 // Removes blanks and control characters (bytes 0-32) from both ends.
 std::string Trim(std::string_view text);

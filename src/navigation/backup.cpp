@@ -33,7 +33,8 @@ bool LiesWithin(const std::string& inner, const std::string& outer) {
   const std::string a = ResolvePath(inner);
   const std::string b = ResolvePath(outer);
   if (b == "/") return true;
-  return a == b || (a.size() > b.size() && a.compare(0, b.size(), b) == 0 && a[b.size()] == kPathSep);
+  return a == b ||
+         (a.size() > b.size() && a.compare(0, b.size(), b) == 0 && a[b.size()] == kPathSep);
 }
 
 }  // namespace
@@ -56,7 +57,8 @@ void CreatePath(const std::string& path) {
   }
 }
 
-BackupCopier::BackupCopier(ReportSink& sink, Prompter& prompter) : sink_(sink), prompter_(prompter) {}
+BackupCopier::BackupCopier(ReportSink& sink, Prompter& prompter)
+    : sink_(sink), prompter_(prompter) {}
 
 void BackupCopier::AddToList(std::string line) {
   sink_.AddReportLine(line);
@@ -80,8 +82,9 @@ BackupEnd BackupCopier::RunBackupJob(const BackupRequest& request) {
   RequireReadableDirectory(source);
   // A destination below the source would walk into its own copies: refused.
   if (LiesWithin(destination, source)) {
-    throw Error("El directorio destino está dentro del directorio origen: la copia entraría en "
-                "sus propias copias. No se copia nada.");
+    throw Error(
+        "El directorio destino está dentro del directorio origen: la copia entraría en "
+        "sus propias copias. No se copia nada.");
   }
 
   CreatePath(destination);
@@ -92,7 +95,8 @@ BackupEnd BackupCopier::RunBackupJob(const BackupRequest& request) {
     return BackupEnd::kStopped;
   }
   AddToList(" ");
-  AddToList(FormatInt(files_copied_) + " ficheros copiados. (" + GroupDigits(bytes_copied_) + " bytes)");
+  AddToList(FormatInt(files_copied_) + " ficheros copiados. (" + GroupDigits(bytes_copied_) +
+            " bytes)");
   if (!request.report_path.empty() && request.report_path != kDefaultReportCaption) {
     TextWriter report(request.report_path, TextWriter::Mode::kReplace);
     for (const std::string& line : copied_list_) report.WriteLine(line);
@@ -113,8 +117,9 @@ void BackupCopier::CopyTree(const std::string& source_dir, const std::string& de
     if (entry.IsDirectory()) {
       if (entry.name == "." || entry.name == "..") continue;
       ++directories_processed_;
-      sink_.ShowProgress(StatusBar::kStatusBar1,
-                         "Directorios Procesados: " + FormatInt(directories_processed_) + " (" + entry.name + ")");
+      sink_.ShowProgress(
+          StatusBar::kStatusBar1,
+          "Directorios Procesados: " + FormatInt(directories_processed_) + " (" + entry.name + ")");
       int create_error = 0;
       CreateDirectory(dest_dir + entry.name, &create_error);  // it may exist already
       // What stands there under that name must be a real directory: the
@@ -128,8 +133,9 @@ void BackupCopier::CopyTree(const std::string& source_dir, const std::string& de
         continue;
       }
       if (there->kind != EntryKind::kDirectory) {
-        prompter_.ShowMessage("No se copia el directorio " + source_dir + entry.name + ": en el destino, " +
-                              dest_dir + entry.name + " no es un directorio.");
+        prompter_.ShowMessage("No se copia el directorio " + source_dir + entry.name +
+                              ": en el destino, " + dest_dir + entry.name +
+                              " no es un directorio.");
         continue;
       }
       CopyTree(source_dir + entry.name + kPathSep, dest_dir + entry.name + kPathSep);
@@ -138,30 +144,35 @@ void BackupCopier::CopyTree(const std::string& source_dir, const std::string& de
     // Fifos, sockets and devices have no contents to copy and are never opened.
     if (entry.kind == EntryKind::kOther) continue;
     bool copy = true;
-    if (std::optional<DirEntry> existing = StatPath(dest_dir + entry.name); existing && !existing->IsDirectory()) {
+    if (std::optional<DirEntry> existing = StatPath(dest_dir + entry.name);
+        existing && !existing->IsDirectory()) {
       // Only a destination that is older, to the millisecond, is replaced. A
       // file system with coarser times (FAT, exFAT) holds the source's time
       // cut to its steps, so the source's time is cut alike before comparing.
       if (dest_step == 0) dest_step = WriteTimeStep(dest_dir);
-      copy = Milliseconds(existing->write_time) < Milliseconds(FloorToStep(entry.write_time, dest_step));
+      copy = Milliseconds(existing->write_time) <
+             Milliseconds(FloorToStep(entry.write_time, dest_step));
     }
     if (copy) {
       FileCopy result = CopyOneFile(source_dir, dest_dir, entry.name, entry.size);
       if (result == FileCopy::kCancelled) return;
       if (result == FileCopy::kCopied) ++files_copied_;
     }
-    sink_.ShowProgress(StatusBar::kStatusBar1Panel1, "Ficheros Procesados: " + FormatInt(files_copied_) + " (" +
-                                                         GroupDigits(bytes_copied_) + " bytes)");
+    sink_.ShowProgress(StatusBar::kStatusBar1Panel1,
+                       "Ficheros Procesados: " + FormatInt(files_copied_) + " (" +
+                           GroupDigits(bytes_copied_) + " bytes)");
     prompter_.ProcessEvents();  // "Parar" is seen between skipped files too
   }
 }
 
-BackupCopier::FileCopy BackupCopier::CopyOneFile(const std::string& source_dir, const std::string& dest_dir,
-                               const std::string& name, std::uint64_t size) {
+BackupCopier::FileCopy BackupCopier::CopyOneFile(const std::string& source_dir,
+                                                 const std::string& dest_dir,
+                                                 const std::string& name, std::uint64_t size) {
   prompter_.ProcessEvents();
   AddToList(source_dir + name);
-  sink_.ShowProgress(StatusBar::kStatusBar2,
-                     "Copiando: " + source_dir + name + " (" + GroupDigits(static_cast<double>(size)) + "bytes.)");
+  sink_.ShowProgress(
+      StatusBar::kStatusBar2,
+      "Copiando: " + source_dir + name + " (" + GroupDigits(static_cast<double>(size)) + "bytes.)");
   for (;;) {
     std::optional<CopyOutcome> outcome;  // none when the copy failed
     try {
@@ -174,9 +185,9 @@ BackupCopier::FileCopy BackupCopier::CopyOneFile(const std::string& source_dir, 
     // device) has nothing to copy.
     if (outcome == CopyOutcome::kSourceGone) return FileCopy::kNothingToCopy;
     if (stop_requested_) return FileCopy::kCancelled;
-    const bool retry = prompter_.AskOkCancel("Se ha producido un error al copiar: " + dest_dir + name + ".\r\n" +
-                                             "¿Disco lleno?\r\n" + "CAMBIA el DISCO y pulsa OK para CONTINUAR.\r\n" +
-                                             "Pulsa CANCEL para Cancelar la Copia.");
+    const bool retry = prompter_.AskOkCancel(
+        "Se ha producido un error al copiar: " + dest_dir + name + ".\r\n" + "¿Disco lleno?\r\n" +
+        "CAMBIA el DISCO y pulsa OK para CONTINUAR.\r\n" + "Pulsa CANCEL para Cancelar la Copia.");
     if (!retry) {
       stop_requested_ = true;
       return FileCopy::kCancelled;

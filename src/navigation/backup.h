@@ -30,9 +30,9 @@ struct BackupRequest {
 };
 
 enum class BackupEnd {
-  kFinished,         // the summary was written
-  kNothingToDo,      // the destination text occurs in the source text: nothing copied
-  kStopped,          // "Parar" or Cancel
+  kFinished,     // the summary was written
+  kNothingToDo,  // the destination text occurs in the source text: nothing copied
+  kStopped,      // "Parar" or Cancel
 };
 
 // Digits grouped in threes with ".": 1234567 -> "1.234.567".
@@ -60,8 +60,8 @@ class BackupCopier {
  private:
   void CopyTree(const std::string& source_dir, const std::string& dest_dir);
   enum class FileCopy { kCopied, kNothingToCopy, kCancelled };
-  FileCopy CopyOneFile(const std::string& source_dir, const std::string& dest_dir, const std::string& name,
-                   std::uint64_t size);
+  FileCopy CopyOneFile(const std::string& source_dir, const std::string& dest_dir,
+                       const std::string& name, std::uint64_t size);
   void AddToList(std::string line);
 
   ReportSink& sink_;

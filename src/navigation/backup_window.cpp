@@ -6,8 +6,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "core/exit_status.h"
 #include "app/qt_text.h"
+#include "core/exit_status.h"
 
 namespace zuruza {
 
@@ -58,15 +58,19 @@ TF_backup::TF_backup(const bool* batch_mode, QWidget* parent)
   grid->addWidget(Edit2, 2, 1);
   grid->addWidget(mode, 3, 0, 1, 2);
   grid->addWidget(Note("Label3", "NOTAS:", form), 4, 0, 1, 2);
-  grid->addWidget(Note("Label4",
-                       "En el directorio DESTINO no se sobreescriben los ficheros que sean más modernos que "
-                       "los de Origen.",
-                       form),
-                  5, 0, 1, 2);
-  grid->addWidget(Note("Label5", "Si la idea es la de hacer BACKUPS es recomendable emplear discos VACIOS.", form),
-                  6, 0, 1, 2);
+  grid->addWidget(
+      Note("Label4",
+           "En el directorio DESTINO no se sobreescriben los ficheros que sean más modernos que "
+           "los de Origen.",
+           form),
+      5, 0, 1, 2);
+  grid->addWidget(
+      Note("Label5", "Si la idea es la de hacer BACKUPS es recomendable emplear discos VACIOS.",
+           form),
+      6, 0, 1, 2);
   grid->addWidget(Note("Label6",
-                       "Si en el proceso de COPIA se llena un disco, bastará con reemplazarlo por uno nuevo para "
+                       "Si en el proceso de COPIA se llena un disco, bastará con reemplazarlo por "
+                       "uno nuevo para "
                        "que continúe la copia.",
                        form),
                   7, 0, 1, 2);
@@ -86,7 +90,8 @@ TF_backup::TF_backup(const bool* batch_mode, QWidget* parent)
   Button4 = new QPushButton("Lanza la COPIA", panel);
   Button1 = new QPushButton("Parar", panel);
   Button2 = new QPushButton("Ver Archivos Copiados", panel);
-  for (auto [button, name] : {std::pair{Button4, "Button4"}, {Button1, "Button1"}, {Button2, "Button2"}}) {
+  for (auto [button, name] :
+       {std::pair{Button4, "Button4"}, {Button1, "Button1"}, {Button2, "Button2"}}) {
     button->setObjectName(name);
     button->setAccessibleName(button->text());
     buttons->addWidget(button);
@@ -143,7 +148,10 @@ void TF_backup::SetStatus(StatusBar bar, std::string_view text) {
 }
 
 QString TF_backup::StatusText(StatusBar bar) const {
-  return panels_[bar == StatusBar::kStatusBar1 ? 0 : bar == StatusBar::kStatusBar1Panel1 ? 1 : 2]->text();
+  return panels_[bar == StatusBar::kStatusBar1         ? 0
+                 : bar == StatusBar::kStatusBar1Panel1 ? 1
+                                                       : 2]
+      ->text();
 }
 
 bool TF_backup::ListShown() const { return pages_->currentIndex() == 1; }

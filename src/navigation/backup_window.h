@@ -38,7 +38,9 @@ class TF_backup : public QMainWindow, public ReportSink {
 
   QString StatusText(StatusBar bar) const;
   // Who the window asks and tells (tests script it; nullptr: real dialogs).
-  void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
+  void set_prompter(Prompter* prompter) {
+    prompter_.set_target(prompter ? prompter : &qt_prompter_);
+  }
   const BackupCopier& copier() const { return copier_; }
   bool ListShown() const;
 

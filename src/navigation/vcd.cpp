@@ -99,8 +99,9 @@ void DirectoryTree::BuildTree(std::string_view mount_point) {
   boundaries_ = MountPointsBelow(base, mount_points_ ? *mount_points_ : ListMountPoints());
   WalkDirectoryTree(base);
   boundaries_.clear();
-  sink_.SetStatus(StatusBar::kStatusBar1,
-                  "Se han examinado " + FormatInt(static_cast<std::int64_t>(count_)) + " directorios");
+  sink_.SetStatus(
+      StatusBar::kStatusBar1,
+      "Se han examinado " + FormatInt(static_cast<std::int64_t>(count_)) + " directorios");
 }
 
 void DirectoryTree::SaveTreeCache(std::string_view mount_point) const {
@@ -131,7 +132,8 @@ void DirectoryTree::LoadTreeCache(std::string_view mount_point) {
   }
 }
 
-std::ptrdiff_t DirectoryTree::Find(std::string_view text, std::ptrdiff_t selected, bool forward) const {
+std::ptrdiff_t DirectoryTree::Find(std::string_view text, std::ptrdiff_t selected,
+                                   bool forward) const {
   const auto size = static_cast<std::ptrdiff_t>(keys_.size());
   const std::string upper = UpperAscii(text);
   if (size == 0 || upper.empty()) return -1;
@@ -152,7 +154,8 @@ std::ptrdiff_t DirectoryTree::FindNextMatch(std::string_view text, std::ptrdiff_
   return Find(text, selected, true);
 }
 
-std::ptrdiff_t DirectoryTree::FindPreviousMatch(std::string_view text, std::ptrdiff_t selected) const {
+std::ptrdiff_t DirectoryTree::FindPreviousMatch(std::string_view text,
+                                                std::ptrdiff_t selected) const {
   return Find(text, selected, false);
 }
 

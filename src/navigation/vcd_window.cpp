@@ -29,8 +29,8 @@ constexpr int kCompactHeight = 90;
 // Room left under a window placed at the bottom, for the task bar.
 constexpr int kBottomMargin = 25;
 
-QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const QString& name, const QString& caption,
-                       const QString& accessible) {
+QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const QString& name,
+                       const QString& caption, const QString& accessible) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
   // Read as it is seen; what it does is the description.
@@ -119,13 +119,15 @@ Tform_vcd::Tform_vcd(QWidget* parent) : QMainWindow(parent), opener_(OpenWithDef
 void Tform_vcd::BuildMenus() {
   QMenu* menu = menuBar()->addMenu("Zuruza");
   menu->setObjectName("Zuruza1");
-  auto add = [this](QMenu* to, const QString& caption, const QString& name, void (Tform_vcd::*slot)()) {
+  auto add = [this](QMenu* to, const QString& caption, const QString& name,
+                    void (Tform_vcd::*slot)()) {
     QAction* action = to->addAction(caption);
     action->setObjectName(name);
     connect(action, &QAction::triggered, this, slot);
     return action;
   };
-  ReconstruyeArbol1 = add(menu, "Reconstruye Arbol", "ReconstruyeArbol1", &Tform_vcd::ReconstruyeArbol1Click);
+  ReconstruyeArbol1 =
+      add(menu, "Reconstruye Arbol", "ReconstruyeArbol1", &Tform_vcd::ReconstruyeArbol1Click);
   VerArbol1 = add(menu, "Ver Arbol", "VerArbol1", &Tform_vcd::VerArbol1Click);
   VerArbol1->setCheckable(true);
   menu->addSeparator();
@@ -151,7 +153,8 @@ void Tform_vcd::FillDrives(const std::vector<Drive>& drives, std::size_t current
 
 std::string Tform_vcd::CurrentMountPoint() const {
   const int index = DriveComboBox1->currentIndex();
-  if (index < 0 || static_cast<std::size_t>(index) >= drives_.size()) return std::string(1, kPathSep);
+  if (index < 0 || static_cast<std::size_t>(index) >= drives_.size())
+    return std::string(1, kPathSep);
   return drives_[static_cast<std::size_t>(index)].mount_point;
 }
 
@@ -246,7 +249,8 @@ void Tform_vcd::Search(bool forward) {
       forward ? tree_.FindNextMatch(text, Selected()) : tree_.FindPreviousMatch(text, Selected());
   Select(found);
   Edit1->setFocus();
-  if (found >= 0) SetStatus(StatusBar::kStatusBar1, tree_.entries()[static_cast<std::size_t>(found)]);
+  if (found >= 0)
+    SetStatus(StatusBar::kStatusBar1, tree_.entries()[static_cast<std::size_t>(found)]);
 }
 
 void Tform_vcd::Button3Click() {
@@ -315,7 +319,8 @@ void Tform_vcd::DelaAplicacin1Click() {
 }
 
 int Tform_vcd::CompactHeight() const {
-  const int needed = menuBar()->sizeHint().height() + centralWidget()->layout()->itemAt(0)->sizeHint().height() +
+  const int needed = menuBar()->sizeHint().height() +
+                     centralWidget()->layout()->itemAt(0)->sizeHint().height() +
                      StatusBar1->sizeHint().height();
   return std::max(kCompactHeight, needed);
 }
@@ -329,7 +334,8 @@ void Tform_vcd::FormResize() {
   const int height = tree_shown ? kTreeHeight : CompactHeight();
   setFixedSize(kWidth, height);
   if (tree_shown && Selected() >= 0) ListBox1->scrollToItem(ListBox1->currentItem());
-  const int top = Posicion1->text() == kUp ? screen()->geometry().height() - height - kBottomMargin : 0;
+  const int top =
+      Posicion1->text() == kUp ? screen()->geometry().height() - height - kBottomMargin : 0;
   move(x(), top);
 }
 
@@ -352,7 +358,8 @@ bool Tform_vcd::eventFilter(QObject* watched, QEvent* event) {
           break;
       }
     } else if (event->type() == QEvent::ShortcutOverride &&
-               static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_C)) {
+               static_cast<QKeyEvent*>(event)->keyCombination() ==
+                   QKeyCombination(Qt::CTRL, Qt::Key_C)) {
       // The menu's Ctrl+C wins over the text's own copy.
       event->ignore();
       return true;

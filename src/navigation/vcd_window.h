@@ -39,7 +39,9 @@ class Tform_vcd : public QMainWindow, public ReportSink {
 
   QString StatusText() const;
   // Who the window asks and tells (tests script it; nullptr: real dialogs).
-  void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
+  void set_prompter(Prompter* prompter) {
+    prompter_.set_target(prompter ? prompter : &qt_prompter_);
+  }
   // How a directory or the help is opened (the desktop's default
   // application; tests record).
   void set_opener(std::function<bool(const std::string&)> opener) { opener_ = std::move(opener); }

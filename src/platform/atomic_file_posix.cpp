@@ -1,11 +1,8 @@
-#include "platform/atomic_file.h"
-
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <dirent.h>
-#include <signal.h>
 
 #include <cerrno>
 #include <climits>
@@ -14,6 +11,7 @@
 #include <unordered_set>
 
 #include "core/errors.h"
+#include "platform/atomic_file.h"
 
 namespace zuruza {
 
@@ -140,8 +138,10 @@ void AtomicFile::Commit() {
   struct stat existing {};
   const bool replacing = ::lstat(destination_.c_str(), &existing) == 0;
   // Only a file or a link is replaced: never a device, fifo or directory.
-  if (replacing && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode)) ThrowIoErrorFromErrno(EACCES);
-  if (replacing && S_ISREG(existing.st_mode) && !own_permissions_) ::fchmod(fd_, existing.st_mode & 07777);
+  if (replacing && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode))
+    ThrowIoErrorFromErrno(EACCES);
+  if (replacing && S_ISREG(existing.st_mode) && !own_permissions_)
+    ::fchmod(fd_, existing.st_mode & 07777);
   if (replacing && ::fsync(fd_) != 0) ThrowIoErrorFromErrno(errno);
   const int fd = fd_;
   fd_ = -1;

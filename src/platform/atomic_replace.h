@@ -61,6 +61,7 @@ class AtomicReplacement {
 // For tests: called before every write to a companion with the bytes written
 // so far; an errno it returns (ENOSPC, say) fails that write. Empty: no
 // faults.
-void SetReplacementFaultForTesting(std::function<int(const std::string& companion, std::uint64_t written)> fault);
+void SetReplacementFaultForTesting(
+    std::function<int(const std::string& companion, std::uint64_t written)> fault);
 
 }  // namespace zuruza

@@ -27,7 +27,9 @@ constexpr int kCompanionAttempts = 1000;
 // data is already on the disk under one of the two names.
 void SyncDirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string dir = slash == std::string::npos ? "."
+                          : slash == 0               ? "/"
+                                                     : path.substr(0, slash);
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
@@ -114,8 +116,8 @@ int AtomicReplacement::Write(const unsigned char* data, std::size_t size) {
   }
   written_ += size;
   if (written_ - queued_ >= kWritebackStep) {
-    ::sync_file_range(companion_fd_, static_cast<off_t>(queued_), static_cast<off_t>(written_ - queued_),
-                      SYNC_FILE_RANGE_WRITE);
+    ::sync_file_range(companion_fd_, static_cast<off_t>(queued_),
+                      static_cast<off_t>(written_ - queued_), SYNC_FILE_RANGE_WRITE);
     queued_ = written_;
   }
   return 0;

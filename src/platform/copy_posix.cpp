@@ -1,5 +1,3 @@
-#include "platform/copy.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +9,7 @@
 
 #include "core/errors.h"
 #include "platform/atomic_file.h"
+#include "platform/copy.h"
 #include "platform/file.h"
 
 namespace zuruza {
@@ -43,7 +42,8 @@ int CopyBytes(int in, int out, off_t size, const std::string& destination, off_t
     ssize_t copied = -1;
     if (kernel_copy) {
       copied = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
-      if (copied < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+      if (copied < 0 &&
+          (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
         kernel_copy = false;  // another file system: by hand
         continue;
       }
@@ -90,7 +90,8 @@ int CopyBytes(int in, int out, off_t size, const std::string& destination, off_t
   return 0;
 }
 
-CopyOutcome CopyLink(const std::string& source, const std::string& destination, const struct stat& st) {
+CopyOutcome CopyLink(const std::string& source, const std::string& destination,
+                     const struct stat& st) {
   std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
   ssize_t length;
   // A target that fills the buffer may have been cut: read it again, larger.
@@ -123,7 +124,9 @@ CopyOutcome CopyLink(const std::string& source, const std::string& destination, 
 
 }  // namespace
 
-void SetCopyFaultForTesting(std::function<int(const std::string&)> fault) { CopyFault() = std::move(fault); }
+void SetCopyFaultForTesting(std::function<int(const std::string&)> fault) {
+  CopyFault() = std::move(fault);
+}
 
 bool CreateDirectory(const std::string& path, int* error) {
   if (::mkdir(path.c_str(), 0777) == 0) {
@@ -209,7 +212,8 @@ CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string&
     if (::futimens(output.fd(), times) != 0) ThrowIoErrorFromErrno(errno);
     output.SetPermissions(before.st_mode);
     struct stat after {};
-    const bool changed = ::fstat(in, &after) != 0 || !SameFile(before, after) || copied != before.st_size;
+    const bool changed =
+        ::fstat(in, &after) != 0 || !SameFile(before, after) || copied != before.st_size;
     if (changed) continue;  // written to while it was copied: once more
     output.Commit();
     return CopyOutcome::kCopied;

@@ -14,10 +14,10 @@
 namespace zuruza {
 
 enum class DataOpen {
-  kRead,           // an existing file
-  kCreateReplace,  // created, or emptied when it exists
-  kCreateAppend,   // created, or written at its end
-  kReplaceExisting // an existing file (a device) emptied and written
+  kRead,            // an existing file
+  kCreateReplace,   // created, or emptied when it exists
+  kCreateAppend,    // created, or written at its end
+  kReplaceExisting  // an existing file (a device) emptied and written
 };
 
 // Opens `path` for its data, never waiting on a fifo: only a regular file
@@ -77,7 +77,8 @@ struct FileIdentity {
   std::uint64_t inode = 0;
   bool operator==(const FileIdentity&) const = default;
 };
-std::optional<FileIdentity> IdentityOf(const std::string& path);  // links followed; none when missing
+std::optional<FileIdentity> IdentityOf(
+    const std::string& path);  // links followed; none when missing
 FileIdentity IdentityOf(int fd);
 
 // Where a symbolic link finally leads, as a full path; `path` itself when

@@ -1,5 +1,3 @@
-#include "platform/file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +6,7 @@
 #include <cstdlib>
 
 #include "core/errors.h"
+#include "platform/file.h"
 
 namespace zuruza {
 
@@ -24,10 +23,14 @@ int RefusedType(mode_t type, bool writing) {
 
 int OpenFlags(DataOpen how) {
   switch (how) {
-    case DataOpen::kRead: return O_RDONLY;
-    case DataOpen::kCreateReplace: return O_WRONLY | O_CREAT | O_TRUNC;
-    case DataOpen::kCreateAppend: return O_WRONLY | O_CREAT | O_APPEND;
-    case DataOpen::kReplaceExisting: return O_WRONLY | O_TRUNC;
+    case DataOpen::kRead:
+      return O_RDONLY;
+    case DataOpen::kCreateReplace:
+      return O_WRONLY | O_CREAT | O_TRUNC;
+    case DataOpen::kCreateAppend:
+      return O_WRONLY | O_CREAT | O_APPEND;
+    case DataOpen::kReplaceExisting:
+      return O_WRONLY | O_TRUNC;
   }
   return O_RDONLY;
 }
@@ -41,7 +44,8 @@ int OpenDataFile(const std::string& path, DataOpen how) {
   // Checked before opening, since a device may act on being opened (a tape
   // rewinds); and again after, for a file replaced in between.
   if (::stat(path.c_str(), &info) == 0) {
-    if (const int error = RefusedType(info.st_mode, writing); error != 0) ThrowIoErrorFromErrno(error);
+    if (const int error = RefusedType(info.st_mode, writing); error != 0)
+      ThrowIoErrorFromErrno(error);
   }
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
   // A fifo nobody reads refuses a non-blocking open for writing.

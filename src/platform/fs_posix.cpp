@@ -115,7 +115,8 @@ int DirectoryAccessError(const std::string& dir_path) {
   return 0;
 }
 
-bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries, ListingTrouble* trouble) {
+bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries,
+                   ListingTrouble* trouble) {
   if (trouble != nullptr) {
     trouble->error = 0;
     trouble->unreadable.clear();
@@ -166,7 +167,8 @@ bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries, 
     if (statx(dir_fd, entries[i].name.c_str(), kStatFlags, kStatMask, &info) != 0) {
       // A vanished entry no longer exists: nothing was missed.
       const int error = errno;
-      if (trouble != nullptr && error != ENOENT) trouble->unreadable.emplace_back(entries[i].name, error);
+      if (trouble != nullptr && error != ENOENT)
+        trouble->unreadable.emplace_back(entries[i].name, error);
       continue;
     }
     if (kept != i) std::swap(entries[kept].name, entries[i].name);

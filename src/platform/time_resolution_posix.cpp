@@ -1,8 +1,8 @@
-#include "platform/time_resolution.h"
-
 #include <sys/vfs.h>
 
 #include <utility>
+
+#include "platform/time_resolution.h"
 
 namespace zuruza {
 
@@ -25,9 +25,12 @@ UnixNanos WriteTimeStep(const std::string& path) {
   struct statfs info {};
   if (::statfs(path.c_str(), &info) != 0) return 1;
   switch (static_cast<long>(info.f_type)) {
-    case kMsdosMagic: return kFatStep;
-    case kExfatMagic: return kExfatStep;
-    default: return 1;
+    case kMsdosMagic:
+      return kFatStep;
+    case kExfatMagic:
+      return kExfatStep;
+    default:
+      return 1;
   }
 }
 

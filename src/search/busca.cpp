@@ -93,9 +93,9 @@ void FileSearch::RunSearch(SearchRequest& request) {
 
 void FileSearch::WriteListingHeader(const std::string& start_dir) {
   const SearchRequest& request = *request_;
-  std::string comment = prompter_.InputBox(
-      "Introduce el comentario que desees al indexar el direcorio",
-      "Escribe el comentario. Etiqueta del DVD/CD.", "DVD/CD N.??" + start_dir);
+  std::string comment =
+      prompter_.InputBox("Introduce el comentario que desees al indexar el direcorio",
+                         "Escribe el comentario. Etiqueta del DVD/CD.", "DVD/CD N.??" + start_dir);
   std::string place = IsBlank(request.directory) ? request.drive_text : start_dir;
   report_.WriteReportLine(ListingHeader(place, now_(), comment, formats_));
   report_.WriteReportLine(kListingColumnTitles);
@@ -202,7 +202,8 @@ bool FileSearch::Matches(const DirEntry& entry) {
 
 std::string FileSearch::Suffixes(const DirEntry& entry) const {
   std::string suffix;
-  if (request_->list_size) suffix += " (" + FormatInt(static_cast<std::int64_t>(entry.size)) + " bytes)";
+  if (request_->list_size)
+    suffix += " (" + FormatInt(static_cast<std::int64_t>(entry.size)) + " bytes)";
   if (request_->list_dates) {
     suffix += " (" + FormatDate(UtcFromUnix(entry.creation_time).date, formats_) + ";" +
               FormatDate(UtcFromUnix(entry.access_time).date, formats_) + ";" +
@@ -233,7 +234,8 @@ void FileSearch::ListEntry(const std::string& dir_path, const DirEntry& entry) {
 void FileSearch::WriteListingLine(const std::string& dir_path, const DirEntry& entry) {
   const bool same_dir = dir_path == state_.last_listed_dir;
   std::string suffix;
-  if (request_->list_size) suffix = " (" + FormatInt(static_cast<std::int64_t>(entry.size)) + " bytes)";
+  if (request_->list_size)
+    suffix = " (" + FormatInt(static_cast<std::int64_t>(entry.size)) + " bytes)";
   report_.WriteReportLine(ListingFileLine(static_cast<double>(entry.size),
                                           LocalFromUnix(entry.write_time), dir_path, entry.name,
                                           same_dir, suffix, formats_));

@@ -29,17 +29,17 @@ namespace zuruza {
 
 // The texts and ticks of the search window's fields.
 struct SearchRequest {
-  std::string drive_text;   // DriveComboBox1: the selected drive's text
-  std::string drive_root;   // that drive's root directory, trailing separator
-  std::string directory;    // Edit6: start directory; blank means the drive's root
-  std::string search_text;  // Edit1: blank means every entry
-  std::string min_size;     // tam_min: bytes; no minimum unless a whole number > 0
-  std::string newer_than;   // Edit4: date and time; blank means no lower bound
-  std::string older_than;   // Edit3: date and time; blank means no upper bound
-  bool change_date = false;  // CheckBox2: re-date every listed entry...
-  std::string new_date;      // Edit5: ...to midnight of this date
-  bool list_dates = false;   // CheckBox3
-  bool list_size = false;    // CheckBox4
+  std::string drive_text;     // DriveComboBox1: the selected drive's text
+  std::string drive_root;     // that drive's root directory, trailing separator
+  std::string directory;      // Edit6: start directory; blank means the drive's root
+  std::string search_text;    // Edit1: blank means every entry
+  std::string min_size;       // tam_min: bytes; no minimum unless a whole number > 0
+  std::string newer_than;     // Edit4: date and time; blank means no lower bound
+  std::string older_than;     // Edit3: date and time; blank means no upper bound
+  bool change_date = false;   // CheckBox2: re-date every listed entry...
+  std::string new_date;       // Edit5: ...to midnight of this date
+  bool list_dates = false;    // CheckBox3
+  bool list_size = false;     // CheckBox4
   bool write_report = false;  // CheckBox1
   std::string report_path;    // Edit2
 };

@@ -7,9 +7,9 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "core/exit_status.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
+#include "core/exit_status.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/paths.h"
@@ -77,7 +77,8 @@ Tform_Busca::Tform_Busca(const bool* batch_mode, QWidget* parent)
   auto add = [this](const QString& caption, const QString& name, void (Tform_Busca::*slot)()) {
     InventariodeDiscos1->addAction(caption, this, slot)->setObjectName(name);
   };
-  add("Indexar un Nuevo Disco", "GererarListadodeFicheros1", &Tform_Busca::GererarListadodeFicheros1Click);
+  add("Indexar un Nuevo Disco", "GererarListadodeFicheros1",
+      &Tform_Busca::GererarListadodeFicheros1Click);
   add("Buscar un Fichero", "BuscarunFichero1", &Tform_Busca::BuscarunFichero1Click);
   add("Ver Discos Indexados", "VerDiscosIndexados1", &Tform_Busca::VerDiscosIndexados1Click);
 

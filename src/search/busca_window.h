@@ -35,7 +35,9 @@ class Tform_Busca : public ReportWindow {
   void SetListingChooser(TF_inventario* chooser) { chooser_ = chooser; }
   // Where listing searches put their results, first choice first (tests
   // point it elsewhere), and how many lines the pane takes from one.
-  void set_results_candidates(std::vector<std::string> paths) { results_candidates_ = std::move(paths); }
+  void set_results_candidates(std::vector<std::string> paths) {
+    results_candidates_ = std::move(paths);
+  }
   void set_pane_capacity(std::size_t lines) { pane_capacity_ = lines; }
 
   // The request as the fields hold it now.

@@ -1,5 +1,4 @@
 #include "search/inventario.h"
-#include "search/inventario_detail.h"
 
 #include <cstdint>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include "platform/fs.h"
 #include "platform/paths.h"
 #include "search/busca.h"
+#include "search/inventario_detail.h"
 #include "search/listing.h"
 
 namespace zuruza {
@@ -49,14 +49,17 @@ CivilDateTime LineDate(std::string_view line, const LocaleFormats& formats, int 
 // separator.
 std::string LineDirectory(std::string_view line) {
   std::size_t gt = line.find('>');
-  std::string path =
-      gt == std::string_view::npos ? std::string() : Trim(CharPrefix(line.substr(gt + 1), kMaxListedPath));
+  std::string path = gt == std::string_view::npos
+                         ? std::string()
+                         : Trim(CharPrefix(line.substr(gt + 1), kMaxListedPath));
   std::size_t sep = path.rfind(kPathSep);
   if (sep != std::string::npos) path.resize(sep + 1);
   return path;
 }
 
-bool IsHeader(std::string_view line) { return line.find(kListingHeaderMark) != std::string_view::npos; }
+bool IsHeader(std::string_view line) {
+  return line.find(kListingHeaderMark) != std::string_view::npos;
+}
 
 // The next header mark in a block at or after `from`: memmem skips through
 // the many "(" of the file lines much faster than a plain find.
@@ -67,7 +70,9 @@ std::size_t FindHeaderMark(std::string_view block, std::size_t from) {
   return mark == nullptr ? std::string_view::npos
                          : static_cast<std::size_t>(static_cast<const char*>(mark) - block.data());
 }
-bool IsAbbreviated(std::string_view line) { return line.find(kSameDirMark) != std::string_view::npos; }
+bool IsAbbreviated(std::string_view line) {
+  return line.find(kSameDirMark) != std::string_view::npos;
+}
 
 // The line rules of TextReader: a line ends at a CR, at an LF (a lone one
 // too), or at a CR LF taken as one.
@@ -196,8 +201,10 @@ class ListingMatcher {
   // one stops the search there.
   void ReadBounds() {
     if (bounds_read_) return;
-    if (!IsBlank(request_.older_than)) older_than_ = ParseDateTime(request_.older_than, formats_, current_year_);
-    if (!IsBlank(request_.newer_than)) newer_than_ = ParseDateTime(request_.newer_than, formats_, current_year_);
+    if (!IsBlank(request_.older_than))
+      older_than_ = ParseDateTime(request_.older_than, formats_, current_year_);
+    if (!IsBlank(request_.newer_than))
+      newer_than_ = ParseDateTime(request_.newer_than, formats_, current_year_);
     bounds_read_ = true;
   }
 
@@ -228,8 +235,8 @@ class ListingMatcher {
     }
     ++result_.lines_added;
     ++result_.matches;
-    sink_.ShowProgress(StatusBar::kStatusBar1, "Coincidencias:" + FormatInt(result_.matches) + " de " +
-                                                   FormatInt(line_number) + " ficheros.");
+    sink_.ShowProgress(StatusBar::kStatusBar1, "Coincidencias:" + FormatInt(result_.matches) +
+                                                   " de " + FormatInt(line_number) + " ficheros.");
     Add(line_);
   }
 
@@ -243,9 +250,9 @@ class ListingMatcher {
       sink_.ClearReport();
       result_.pane_overflowed = true;
     }
-    sink_.SetStatus(StatusBar::kStatusBar1, "FIN. Buscar en Discos Indexados. Coincidencias:" +
-                                                FormatInt(result_.matches) + " de " +
-                                                FormatInt(lines_read) + " ficheros.");
+    sink_.SetStatus(StatusBar::kStatusBar1,
+                    "FIN. Buscar en Discos Indexados. Coincidencias:" + FormatInt(result_.matches) +
+                        " de " + FormatInt(lines_read) + " ficheros.");
     return result_;
   }
 
@@ -323,8 +330,8 @@ ListingSearchResult SearchByBlocks(TextReader& listing, const std::string& upper
         }
       }
     }
-    std::size_t counted = 0;     // line ends counted up to here
-    int line_ends = 0;           // ... and how many
+    std::size_t counted = 0;       // line ends counted up to here
+    int line_ends = 0;             // ... and how many
     std::size_t headers_seen = 0;  // headers looked for up to here
     std::size_t from = 0;
     for (;;) {
@@ -376,15 +383,17 @@ ListingSearchResult SearchByBlocks(TextReader& listing, const std::string& upper
 
 namespace detail {
 
-ListingSearchResult SearchListing(const std::string& listing_path, const ListingSearchRequest& request,
-                                  ResultsFile& results, ReportSink& sink, Prompter& prompter,
+ListingSearchResult SearchListing(const std::string& listing_path,
+                                  const ListingSearchRequest& request, ResultsFile& results,
+                                  ReportSink& sink, Prompter& prompter,
                                   const LocaleFormats& formats, int current_year,
                                   std::size_t pane_capacity, std::size_t read_buffer,
                                   bool line_by_line) {
   sink.ClearReport();
   TextReader listing(listing_path, read_buffer);
   ListingMatcher matcher(request, results, sink, formats, current_year, pane_capacity);
-  const std::string upper_text = IsBlank(request.search_text) ? std::string() : UpperAscii(request.search_text);
+  const std::string upper_text =
+      IsBlank(request.search_text) ? std::string() : UpperAscii(request.search_text);
   if (line_by_line || upper_text.empty() || upper_text.find_first_of("\r\n") != std::string::npos) {
     return SearchLineByLine(listing, upper_text, matcher, prompter);
   }
@@ -398,8 +407,8 @@ ListingSearchResult SearchIndexedDisks(const std::string& listing_path,
                                        ReportSink& sink, Prompter& prompter,
                                        const LocaleFormats& formats, int current_year,
                                        std::size_t pane_capacity) {
-  return detail::SearchListing(listing_path, request, results, sink, prompter, formats, current_year,
-                               pane_capacity, 0, false);
+  return detail::SearchListing(listing_path, request, results, sink, prompter, formats,
+                               current_year, pane_capacity, 0, false);
 }
 
 int ListIndexedDisks(const std::string& listing_path, ReportSink& sink) {
@@ -412,7 +421,8 @@ int ListIndexedDisks(const std::string& listing_path, ReportSink& sink) {
     sink.AddReportLine(line);
     ++count;
   }
-  sink.SetStatus(StatusBar::kStatusBar1, "FIN. Ver Discos Indexados. Coincidencias: " + FormatInt(count));
+  sink.SetStatus(StatusBar::kStatusBar1,
+                 "FIN. Ver Discos Indexados. Coincidencias: " + FormatInt(count));
   return count;
 }
 

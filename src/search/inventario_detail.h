@@ -9,8 +9,9 @@ namespace zuruza::detail {
 // As SearchIndexedDisks, with the size of the read buffer (0: the reader's
 // own) and, when `line_by_line`, every line tested one at a time instead of
 // the text being looked for a block of lines at once.
-ListingSearchResult SearchListing(const std::string& listing_path, const ListingSearchRequest& request,
-                                  ResultsFile& results, ReportSink& sink, Prompter& prompter,
+ListingSearchResult SearchListing(const std::string& listing_path,
+                                  const ListingSearchRequest& request, ResultsFile& results,
+                                  ReportSink& sink, Prompter& prompter,
                                   const LocaleFormats& formats, int current_year,
                                   std::size_t pane_capacity, std::size_t read_buffer,
                                   bool line_by_line);

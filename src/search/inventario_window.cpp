@@ -83,8 +83,8 @@ void TF_inventario::Button1Click() {
   QtPrompter fallback(this);
   Prompter& prompter = prompter_ ? *prompter_ : fallback;
   RunGuarded(prompter, [&] {
-    std::string path =
-        prompter.InputBox("PATH Completo al nuevo listado de inventario", "Listado de Inventarios", "");
+    std::string path = prompter.InputBox("PATH Completo al nuevo listado de inventario",
+                                         "Listado de Inventarios", "");
     if (!path.empty()) AddToListingIndex(DataDirectory(), path);
   });
   FormActivate();
@@ -133,12 +133,14 @@ void Tform_Busca::BuscarunFichero1Click() {
     ResultsFile results = CreateResultsFile(results_candidates_);
     results_path = results.path;
     if (!ChooseListing()) return;
-    if (Edit1->text().isEmpty()) Edit1->setText(ToQt(prompter().InputBox("Cadena a buscar", "Busqueda", "")));
+    if (Edit1->text().isEmpty())
+      Edit1->setText(ToQt(prompter().InputBox("Cadena a buscar", "Busqueda", "")));
     SearchRequest fields = GatherRequest();
-    ListingSearchRequest request{fields.search_text, fields.min_size, fields.newer_than, fields.older_than};
+    ListingSearchRequest request{fields.search_text, fields.min_size, fields.newer_than,
+                                 fields.older_than};
     ListingSearchResult result =
-        SearchIndexedDisks(ChosenListing, request, results, *this, prompter(), SystemLocaleFormats(),
-                           LocalNow().date.year, pane_capacity_);
+        SearchIndexedDisks(ChosenListing, request, results, *this, prompter(),
+                           SystemLocaleFormats(), LocalNow().date.year, pane_capacity_);
     overflowed = result.pane_overflowed;
   });
   if (overflowed) {

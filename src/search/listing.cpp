@@ -18,9 +18,9 @@ std::string ListingHeader(std::string_view place, const CivilDateTime& when,
   return line;
 }
 
-std::string ListingFileLine(double size, const CivilDateTime& write_time,
-                            std::string_view dir, std::string_view name, bool same_dir,
-                            std::string_view size_suffix, const LocaleFormats& formats) {
+std::string ListingFileLine(double size, const CivilDateTime& write_time, std::string_view dir,
+                            std::string_view name, bool same_dir, std::string_view size_suffix,
+                            const LocaleFormats& formats) {
   std::string line = "(";
   line += FormatFixed12(size);
   line += ") ";

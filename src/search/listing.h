@@ -25,8 +25,8 @@ std::string ListingHeader(std::string_view place, const CivilDateTime& when,
 // "(%12.0f) " size, the date field padded to 19, "> " and the path field:
 // the full path, or "<d>" + separator + name when `dir` is the directory of
 // the previous file line. `size_suffix` ends the line.
-std::string ListingFileLine(double size, const CivilDateTime& write_time,
-                            std::string_view dir, std::string_view name, bool same_dir,
-                            std::string_view size_suffix, const LocaleFormats& formats);
+std::string ListingFileLine(double size, const CivilDateTime& write_time, std::string_view dir,
+                            std::string_view name, bool same_dir, std::string_view size_suffix,
+                            const LocaleFormats& formats);
 
 }  // namespace zuruza

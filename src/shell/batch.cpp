@@ -2,13 +2,13 @@
 
 #include <QApplication>
 
-#include "shell/batch_job.h"
+#include "analysis/repes_window.h"
 #include "app/qt_prompter.h"
 #include "app/qt_text.h"
 #include "core/text_rules.h"
-#include "analysis/repes_window.h"
 #include "navigation/backup_window.h"
 #include "search/busca_window.h"
+#include "shell/batch_job.h"
 
 namespace zuruza {
 

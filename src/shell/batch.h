@@ -5,15 +5,14 @@
 // (app/batch_job.h).
 #pragma once
 
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 
 #include "shell/launcher.h"
 
 class QWidget;
 
 namespace zuruza {
-
 
 // The usage text for `count` parameters, lines separated by CR LF.
 QString BatchUsageText(int count);

@@ -1,32 +1,31 @@
 #include "shell/launcher.h"
 
-#include <algorithm>
-
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 
+#include "analysis/disco_window.h"
+#include "analysis/repes_window.h"
 #include "app/about_window.h"
-#include "shell/batch.h"
-#include "transform/change_date_job.h"
-#include "transform/columnise_job.h"
 #include "app/qt_prompter.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
+#include "navigation/backup_window.h"
+#include "navigation/vcd_window.h"
 #include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/paths.h"
-#include "analysis/disco_window.h"
-#include "analysis/repes_window.h"
-#include "navigation/backup_window.h"
-#include "navigation/vcd_window.h"
 #include "search/busca_window.h"
+#include "shell/batch.h"
 #include "text/busca2_window.h"
 #include "text/edit_window.h"
+#include "transform/change_date_job.h"
 #include "transform/cifrar_window.h"
+#include "transform/columnise_job.h"
 #include "transform/fragment_window.h"
 #include "transform/mezcla_window.h"
 
@@ -73,12 +72,15 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
   connect(AddItem(ZURUZA1, "VCD", "VCD1"), &QAction::triggered, this, &TForm1::VCD1Click);
   ZURUZA1->addSeparator();
   connect(AddItem(ZURUZA1, "Busca", "Busca1"), &QAction::triggered, this, &TForm1::Busca1Click);
-  connect(AddItem(ZURUZA1, "Compara", "Compara1"), &QAction::triggered, this, &TForm1::Compara1Click);
+  connect(AddItem(ZURUZA1, "Compara", "Compara1"), &QAction::triggered, this,
+          &TForm1::Compara1Click);
   connect(AddItem(ZURUZA1, "Disco", "DISCO1"), &QAction::triggered, this, &TForm1::DISCO1Click);
-  connect(AddItem(ZURUZA1, "Repetidos", "Repetidos1"), &QAction::triggered, this, &TForm1::Repetidos1Click);
+  connect(AddItem(ZURUZA1, "Repetidos", "Repetidos1"), &QAction::triggered, this,
+          &TForm1::Repetidos1Click);
   connect(AddItem(ZURUZA1, "Fragmentador", "Fragmentador1"), &QAction::triggered, this,
           &TForm1::Fragmentador1Click);
-  connect(AddItem(ZURUZA1, "Cifrado", "Cifrado1"), &QAction::triggered, this, &TForm1::Cifrado1Click);
+  connect(AddItem(ZURUZA1, "Cifrado", "Cifrado1"), &QAction::triggered, this,
+          &TForm1::Cifrado1Click);
   connect(AddItem(ZURUZA1, "Editor", "Editor1"), &QAction::triggered, this, &TForm1::Editor1Click);
   connect(AddItem(ZURUZA1, "Mezclador de Ficheros por Columnas", "MezcladordeFicherosporColumnas1"),
           &QAction::triggered, this, &TForm1::MezcladordeFicherosporColumnas1Click);
@@ -89,8 +91,8 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
           &QAction::triggered, this, &TForm1::BuscaDENTROdefichero1Click);
   connect(AddItem(ZURUZA1, "Cambiar Fecha a un fichero", "CambiarFechaaficherosdeundirectorio1"),
           &QAction::triggered, this, &TForm1::CambiarFechaaficherosdeundirectorio1Click);
-  connect(AddItem(ZURUZA1, "Copia Directorios. Backup", "CopiaDirectoriosBackup1"), &QAction::triggered, this,
-          &TForm1::CopiaDirectoriosBackup1Click);
+  connect(AddItem(ZURUZA1, "Copia Directorios. Backup", "CopiaDirectoriosBackup1"),
+          &QAction::triggered, this, &TForm1::CopiaDirectoriosBackup1Click);
   ZURUZA1->addSeparator();
   connect(AddItem(ZURUZA1, "Salir", "Salir1"), &QAction::triggered, this, &TForm1::Salir1Click);
 
@@ -98,7 +100,8 @@ TForm1::TForm1(const QStringList& parameters, QWidget* parent)
   Ayuda1->setObjectName("Ayuda1");
   connect(AddItem(Ayuda1, "De la Aplicación", "DelaAplicacin1"), &QAction::triggered, this,
           &TForm1::DelaAplicacin1Click);
-  connect(AddItem(Ayuda1, "Acerca de...", "Acercade1"), &QAction::triggered, this, &TForm1::Acercade1Click);
+  connect(AddItem(Ayuda1, "Acerca de...", "Acercade1"), &QAction::triggered, this,
+          &TForm1::Acercade1Click);
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
@@ -128,8 +131,9 @@ void TForm1::ApplyFrameSize() {
   title_font.setBold(true);
   const int title_bar = std::max(frame_height, QFontMetrics(title_font).height());
   const int title_room = QFontMetrics(title_font).horizontalAdvance(windowTitle()) + 6 * title_bar;
-  const QSize client(std::max({kClientWidth, menuBar()->sizeHint().width(), title_room - frame_width}),
-                     std::max(menuBar()->sizeHint().height(), kOuterHeight - frame_height));
+  const QSize client(
+      std::max({kClientWidth, menuBar()->sizeHint().width(), title_room - frame_width}),
+      std::max(menuBar()->sizeHint().height(), kOuterHeight - frame_height));
   if (size() != client || minimumSize() != client || maximumSize() != client) setFixedSize(client);
 }
 
@@ -161,7 +165,8 @@ QMargins TForm1::FrameMargins() const {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   // The window manager frames the window before it first exposes it; once
   // the frame is known (or changes) the window is sized and placed again.
-  if (watched == windowHandle() && event->type() == QEvent::Expose && FrameMargins() != placed_frame_) {
+  if (watched == windowHandle() && event->type() == QEvent::Expose &&
+      FrameMargins() != placed_frame_) {
     FormResize();
   }
   return QMainWindow::eventFilter(watched, event);
@@ -208,14 +213,15 @@ void TForm1::CopiaDirectoriosBackup1Click() {
 void TForm1::EncolumnaFicheros1Click() {
   RunGuarded(prompter_, [this] {
     prompter_.ShowMessage(
-        "Dado un fichero de texto en la que cada linea tiene una etiqueta y un dato separados por un "
+        "Dado un fichero de texto en la que cada linea tiene una etiqueta y un dato separados por "
+        "un "
         "delimitador, se genera un listado con los datos columnados");
     ColumniseRequest request;
     request.delimiter = prompter_.InputBox("Delimitador", "Caracter delimitador", "=");
     request.input_path = prompter_.InputBox("Nombre del fichero a convertir", "", "");
-    request.break_label = prompter_.InputBox("Nombre de la etiqueta para forzar salto de registro",
-                                             "Si no se pone cuando haya dos datos en la misma etiqueta se salta",
-                                             "Nombre SID        =");
+    request.break_label = prompter_.InputBox(
+        "Nombre de la etiqueta para forzar salto de registro",
+        "Si no se pone cuando haya dos datos en la misma etiqueta se salta", "Nombre SID        =");
     ColumniseFile(request);
     prompter_.ShowMessage("Se ha generado el fichero: " + request.input_path + ".sal");
   });
@@ -227,7 +233,8 @@ void TForm1::CambiarFechaaficherosdeundirectorio1Click() {
     if (!path) return;
     FileDater dater(*path);
     const LocaleFormats formats = SystemLocaleFormats();
-    const std::string text = prompter_.InputBox("Cambiando Fecha a un fichero", "Nueva Fecha", dater.CurrentDateText(formats));
+    const std::string text = prompter_.InputBox("Cambiando Fecha a un fichero", "Nueva Fecha",
+                                                dater.CurrentDateText(formats));
     dater.SetDate(text, formats, LocalNow().date.year);
   });
 }

@@ -53,7 +53,9 @@ class TForm1 : public QMainWindow {
   void SetToolWindows(const ToolWindows& tools) { tools_ = tools; }
 
   // Who the launcher's own tools ask and tell (tests script it).
-  void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
+  void set_prompter(Prompter* prompter) {
+    prompter_.set_target(prompter ? prompter : &qt_prompter_);
+  }
 
   bool BatchMode = false;
   QTimer* Timer1;

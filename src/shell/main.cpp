@@ -2,6 +2,9 @@
 // then the launcher and the event loop. With parameters the launcher arms
 // the batch mode; without a display that answers, a batch command runs with
 // no window at all and a start without one ends with one line.
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,22 +12,18 @@
 #include <thread>
 #include <vector>
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QWindow>
-
-#include "app/application.h"
-#include "shell/batch_job.h"
-#include "app/qt_text.h"
-#include "shell/launcher.h"
-#include "app/about_window.h"
 #include "analysis/disco_window.h"
 #include "analysis/repes_window.h"
+#include "app/about_window.h"
+#include "app/application.h"
+#include "app/qt_text.h"
 #include "navigation/backup_window.h"
 #include "navigation/vcd_window.h"
 #include "platform/display.h"
 #include "search/busca_window.h"
 #include "search/inventario_window.h"
+#include "shell/batch_job.h"
+#include "shell/launcher.h"
 #include "text/busca2_window.h"
 #include "text/edit_window.h"
 #include "transform/cifrar_window.h"
@@ -107,8 +106,8 @@ int main(int argc, char** argv) {
   zuruza::TF_mezclar F_mezclar;
   zuruza::TF_inventario F_inventario;
   form_Busca.SetListingChooser(&F_inventario);
-  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp, &F_mezclar, &AboutBox, &form_vcd,
-                           &form_Fragment, &F_cifrado, &Editor, &Form2});
+  launcher.SetToolWindows({&form_Busca, &Form_repes, &F_backup, &form_disco, &Form_comp, &F_mezclar,
+                           &AboutBox, &form_vcd, &form_Fragment, &F_cifrado, &Editor, &Form2});
 
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));
   logo->hide();

@@ -183,8 +183,9 @@ void TEditor::Cargar1Click() {
   if (!RunGuarded(prompter_, [&] { text = LoadPaneFile(*path); })) return;
   pane_file_ = *path;
   latin1_file_ = !IsValidUtf8(text);
-  Memo1->setPlainText(latin1_file_ ? QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
-                                   : ToQt(text));
+  Memo1->setPlainText(latin1_file_
+                          ? QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
+                          : ToQt(text));
 }
 
 void TEditor::Grabar1Click() {
@@ -194,8 +195,8 @@ void TEditor::Grabar1Click() {
   const QString pane = PaneString();
   // Text of an 8-bit file goes back in its own bytes while every character
   // has one there; anything typed beyond Latin-1 makes the whole file UTF-8.
-  const bool latin1 =
-      latin1_file_ && std::all_of(pane.begin(), pane.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+  const bool latin1 = latin1_file_ && std::all_of(pane.begin(), pane.end(),
+                                                  [](QChar c) { return c.unicode() <= 0xFF; });
   std::string text;
   if (latin1) {
     const QByteArray bytes = pane.toLatin1();

@@ -22,7 +22,8 @@ void FileDater::SetDate(const std::string& text, const LocaleFormats& formats, i
   const CivilDateTime midnight{ParseDate(text, formats, current_year), 0, 0, 0};
   std::uint32_t packed = 0;
   if (!PackDosDateTime(midnight, packed)) {
-    throw Error("La fecha '" + text + "' está fuera de los años 1980 a 2099 y no se puede poner a un fichero.");
+    throw Error("La fecha '" + text +
+                "' está fuera de los años 1980 a 2099 y no se puede poner a un fichero.");
   }
   SetOpenFileWriteTime(fd_, UnixFromLocal(UnpackDosDateTime(packed)));
 }

@@ -81,7 +81,9 @@ class DoubledShift {
     pattern_.resize(n);
     for (std::size_t j = i % key_.size(); i < n; ++i) {
       const auto twice = static_cast<unsigned char>(2 * static_cast<unsigned char>(key_[j]));
-      pattern_[i] = direction_ == CipherDirection::kEncipher ? twice : static_cast<unsigned char>(256 - twice);
+      pattern_[i] = direction_ == CipherDirection::kEncipher
+                        ? twice
+                        : static_cast<unsigned char>(256 - twice);
       if (++j == key_.size()) j = 0;
     }
   }
@@ -102,7 +104,8 @@ void ShiftBlock(std::span<unsigned char> block, std::string_view key, CipherDire
   std::size_t j = 0;
   for (unsigned char& byte : block) {
     const auto k = static_cast<unsigned char>(key[j]);
-    byte = static_cast<unsigned char>(direction == CipherDirection::kEncipher ? byte + k : byte - k);
+    byte =
+        static_cast<unsigned char>(direction == CipherDirection::kEncipher ? byte + k : byte - k);
     if (++j == key.size()) j = 0;
   }
 }
@@ -121,8 +124,8 @@ std::optional<std::string> KeyBytes(std::string_view typed) {
 }
 
 std::string FileStatusText(std::int32_t files_processed, std::uint64_t bytes_done) {
-  return "Fichero: " + FormatInt(files_processed) + " (" + FormatInt(static_cast<std::int64_t>(bytes_done / 1024)) +
-         " Kbytes.)";
+  return "Fichero: " + FormatInt(files_processed) + " (" +
+         FormatInt(static_cast<std::int64_t>(bytes_done / 1024)) + " Kbytes.)";
 }
 
 struct FileCipher::Run {
@@ -133,7 +136,8 @@ FileCipher::FileCipher(ReportSink& sink, Prompter& prompter) : sink_(sink), prom
 
 std::optional<std::string> FileCipher::AskKey(CipherDirection direction) {
   const std::string typed = prompter_.InputBox(
-      direction == CipherDirection::kEncipher ? "Clave de Cifrado: " : "Clave de Descifrado: ", "Clave: ", "");
+      direction == CipherDirection::kEncipher ? "Clave de Cifrado: " : "Clave de Descifrado: ",
+      "Clave: ", "");
   // Cancel gives the empty default, and so is refused like an empty key.
   if (typed.empty()) {
     prompter_.ShowMessage(kEmptyKeyMessage);
@@ -147,10 +151,12 @@ std::optional<std::string> FileCipher::AskKey(CipherDirection direction) {
 void FileCipher::RunFileJob(const std::string& path, CipherDirection direction) {
   if (path.empty()) return prompter_.ShowMessage(kEmptyFileMessage);
   // A missing file goes on to the open, which reports "File not found".
-  if (const std::optional<DirEntry> entry = StatPath(path); entry && entry->kind != EntryKind::kFile) {
-    return prompter_.ShowMessage(path +
-                                 " no es un fichero normal: sólo se cifran ficheros, no directorios, enlaces ni "
-                                 "ficheros especiales.");
+  if (const std::optional<DirEntry> entry = StatPath(path);
+      entry && entry->kind != EntryKind::kFile) {
+    return prompter_.ShowMessage(
+        path +
+        " no es un fichero normal: sólo se cifran ficheros, no directorios, enlaces ni "
+        "ficheros especiales.");
   }
   const std::optional<std::string> key = AskKey(direction);
   if (!key) return;
@@ -163,7 +169,8 @@ void FileCipher::RunDirectoryJob(const std::string& directory, CipherDirection d
   if (directory.empty()) return prompter_.ShowMessage(kEmptyDirectoryMessage);
   // Without this, a mistyped directory would end with the message that its
   // files were ciphered.
-  if (!IsExistingDirectory(directory)) return prompter_.ShowMessage("El directorio " + directory + " no existe.");
+  if (!IsExistingDirectory(directory))
+    return prompter_.ShowMessage("El directorio " + directory + " no existe.");
   const std::optional<std::string> key = AskKey(direction);
   if (!key) return;
   files_processed_ = 0;
@@ -176,13 +183,14 @@ void FileCipher::RunDirectoryJob(const std::string& directory, CipherDirection d
                         (direction == CipherDirection::kEncipher ? " CIFRADOS." : " DESCIFRADOS."));
 }
 
-void FileCipher::CipherFile(const std::string& path, const std::string& companion, CipherDirection direction,
-                            std::string_view key) {
+void FileCipher::CipherFile(const std::string& path, const std::string& companion,
+                            CipherDirection direction, std::string_view key) {
   Run run{DoubledShift(key, direction)};
   CipherOneFile(path, companion, run);
 }
 
-void FileCipher::CipherDirectory(const std::string& directory, std::string_view key, CipherDirection direction) {
+void FileCipher::CipherDirectory(const std::string& directory, std::string_view key,
+                                 CipherDirection direction) {
   Run run{DoubledShift(key, direction)};
   CipherTree(directory, run);
 }
@@ -226,8 +234,9 @@ void FileCipher::CipherTree(const std::string& directory, Run& run) {
     if (entry.kind == EntryKind::kDirectory) {
       if (entry.name == "." || entry.name == "..") continue;
       ++dirs_examined_;
-      sink_.SetStatus(StatusBar::kStatusBar1,
-                      "Directorios Examinados: " + FormatInt(dirs_examined_) + " (" + entry.name + ")");
+      sink_.SetStatus(
+          StatusBar::kStatusBar1,
+          "Directorios Examinados: " + FormatInt(dirs_examined_) + " (" + entry.name + ")");
       prompter_.ProcessEvents();
       CipherTree(directory + entry.name + kPathSep, run);
     } else if (entry.kind == EntryKind::kFile) {
@@ -244,7 +253,8 @@ void FileCipher::CipherTree(const std::string& directory, Run& run) {
 }
 
 bool FileCipher::RememberName(const std::string& path) {
-  if (std::find(recent_names_.begin(), recent_names_.end(), path) != recent_names_.end()) return false;
+  if (std::find(recent_names_.begin(), recent_names_.end(), path) != recent_names_.end())
+    return false;
   recent_index_ = recent_index_ == kRecentNameSlots ? 1 : recent_index_ + 1;
   recent_names_[recent_index_ - 1] = path;
   return true;

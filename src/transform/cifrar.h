@@ -89,7 +89,8 @@ class FileCipher {
   // directory is listed before any of its files is touched, so no companion
   // is ever met by the walk. Links, fifos, sockets and devices are skipped;
   // links are never followed; a directory that cannot be listed is skipped.
-  void CipherDirectory(const std::string& directory, std::string_view key, CipherDirection direction);
+  void CipherDirectory(const std::string& directory, std::string_view key,
+                       CipherDirection direction);
 
   // True (and the path recorded in the ring of the last 100) when the path is
   // not among the recorded ones. Paths are compared byte for byte: names
@@ -119,7 +120,7 @@ class FileCipher {
   std::int32_t files_processed_ = 0;
   std::int32_t dirs_examined_ = 0;
   std::array<std::string, kRecentNameSlots> recent_names_;
-  std::size_t recent_index_ = 0;  // 1-based slot written last; 0: empty ring
+  std::size_t recent_index_ = 0;       // 1-based slot written last; 0: empty ring
   std::vector<unsigned char> buffer_;  // reused from file to file
 };
 

@@ -6,8 +6,8 @@
 #include <QGridLayout>
 #include <QMenuBar>
 #include <QScreen>
-#include <QVBoxLayout>
 #include <QStatusBar>
+#include <QVBoxLayout>
 
 #include "app/qt_text.h"
 
@@ -148,8 +148,9 @@ void TF_cifrado::CipherOneFile(CipherDirection direction) {
 
 void TF_cifrado::CipherTree(CipherDirection direction) {
   RunJob([&] {
-    cipher_.RunDirectoryJob(FromQt(Edit4->text()), direction,
-                            [this](const std::string& corrected) { Edit4->setText(ToQt(corrected)); });
+    cipher_.RunDirectoryJob(FromQt(Edit4->text()), direction, [this](const std::string& corrected) {
+      Edit4->setText(ToQt(corrected));
+    });
   });
 }
 
@@ -159,7 +160,8 @@ void TF_cifrado::Button2Click() { CipherOneFile(CipherDirection::kDecipher); }
 
 void TF_cifrado::Button3Click() {
   // No filter: every file is offered.
-  if (std::optional<std::string> path = prompter_.OpenFileDialog("", FromQt(Edit2->text()))) Edit2->setText(ToQt(*path));
+  if (std::optional<std::string> path = prompter_.OpenFileDialog("", FromQt(Edit2->text())))
+    Edit2->setText(ToQt(*path));
 }
 
 void TF_cifrado::Button4Click() { CipherTree(CipherDirection::kEncipher); }

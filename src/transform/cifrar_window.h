@@ -34,7 +34,9 @@ class TF_cifrado : public QMainWindow, public ReportSink {
   // The text of status panel 0 or 1.
   QString StatusText(int panel) const;
   // Who the window asks and tells (tests script it; nullptr: real dialogs).
-  void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
+  void set_prompter(Prompter* prompter) {
+    prompter_.set_target(prompter ? prompter : &qt_prompter_);
+  }
   FileCipher& cipher() { return cipher_; }
   bool running() const { return job_slot_.busy(); }
 

@@ -18,7 +18,8 @@ constexpr long long kMaxValue = 1000;
 // character (all the bytes of an "é"), the value is at most kMaxValue
 // characters of what follows it, trimmed. False when the line holds no
 // delimiter.
-bool SplitField(const std::string& line, const std::string& delimiter, std::string& label, std::string& value) {
+bool SplitField(const std::string& line, const std::string& delimiter, std::string& label,
+                std::string& value) {
   if (delimiter.empty()) return false;
   const std::size_t at = line.find(delimiter);
   if (at == std::string::npos) return false;

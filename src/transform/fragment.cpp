@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "core/errors.h"
-#include "platform/file.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"
 #include "platform/atomic_file.h"
+#include "platform/file.h"
 #include "platform/fs.h"
 
 namespace zuruza {
@@ -16,7 +16,9 @@ namespace zuruza {
 namespace {
 
 // Fifos and devices are refused rather than waited on.
-OwnedFile OpenForReading(const std::string& path) { return OwnedFile(OpenDataFile(path, DataOpen::kRead)); }
+OwnedFile OpenForReading(const std::string& path) {
+  return OwnedFile(OpenDataFile(path, DataOpen::kRead));
+}
 
 std::string_view FileNameOf(std::string_view path) {
   const std::size_t sep = path.rfind(kPathSep);
@@ -103,7 +105,8 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
     prompter_.ShowMessage("Indique el directorio destino.");
     return 0;
   }
-  const std::string prefix = WithTrailingSep(request.destination) + FragmentBaseName(request.source) + ".";
+  const std::string prefix =
+      WithTrailingSep(request.destination) + FragmentBaseName(request.source) + ".";
   // The source is only read; asking for write access too would refuse
   // read-only files for nothing.
   OwnedFile source = OpenForReading(request.source);
@@ -117,7 +120,8 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
   const FileIdentity source_id = IdentityOf(source.get());
   const std::string source_name(FileNameOf(request.source));
   const std::string_view base_dot = std::string_view(prefix).substr(DirectoryOf(prefix).size());
-  if (IsFragmentOf(source_name, base_dot) && IdentityOf(std::string(DirectoryOf(prefix)) + source_name) == source_id) {
+  if (IsFragmentOf(source_name, base_dot) &&
+      IdentityOf(std::string(DirectoryOf(prefix)) + source_name) == source_id) {
     prompter_.ShowMessage("El fichero a fragmentar no puede ser uno de los fragmentos.");
     return 0;
   }
@@ -128,7 +132,8 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
   const auto source_size = static_cast<std::int64_t>(OpenFileSize(source.get()));
   const std::int64_t fragments = source_size / EffectiveFragmentSize(requested) + 1;
   for (std::int64_t n = 1; n <= fragments; ++n) {
-    if (const std::string name = FragmentName(prefix, n); IsLink(name)) throw Error(LinkRefusal(name));
+    if (const std::string name = FragmentName(prefix, n); IsLink(name))
+      throw Error(LinkRefusal(name));
   }
 
   const std::size_t block = requested < static_cast<std::int64_t>(kTransferBufferSize)
@@ -149,7 +154,8 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
     if (const std::optional<DirEntry> entry = StatPath(name)) {
       if (entry->kind == EntryKind::kSymlink) throw Error(LinkRefusal(name));
       if (entry->kind != EntryKind::kFile) throw IoError(kFileAccessDenied);
-      if (IdentityOf(name) == source_id) throw Error("El fichero a fragmentar no puede ser uno de los fragmentos.");
+      if (IdentityOf(name) == source_id)
+        throw Error("El fichero a fragmentar no puede ser uno de los fragmentos.");
     }
     return std::make_unique<AtomicFile>(name);
   };
@@ -218,7 +224,8 @@ std::int64_t Fragmenter::JoinFragments(const JoinRequest& request) {
   AtomicFile output(target);
   char* buffer = Buffer();
   std::int64_t number = 1;
-  for (std::string current = first_name; IsExistingFile(current); current = FragmentName(prefix, ++number)) {
+  for (std::string current = first_name; IsExistingFile(current);
+       current = FragmentName(prefix, ++number)) {
     Progress("Encadenando el fichero " + current);
     OwnedFile fragment = OpenForReading(current);
     auto remaining = static_cast<std::int64_t>(OpenFileSize(fragment.get()));
@@ -243,8 +250,9 @@ std::string Fragmenter::SizeDisplay(const std::string& source) {
   OwnedFile file = OpenForReading(source);
   const auto size = static_cast<std::int64_t>(OpenFileSize(file.get()));
   file.Close();
-  return "Tamaño: " + FormatInt(size) + " bytes. Se generarán ficheros de la forma: " +
-         std::string(DirectoryOf(source)) + FragmentBaseName(source) + ".001 ...";
+  return "Tamaño: " + FormatInt(size) +
+         " bytes. Se generarán ficheros de la forma: " + std::string(DirectoryOf(source)) +
+         FragmentBaseName(source) + ".001 ...";
 }
 
 }  // namespace zuruza

@@ -27,8 +27,8 @@ namespace zuruza {
 inline constexpr std::size_t kTransferBufferSize = 1000000;
 
 struct SplitRequest {
-  std::string source;                   // Edit2: the file to split
-  std::string destination;              // Edit3: the directory of the fragments
+  std::string source;                     // Edit2: the file to split
+  std::string destination;                // Edit3: the directory of the fragments
   std::string fragment_size = "1450000";  // Edit1: requested size in bytes
 };
 

@@ -34,7 +34,8 @@ QLineEdit* Field(QWidget* parent, const QString& name, const QString& text, QLab
   return edit;
 }
 
-QPushButton* Button(QWidget* parent, const QString& name, const QString& caption, const QString& description) {
+QPushButton* Button(QWidget* parent, const QString& name, const QString& caption,
+                    const QString& description) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
   button->setAccessibleName(caption);
@@ -151,7 +152,8 @@ void Tform_Fragment::Button3Click() {
   const std::optional<std::string> path = prompter_.OpenFileDialog("", FromQt(Edit2->text()));
   if (!path) return;
   const std::size_t sep = path->rfind(kPathSep);
-  const std::string directory = sep == std::string::npos ? CurrentDirectory() : path->substr(0, sep + 1);
+  const std::string directory =
+      sep == std::string::npos ? CurrentDirectory() : path->substr(0, sep + 1);
   // Choosing the same file again shows its size again.
   if (Edit2->text() == ToQt(*path)) Edit2Change();
   Edit2->setText(ToQt(*path));
@@ -159,7 +161,8 @@ void Tform_Fragment::Button3Click() {
 }
 
 void Tform_Fragment::Button5Click() {
-  const std::optional<std::string> path = prompter_.OpenFileDialog("*.001|*.001", FromQt(Edit4->text()));
+  const std::optional<std::string> path =
+      prompter_.OpenFileDialog("*.001|*.001", FromQt(Edit4->text()));
   if (!path) return;
   Edit4->setText(ToQt(*path));
   Edit5->setText(ToQt(path->substr(0, path->size() >= 3 ? path->size() - 3 : 0) + "___"));
@@ -168,7 +171,8 @@ void Tform_Fragment::Button5Click() {
 void Tform_Fragment::Edit2Change() {
   const std::string source = FromQt(Edit2->text());
   if (source.empty()) return;
-  RunGuarded(prompter_, [&] { SetStatus(StatusBar::kStatusBar1, Fragmenter::SizeDisplay(source)); });
+  RunGuarded(prompter_,
+             [&] { SetStatus(StatusBar::kStatusBar1, Fragmenter::SizeDisplay(source)); });
 }
 
 void Tform_Fragment::Cerrar1Click() { hide(); }

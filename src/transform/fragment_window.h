@@ -32,7 +32,9 @@ class Tform_Fragment : public QMainWindow, public ReportSink {
 
   QString StatusText() const;
   // Who the window asks and tells (tests script it; nullptr: real dialogs).
-  void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
+  void set_prompter(Prompter* prompter) {
+    prompter_.set_target(prompter ? prompter : &qt_prompter_);
+  }
 
   QLineEdit* Edit1;  // requested fragment size
   QLineEdit* Edit2;  // file to split (filled by Button3)

@@ -42,7 +42,8 @@ void ColumnMerger::RunMerge(const MergeRequest& request) {
   const std::string& separator = request.separator;
   std::string filler;
   if (request.fill) {
-    const int columns = StrToInt(prompter_.InputBox("Completa columnas vacias", "Cuantas columas tiene el fichero 2?", "2"));
+    const int columns = StrToInt(
+        prompter_.InputBox("Completa columnas vacias", "Cuantas columas tiene el fichero 2?", "2"));
     if (columns > 0 && !separator.empty()) {
       const std::size_t most = kMaxFillerBytes / separator.size();
       if (static_cast<std::size_t>(columns) > most) {
@@ -83,12 +84,14 @@ void ColumnMerger::RunMerge(const MergeRequest& request) {
     column2 = StrToInt(request.key2);
     index.reserve(second_lines.size());
     for (std::size_t i = 0; i < second_lines.size(); ++i) {
-      index.try_emplace(ExtractField(second_lines[i], separator, column2), i);  // the first line wins
+      index.try_emplace(ExtractField(second_lines[i], separator, column2),
+                        i);  // the first line wins
     }
   }
 
   for (bool more = any_first; more; more = first.ReadLine(first_line)) {
-    auto match = second_lines.empty() ? index.end() : index.find(ExtractField(first_line, separator, column1));
+    auto match = second_lines.empty() ? index.end()
+                                      : index.find(ExtractField(first_line, separator, column1));
     if (match != index.end()) {
       output.WriteLine(first_line + separator + second_lines[match->second]);
     } else {

@@ -16,8 +16,8 @@ TF_mezclar::TF_mezclar(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* grid = new QGridLayout(this);
   int row = 0;
   // One labelled field a row; the label names the field for screen readers.
-  auto field = [&](const QString& label_name, const QString& caption, const QString& name, const QString& text,
-                   QPushButton** browse, const QString& browse_name) {
+  auto field = [&](const QString& label_name, const QString& caption, const QString& name,
+                   const QString& text, QPushButton** browse, const QString& browse_name) {
     auto* label = new QLabel(caption, this);
     label->setObjectName(label_name);
     auto* edit = new QLineEdit(text, this);
@@ -58,7 +58,8 @@ TF_mezclar::TF_mezclar(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(Button2, &QPushButton::clicked, this, &TF_mezclar::Button2Click);
   connect(Button3, &QPushButton::clicked, this, &TF_mezclar::Button3Click);
   resize(420, 300);
-  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->geometry().center() - rect().center());
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->geometry().center() - rect().center());
 }
 
 MergeRequest TF_mezclar::GatherRequest() const {

@@ -18,7 +18,9 @@ class TF_mezclar : public QWidget {
  public:
   explicit TF_mezclar(QWidget* parent = nullptr);
   MergeRequest GatherRequest() const;
-  void set_prompter(Prompter* prompter) { prompter_.set_target(prompter ? prompter : &qt_prompter_); }
+  void set_prompter(Prompter* prompter) {
+    prompter_.set_target(prompter ? prompter : &qt_prompter_);
+  }
 
   QLineEdit* Edit1;
   QLineEdit* Edit2;

@@ -25,26 +25,29 @@ class OccupancyTest : public ::testing::Test {
   }
 
   // raiz: 10 bytes at the top, fotos (1000 + viaje 1234567), un_nombre_muy_largo (empty).
-  TempTree tree_{"raiz/top.bin=0123456789\nraiz/fotos/a=" + std::string(1000, 'x') + "\nraiz/fotos/viaje/b=" +
-                 std::string(1234567, 'y') + "\nraiz/un_nombre_muy_largo/\n"};
+  TempTree tree_{"raiz/top.bin=0123456789\nraiz/fotos/a=" + std::string(1000, 'x') +
+                 "\nraiz/fotos/viaje/b=" + std::string(1234567, 'y') +
+                 "\nraiz/un_nombre_muy_largo/\n"};
   RecordingSink sink_;
   DiskOccupancy occupancy_{sink_};
 };
 
 TEST_F(OccupancyTest, TreeLinesIndentNamesAndLineUpSizes) {
   const std::string root = tree_.Path("raiz/");
-  EXPECT_EQ(Run("99"), (Lines{"|fotos              1.235.567", "     |viaje              1.234.567",
-                              "|un_nombre_muy_largo              0", "", "Se han examinado 3 directorios",
-                              "La ocupación de " + root + " es:       1.235.577 bytes."}));
+  EXPECT_EQ(Run("99"),
+            (Lines{"|fotos              1.235.567", "     |viaje              1.234.567",
+                   "|un_nombre_muy_largo              0", "", "Se han examinado 3 directorios",
+                   "La ocupación de " + root + " es:       1.235.577 bytes."}));
   EXPECT_EQ(sink_.status1, "Directorios Examinados: 3 (un_nombre_muy_largo)");
 }
 
 TEST_F(OccupancyTest, OtherFileSystemsMountedBelowAreListedNotCounted) {
   // As /proc below "/": its line is there, nothing below it is counted.
   occupancy_.SetMountPoints({"/", ResolvePath(tree_.Path("raiz/fotos")), "/elsewhere"});
-  EXPECT_EQ(Run("99"), (Lines{"|fotos                      0", "|un_nombre_muy_largo              0", "",
-                              "Se han examinado 2 directorios",
-                              "La ocupación de " + tree_.Path("raiz/") + " es:              10 bytes."}));
+  EXPECT_EQ(Run("99"),
+            (Lines{"|fotos                      0", "|un_nombre_muy_largo              0", "",
+                   "Se han examinado 2 directorios",
+                   "La ocupación de " + tree_.Path("raiz/") + " es:              10 bytes."}));
 }
 
 TEST_F(OccupancyTest, NamesArePaddedByCharactersNotBytes) {
@@ -57,15 +60,17 @@ TEST_F(OccupancyTest, DepthLimitsTheLinesNotTheTotals) {
   EXPECT_EQ(Run("1").size(), 5u);
   EXPECT_EQ(sink_.lines[0], "|fotos              1.235.567");
   sink_.lines.clear();
-  EXPECT_EQ(Run("0"), (Lines{"", "Se han examinado 3 directorios",
-                             "La ocupación de " + tree_.Path("raiz/") + " es:       1.235.577 bytes."}));
+  EXPECT_EQ(Run("0"),
+            (Lines{"", "Se han examinado 3 directorios",
+                   "La ocupación de " + tree_.Path("raiz/") + " es:       1.235.577 bytes."}));
 }
 
 TEST_F(OccupancyTest, ReportFileEndsInTheDefaultRealNotation) {
   Run("1", true);
-  EXPECT_EQ(tree_.ReadFile("ccc.tmp"), "|fotos              1.235.567\r\n|un_nombre_muy_largo              0\r\n\r\n"
-                                       "Se han examinado 3 directorios\r\nLa ocupación de " +
-                                           tree_.Path("raiz/") + " es:  1.23557700000000E+0006\r\n");
+  EXPECT_EQ(tree_.ReadFile("ccc.tmp"),
+            "|fotos              1.235.567\r\n|un_nombre_muy_largo              0\r\n\r\n"
+            "Se han examinado 3 directorios\r\nLa ocupación de " +
+                tree_.Path("raiz/") + " es:  1.23557700000000E+0006\r\n");
 }
 
 TEST_F(OccupancyTest, DepthThatIsNoNumberStopsWithAnEmptyPane) {
@@ -82,7 +87,8 @@ TEST_F(OccupancyTest, DepthThatIsNoNumberStopsWithAnEmptyPane) {
 TEST_F(OccupancyTest, RootGetsOneSeparatorAndEmptyMeansHere) {
   OccupancyRequest request{tree_.Path("raiz/"), "0", false, ""};
   occupancy_.RunOccupancy(request);
-  EXPECT_EQ(sink_.lines.back(), "La ocupación de " + tree_.Path("raiz/") + " es:       1.235.577 bytes.");
+  EXPECT_EQ(sink_.lines.back(),
+            "La ocupación de " + tree_.Path("raiz/") + " es:       1.235.577 bytes.");
 }
 
 class CompareTest : public ::testing::Test {
@@ -91,7 +97,8 @@ class CompareTest : public ::testing::Test {
     comparator_.CompareTrees({tree_.Path("a"), tree_.Path("b"), report, tree_.Path("zzz.tmp")});
     return sink_.lines;
   }
-  TempTree tree_{"a/same.txt=hola\na/other.txt=hola\nb/same.txt=HOLA\nb/other.txt=adios\nb/extra.txt=x\n"};
+  TempTree tree_{
+      "a/same.txt=hola\na/other.txt=hola\nb/same.txt=HOLA\nb/other.txt=adios\nb/extra.txt=x\n"};
   RecordingSink sink_;
   ScriptedPrompter prompter_;
   TreeComparator comparator_{sink_, prompter_};
@@ -108,11 +115,12 @@ TEST_F(CompareTest, MissingSubdirectoryReportsEveryFileBelowIt) {
   tree_.AddFile("a/sub/x.txt", "1");
   tree_.AddFile("a/sub/deep/y.txt", "2");
   const std::string a = tree_.Path("a/");
-  EXPECT_EQ(Run(true), (Lines{"LISTA DE ARCHIVOS QUE NO SON IGUALES:", a + "other.txt", a + "sub/deep/y.txt",
-                              a + "sub/x.txt"}));
+  EXPECT_EQ(Run(true), (Lines{"LISTA DE ARCHIVOS QUE NO SON IGUALES:", a + "other.txt",
+                              a + "sub/deep/y.txt", a + "sub/x.txt"}));
   EXPECT_EQ(comparator_.directories_examined(), 2);
-  EXPECT_EQ(tree_.ReadFile("zzz.tmp"), "LISTA DE ARCHIVOS QUE NO SON IGUALES:\r\n" + a + "other.txt\r\n" + a +
-                                           "sub/deep/y.txt\r\n" + a + "sub/x.txt\r\n\r\nSe han examinado 2 directorios\r\n"
+  EXPECT_EQ(tree_.ReadFile("zzz.tmp"), "LISTA DE ARCHIVOS QUE NO SON IGUALES:\r\n" + a +
+                                           "other.txt\r\n" + a + "sub/deep/y.txt\r\n" + a +
+                                           "sub/x.txt\r\n\r\nSe han examinado 2 directorios\r\n"
                                            "Se han encontrado 3 archivos diferentes.\r\n");
 }
 
@@ -125,7 +133,9 @@ TEST_F(CompareTest, EqualTreesAndEmptyTextsFindNothing) {
 
 TEST_F(CompareTest, ReportFileThatCannotBeCreatedStopsBeforeTheWalk) {
   sink_.lines = {"antes"};
-  EXPECT_THROW(comparator_.CompareTrees({tree_.Path("a"), tree_.Path("b"), true, tree_.Path("no/zzz.tmp")}), IoError);
+  EXPECT_THROW(
+      comparator_.CompareTrees({tree_.Path("a"), tree_.Path("b"), true, tree_.Path("no/zzz.tmp")}),
+      IoError);
   EXPECT_EQ(sink_.lines, Lines{"antes"});
   EXPECT_TRUE(prompter_.messages.empty());
 }

@@ -1,18 +1,19 @@
 // The occupancy and comparator windows driven offscreen.
+#include "analysis/disco_window.h"
+
 #include <QAccessible>
 #include <QtTest>
 
-#include "support/accessibility_check.h"
-#include "analysis/disco_window.h"
-#include "navigation/backup_window.h"
-#include "search/busca_window.h"
 #include "analysis/repes_window.h"
 #include "app/status_label.h"
-#include "transform/cifrar_window.h"
-#include "transform/fragment_window.h"
+#include "navigation/backup_window.h"
+#include "search/busca_window.h"
+#include "support/accessibility_check.h"
+#include "support/qt_text_helpers.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
-#include "support/qt_text_helpers.h"
+#include "transform/cifrar_window.h"
+#include "transform/fragment_window.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -32,7 +33,8 @@ class DiscoWindowTest : public QObject {
     window.Edit1->setText(Q(tree.Path("d")));
     window.Button1->click();
     QCOMPARE(window.Memo1->Line(0), std::string("|a                          5"));
-    QCOMPARE(window.Memo1->Line(4), "La ocupación de " + tree.Path("d/") + " es:               5 bytes.");
+    QCOMPARE(window.Memo1->Line(4),
+             "La ocupación de " + tree.Path("d/") + " es:               5 bytes.");
     QCOMPARE(window.StatusText(StatusBar::kStatusBar1), QString("Directorios Examinados: 2 (b)"));
     window.show();
     window.resize(700, 500);
@@ -44,8 +46,12 @@ class DiscoWindowTest : public QObject {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("form_disco") << "form_disco" << "GrabarFichero1" << "Grabar Fichero";
-    QTest::newRow("Form_comp") << "Form_comp" << "GrabarenFichero1" << "Grabar en Fichero";
+    QTest::newRow("form_disco") << "form_disco"
+                                << "GrabarFichero1"
+                                << "Grabar Fichero";
+    QTest::newRow("Form_comp") << "Form_comp"
+                               << "GrabarenFichero1"
+                               << "Grabar en Fichero";
   }
 
   void SaveItemIsNamedAfterItsCaption() {
@@ -70,7 +76,8 @@ class DiscoWindowTest : public QObject {
     window.Button1->click();
     QCOMPARE(window.Memo1->LineCount(), std::size_t{2});
     QCOMPARE(window.Memo1->Line(1), tree.Path("a/y"));
-    QCOMPARE(prompter.messages, std::vector<std::string>{"Se han encontrado 1 archivos diferentes."});
+    QCOMPARE(prompter.messages,
+             std::vector<std::string>{"Se han encontrado 1 archivos diferentes."});
     QCOMPARE(window.StatusText(StatusBar::kStatusBar1), QString("Archivos Examinados: 2 (y)"));
   }
 
@@ -88,7 +95,8 @@ class DiscoWindowTest : public QObject {
       window->show();
       QVERIFY(QTest::qWaitForWindowExposed(window));
       const QSize size = window->size();
-      for (StatusBar bar : {StatusBar::kStatusBar1, StatusBar::kStatusBar2, StatusBar::kStatusBar1Panel1}) {
+      for (StatusBar bar :
+           {StatusBar::kStatusBar1, StatusBar::kStatusBar2, StatusBar::kStatusBar1Panel1}) {
         dynamic_cast<ReportSink*>(window)->SetStatus(bar, status.toStdString());
       }
       QCoreApplication::processEvents();
@@ -108,10 +116,12 @@ class DiscoWindowTest : public QObject {
     TForm_comp comp;
     TForm_repes repes(&batch);
     Tform_Busca busca(&batch);
-    for (ReportWindow* window : std::initializer_list<ReportWindow*>{&disco, &comp, &repes, &busca}) {
+    for (ReportWindow* window :
+         std::initializer_list<ReportWindow*>{&disco, &comp, &repes, &busca}) {
       window->show();
       QVERIFY(QTest::qWaitForWindowExposed(window));
-      const int room = window->Edit2->fontMetrics().horizontalAdvance("/home/usuario/informes/ccc.tmp");
+      const int room =
+          window->Edit2->fontMetrics().horizontalAdvance("/home/usuario/informes/ccc.tmp");
       QVERIFY2(window->Edit2->width() > room, qPrintable(window->objectName()));
     }
   }
@@ -135,7 +145,8 @@ class DiscoWindowTest : public QObject {
     TForm_repes repes(&batch);
     TF_backup backup(&batch);
     for (QMainWindow* window : std::initializer_list<QMainWindow*>{&disco, &repes, &backup}) {
-      dynamic_cast<ReportSink*>(window)->SetStatus(StatusBar::kStatusBar1, "Directorios Examinados: 3 (b)");
+      dynamic_cast<ReportSink*>(window)->SetStatus(StatusBar::kStatusBar1,
+                                                   "Directorios Examinados: 3 (b)");
       QAccessibleInterface* panel =
           QAccessible::queryAccessibleInterface(window->statusBar()->findChild<StatusLabel*>());
       QCOMPARE(panel->text(QAccessible::Name), QString("Directorios Examinados: 3 (b)"));

@@ -22,7 +22,8 @@ using Lines = std::vector<std::string>;
 
 constexpr long long k2001_02_03 = 981158400;  // 03/02/2001 00:00:00 UTC
 
-const Lines kSummaryTitles = {"", "", "Informe Resumen de directorios", "N. Ficheros; Tamaño en KB; Nombre Directorio"};
+const Lines kSummaryTitles = {"", "", "Informe Resumen de directorios",
+                              "N. Ficheros; Tamaño en KB; Nombre Directorio"};
 
 class DuplicateFinderTest : public ::testing::Test {
  protected:
@@ -65,7 +66,8 @@ TEST_F(DuplicateFinderTest, ThreeCopiesListTheFirstRightAfterItsFirstRepetition)
   finder_.RunDuplicateSearch(Request());
   EXPECT_EQ(Found(), (Lines{r + "Y/same.txt", r + "Z/same.txt"}));
   EXPECT_EQ(prompter_.messages.back(), "Se han encontrado 2 archivos repetidos. (0.0 Kb)");
-  EXPECT_EQ(prompter_.messages.front(), "Se pueden analizar una lista de hasta 90000 ficheros DIFERENTES como máximo.");
+  EXPECT_EQ(prompter_.messages.front(),
+            "Se pueden analizar una lista de hasta 90000 ficheros DIFERENTES como máximo.");
 
   finder_.RunDuplicateSearch(Request(true));
   Lines found = Found();
@@ -73,16 +75,17 @@ TEST_F(DuplicateFinderTest, ThreeCopiesListTheFirstRightAfterItsFirstRepetition)
   EXPECT_EQ(found[0], found[0].substr(0, 18) + "20010203;10;" + r + "Y/same.txt");
   EXPECT_EQ(found[1], found[1].substr(0, 18) + "20010203;10;" + r + "X/same.txt");
   EXPECT_EQ(found[2], found[2].substr(0, 18) + "20010203;10;" + r + "Z/same.txt");
-  EXPECT_EQ(sink_.lines[2], "Fecha creacion; Fecha ultimo acceso; Fecha ultima modificación; Tamaño; Nombre");
+  EXPECT_EQ(sink_.lines[2],
+            "Fecha creacion; Fecha ultimo acceso; Fecha ultima modificación; Tamaño; Nombre");
   EXPECT_EQ(finder_.repeated_files(), 2);
 }
 
 TEST_F(DuplicateFinderTest, NamesComparedByteForByteAndSizesMustAgree) {
   tree_.AddFile("a/Foto.jpg", "12");
-  tree_.AddFile("b/foto.jpg", "12");    // another name: letter case matters
-  tree_.AddFile("c/Foto.jpg", "123");   // another size
+  tree_.AddFile("b/foto.jpg", "12");   // another name: letter case matters
+  tree_.AddFile("c/Foto.jpg", "123");  // another size
   tree_.AddFile("d/caf\xe9", "1");
-  tree_.AddFile("e/caf\xe9", "1");      // the same bytes, not UTF-8
+  tree_.AddFile("e/caf\xe9", "1");  // the same bytes, not UTF-8
   finder_.RunDuplicateSearch(Request());
   EXPECT_EQ(Found(), Lines{tree_.root() + "e/caf\xe9"});
 }
@@ -171,13 +174,21 @@ TEST_F(DuplicateFinderTest, ReportFileGetsPaneLinesResultAndItsOwnSummaryTitle) 
   request.batch_mode = true;
   finder_.RunDuplicateSearch(request);
   const std::string r = tree_.root();
-  const Lines summary = {"1;2;" + r + "b/", "1;0;" + r + "c/sub/", "1;0;" + r + "d/", "2;2;" + r + "e/"};
-  Lines expected = {"LISTA DE ARCHIVOS REPETIDOS: ", "(Se buscan ficheros de mismo tamaño y mismo nombre)",
-                    r + "b/f", r + "c/sub/g", r + "d/g", r + "e/f", r + "e/h"};
+  const Lines summary = {"1;2;" + r + "b/", "1;0;" + r + "c/sub/", "1;0;" + r + "d/",
+                         "2;2;" + r + "e/"};
+  Lines expected = {"LISTA DE ARCHIVOS REPETIDOS: ",
+                    "(Se buscan ficheros de mismo tamaño y mismo nombre)",
+                    r + "b/f",
+                    r + "c/sub/g",
+                    r + "d/g",
+                    r + "e/f",
+                    r + "e/h"};
   std::string file;
   for (const std::string& line : expected) file += line + "\r\n";
-  file += "Se han encontrado 5 archivos repetidos. (4.5 Kb)\r\n\r\n\r\nInforme Resumen de directorios\r\n"
-          "N. Ficheros; Tamaño; Nombre Directorio\r\n";
+  file +=
+      "Se han encontrado 5 archivos repetidos. (4.5 Kb)\r\n\r\n\r\nInforme Resumen de "
+      "directorios\r\n"
+      "N. Ficheros; Tamaño; Nombre Directorio\r\n";
   for (const std::string& line : summary) file += line + "\r\n";
   expected.insert(expected.end(), kSummaryTitles.begin(), kSummaryTitles.end());
   expected.insert(expected.end(), summary.begin(), summary.end());
@@ -190,7 +201,8 @@ TEST_F(DuplicateFinderTest, ReportFileGetsPaneLinesResultAndItsOwnSummaryTitle) 
 TEST_F(DuplicateFinderTest, NothingFoundStillEndsWithTheSummaryTitles) {
   tree_.AddFile("a/only", "1");
   finder_.RunDuplicateSearch(Request());
-  Lines expected = {"LISTA DE ARCHIVOS REPETIDOS: ", "(Se buscan ficheros de mismo tamaño y mismo nombre)"};
+  Lines expected = {"LISTA DE ARCHIVOS REPETIDOS: ",
+                    "(Se buscan ficheros de mismo tamaño y mismo nombre)"};
   expected.insert(expected.end(), kSummaryTitles.begin(), kSummaryTitles.end());
   EXPECT_EQ(sink_.lines, expected);
   EXPECT_EQ(prompter_.messages.back(), "Se han encontrado 0 archivos repetidos. (0.0 Kb)");
@@ -206,8 +218,10 @@ TEST_F(DuplicateFinderTest, FullTableWarnsOnceAndLaterFilesOfDroppedNamesAreNotF
   DuplicateRequest request = Request();
   request.batch_mode = true;  // the notice shows all the same
   small.RunDuplicateSearch(request);
-  EXPECT_EQ(prompter_.messages, Lines{"Se llego al tope de ficheros DIFERENTES a analizar. Los resultados pueden no ser "
-                                      "totalmente correctos."});
+  EXPECT_EQ(
+      prompter_.messages,
+      Lines{"Se llego al tope de ficheros DIFERENTES a analizar. Los resultados pueden no ser "
+            "totalmente correctos."});
   EXPECT_EQ(Found(), Lines{tree_.root() + "b/1"});
 }
 

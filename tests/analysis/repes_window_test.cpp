@@ -1,12 +1,13 @@
 // The duplicate finder window driven offscreen, its export and its batch
 // command.
+#include "analysis/repes_window.h"
+
 #include <QProcess>
 #include <QtTest>
 
-#include "analysis/repes_window.h"
+#include "support/qt_text_helpers.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
-#include "support/qt_text_helpers.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -48,9 +49,12 @@ class RepesWindowTest : public QObject {
     QCOMPARE(window_->Memo1->Line(6), std::string("N. Ficheros; Tamaño en KB; Nombre Directorio"));
     QCOMPARE(window_->Memo1->Line(7), "1;0;" + tree_->root() + "y/");
     QCOMPARE(window_->StatusText(StatusBar::kStatusBar2), QString("Directorios Examinados: 2 (y)"));
-    QCOMPARE(window_->StatusText(StatusBar::kStatusBar1), QString("Archivos Examinados: 4 (b.txt)"));  // the report file is met too
-    QCOMPARE(prompter_.messages.back(), std::string("Se han encontrado 1 archivos repetidos. (0.0 Kb)"));
-    QVERIFY(tree_->ReadFile("informe.txt").find("N. Ficheros; Tamaño; Nombre Directorio\r\n") != std::string::npos);
+    QCOMPARE(window_->StatusText(StatusBar::kStatusBar1),
+             QString("Archivos Examinados: 4 (b.txt)"));  // the report file is met too
+    QCOMPARE(prompter_.messages.back(),
+             std::string("Se han encontrado 1 archivos repetidos. (0.0 Kb)"));
+    QVERIFY(tree_->ReadFile("informe.txt").find("N. Ficheros; Tamaño; Nombre Directorio\r\n") !=
+            std::string::npos);
   }
 
   void BadMinimumShowsTheConversionError() {
@@ -100,7 +104,8 @@ class RepesWindowTest : public QObject {
     std::string report = tree_->ReadFile("out.txt");
     QVERIFY(report.rfind("LISTA DE ARCHIVOS REPETIDOS de más de 2 bytes.\r\n", 0) == 0);
     QVERIFY(report.find(";" + tree_->root() + "x/../y/a.txt\r\n") != std::string::npos);
-    QVERIFY(report.find("Se han encontrado 1 archivos repetidos. (0.0 Kb)\r\n") != std::string::npos);
+    QVERIFY(report.find("Se han encontrado 1 archivos repetidos. (0.0 Kb)\r\n") !=
+            std::string::npos);
 
     process.start(binary, {"/REPES", Q(tree_->root()), ""});  // an empty report path is an error
     QVERIFY(process.waitForFinished(30000));

@@ -1,5 +1,4 @@
 #include "app/report_pane.h"
-#include "app/report_pane_accessible.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -11,6 +10,8 @@
 #include <QTest>
 #include <string>
 #include <vector>
+
+#include "app/report_pane_accessible.h"
 
 namespace {
 

@@ -12,13 +12,27 @@ namespace zuruza {
 namespace {
 
 TEST(Numbers, ParseIntegerTakesSignAndDigitsOnly) {
-  struct Row { const char* text; std::optional<std::int64_t> expected; };
+  struct Row {
+    const char* text;
+    std::optional<std::int64_t> expected;
+  };
   const Row rows[] = {
-      {"42", 42}, {"+12", 12}, {"-3", -3}, {"007", 7},
-      {"9223372036854775807", INT64_MAX}, {"-9223372036854775808", INT64_MIN},
-      {"9223372036854775808", std::nullopt}, {"-9223372036854775809", std::nullopt},
-      {"", std::nullopt}, {"+", std::nullopt}, {"+-5", std::nullopt}, {" 5", std::nullopt},
-      {"5 ", std::nullopt}, {"1.5", std::nullopt}, {"0x10", std::nullopt}, {"$10", std::nullopt},
+      {"42", 42},
+      {"+12", 12},
+      {"-3", -3},
+      {"007", 7},
+      {"9223372036854775807", INT64_MAX},
+      {"-9223372036854775808", INT64_MIN},
+      {"9223372036854775808", std::nullopt},
+      {"-9223372036854775809", std::nullopt},
+      {"", std::nullopt},
+      {"+", std::nullopt},
+      {"+-5", std::nullopt},
+      {" 5", std::nullopt},
+      {"5 ", std::nullopt},
+      {"1.5", std::nullopt},
+      {"0x10", std::nullopt},
+      {"$10", std::nullopt},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string("'") + row.text + "'");
@@ -27,8 +41,15 @@ TEST(Numbers, ParseIntegerTakesSignAndDigitsOnly) {
 }
 
 TEST(Numbers, StrToIntAcceptsLeadingBlanksAndThirtyTwoBits) {
-  struct Row { const char* text; std::int32_t expected; };
-  const Row rows[] = {{"  15", 15}, {" -15", -15}, {"+7", 7}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}};
+  struct Row {
+    const char* text;
+    std::int32_t expected;
+  };
+  const Row rows[] = {{"  15", 15},
+                      {" -15", -15},
+                      {"+7", 7},
+                      {"2147483647", INT32_MAX},
+                      {"-2147483648", INT32_MIN}};
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string("'") + row.text + "'");
     EXPECT_EQ(StrToInt(row.text), row.expected);
@@ -39,19 +60,29 @@ TEST(Numbers, StrToIntAcceptsLeadingBlanksAndThirtyTwoBits) {
       StrToInt(text);
       ADD_FAILURE() << "nothing thrown";
     } catch (const ConversionError& error) {
-      EXPECT_EQ(std::string(error.what()), std::string("'") + text + "' is not a valid integer value");
+      EXPECT_EQ(std::string(error.what()),
+                std::string("'") + text + "' is not a valid integer value");
     }
   }
 }
 
 TEST(Numbers, FormatsRoundAndLayOutNumbers) {
-  struct Row { double value; const char* fixed12; const char* thousands; };
+  struct Row {
+    double value;
+    const char* fixed12;
+    const char* thousands;
+  };
   const Row rows[] = {
-      {0, "           0", "0"},                 {7, "           7", "7"},
-      {999, "         999", "999"},             {1000, "        1000", "1.000"},
-      {1234567, "     1234567", "1.234.567"},   {-1234, "       -1234", "-1.234"},
-      {-0.4, "          -0", "0"},              {2.5, "           2", "3"},
-      {999.5, "        1000", "1.000"},         {1234.4, "        1234", "1.234"},
+      {0, "           0", "0"},
+      {7, "           7", "7"},
+      {999, "         999", "999"},
+      {1000, "        1000", "1.000"},
+      {1234567, "     1234567", "1.234.567"},
+      {-1234, "       -1234", "-1.234"},
+      {-0.4, "          -0", "0"},
+      {2.5, "           2", "3"},
+      {999.5, "        1000", "1.000"},
+      {1234.4, "        1234", "1.234"},
       {1234567890123.0, "1234567890123", "1.234.567.890.123"},
       {1e20, "100000000000000000000", "100.000.000.000.000.000.000"},
   };
@@ -64,10 +95,16 @@ TEST(Numbers, FormatsRoundAndLayOutNumbers) {
 }
 
 TEST(Numbers, FormatThousandsLinesUpTheOccupancyColumn) {
-  struct Row { double value; const char* expected; };
+  struct Row {
+    double value;
+    const char* expected;
+  };
   const Row rows[] = {
-      {0, "              0"},        {1234567, "      1.234.567"},  {999, "            999"},
-      {1000, "          1.000"},     {123456789012.0, "123.456.789.012"},
+      {0, "              0"},
+      {1234567, "      1.234.567"},
+      {999, "            999"},
+      {1000, "          1.000"},
+      {123456789012.0, "123.456.789.012"},
       {1234567890123.0, "1.234.567.890.123"},
   };
   for (const Row& row : rows) {
@@ -77,7 +114,10 @@ TEST(Numbers, FormatThousandsLinesUpTheOccupancyColumn) {
 }
 
 TEST(Numbers, FormatDefaultRealHasFifteenDigitsAndFourExponentDigits) {
-  struct Row { double value; const char* expected; };
+  struct Row {
+    double value;
+    const char* expected;
+  };
   const Row rows[] = {
       {1234567, " 1.23456700000000E+0006"}, {0, " 0.00000000000000E+0000"},
       {0.5, " 5.00000000000000E-0001"},     {-1234.5, "-1.23450000000000E+0003"},

@@ -39,7 +39,12 @@ TEST(ReportFile, ReplacesOrAppendsAndReopeningClosesTheFirst) {
 
 TEST(ReportFile, FailuresThrowAndLeaveItClosed) {
   TempTree tree("dir/\n");
-  struct Row { const char* name; std::string path; int open_code; int close_code; };
+  struct Row {
+    const char* name;
+    std::string path;
+    int open_code;
+    int close_code;
+  };
   const Row rows[] = {{"empty path", "", kFileNotFound, -1},
                       {"missing directory", tree.Path("nodir/report.txt"), kFileNotFound, -1},
                       {"directory", tree.Path("dir"), kFileAccessDenied, -1},

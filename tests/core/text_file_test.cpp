@@ -49,7 +49,12 @@ int IoCodeOf(Call call) {
 }
 
 TEST(TextReader, SplitsLinesByTheLineRules) {
-  struct Row { const char* name; std::string content; Lines lines; std::uint64_t consumed; };
+  struct Row {
+    const char* name;
+    std::string content;
+    Lines lines;
+    std::uint64_t consumed;
+  };
   const Row rows[] = {
       {"empty file", "", {}, 0},
       {"no line end", "abc", {"abc"}, 3},
@@ -62,9 +67,21 @@ TEST(TextReader, SplitsLinesByTheLineRules) {
       {"second lf is an empty line", "a\r\n\n", {"a", ""}, 4},
       {"lf cr is two line ends", "a\n\rb", {"a", "", "b"}, 4},
       {"single cr", "\r", {""}, 1},
-      {"ctrl-z ends file mid line", "ab\x1a" "cd\r\n", {"ab"}, 2},
-      {"ctrl-z at start", "\x1a" "abc", {}, 0},
-      {"ctrl-z after cr", "a\r\x1a" "b", {"a"}, 2},
+      {"ctrl-z ends file mid line",
+       "ab\x1a"
+       "cd\r\n",
+       {"ab"},
+       2},
+      {"ctrl-z at start",
+       "\x1a"
+       "abc",
+       {},
+       0},
+      {"ctrl-z after cr",
+       "a\r\x1a"
+       "b",
+       {"a"},
+       2},
       {"ctrl-z on second line", "a\r\nb\x1a\r\nc", {"a", "b"}, 4},
       {"zero and high bytes kept", "a\0\xc3\xa9\r\n"s, {"a\0\xc3\xa9"s}, 6},
   };
@@ -84,10 +101,26 @@ TEST(TextReader, SplitsLinesByTheLineRules) {
 // Reading by blocks follows the same rules as reading line by line, whatever
 // the buffer's size; the line ends counted agree with the lines that end.
 TEST(TextReader, BlocksSplitIntoTheSameLinesAsReadLine) {
-  const std::string contents[] = {"", "abc", "a\r\nb\r\n", "a\rb", "a\nb\r\n", "a\r\r", "a\n\r\n",
-                                  "a\r\n\n", "\r", "ab\x1a" "cd\r\n", "\x1a" "abc", "a\r\x1a" "b",
-                                  "a\r\nb\x1a\r\nc", "long line here\r\nand\rmore\nstill\r\n\r\nend",
-                                  "a\n\rb\n\n", "\n", "x\ny\r"};
+  const std::string contents[] = {"",
+                                  "abc",
+                                  "a\r\nb\r\n",
+                                  "a\rb",
+                                  "a\nb\r\n",
+                                  "a\r\r",
+                                  "a\n\r\n",
+                                  "a\r\n\n",
+                                  "\r",
+                                  "ab\x1a"
+                                  "cd\r\n",
+                                  "\x1a"
+                                  "abc",
+                                  "a\r\x1a"
+                                  "b",
+                                  "a\r\nb\x1a\r\nc",
+                                  "long line here\r\nand\rmore\nstill\r\n\r\nend",
+                                  "a\n\rb\n\n",
+                                  "\n",
+                                  "x\ny\r"};
   TempTree tree;
   for (const std::string& content : contents) {
     tree.AddFile("f.txt", content);
@@ -109,16 +142,26 @@ TEST(TextReader, BlocksSplitIntoTheSameLinesAsReadLine) {
   EXPECT_EQ(CountLineEnds(std::string(1000, '\r') + "x\r" + std::string(37, 'y')), 1001u);
   // CR LF pairs count once, also where a pair straddles 16-byte chunks.
   std::string mixed;
-  for (int i = 0; i < 300; ++i) mixed += std::string(static_cast<std::size_t>(i % 7), 'y') + (i % 2 ? "\r\n" : "\n");
+  for (int i = 0; i < 300; ++i)
+    mixed += std::string(static_cast<std::size_t>(i % 7), 'y') + (i % 2 ? "\r\n" : "\n");
   EXPECT_EQ(CountLineEnds(mixed), 300u);
 }
 
 // An output made from a file keeps its line ends: the first line end met
 // decides, and a file without one reads as CR LF.
 TEST(TextReader, TellsTheEndOfItsFirstLine) {
-  struct Row { std::string content; LineEnd end; };
-  const Row rows[] = {{"", LineEnd::kCrLf},        {"abc", LineEnd::kCrLf},     {"a\nb\r\n", LineEnd::kLf},
-                      {"a\r\nb\n", LineEnd::kCrLf}, {"a\rb\n", LineEnd::kCrLf}, {"\x1a" "a\n", LineEnd::kCrLf}};
+  struct Row {
+    std::string content;
+    LineEnd end;
+  };
+  const Row rows[] = {{"", LineEnd::kCrLf},
+                      {"abc", LineEnd::kCrLf},
+                      {"a\nb\r\n", LineEnd::kLf},
+                      {"a\r\nb\n", LineEnd::kCrLf},
+                      {"a\rb\n", LineEnd::kCrLf},
+                      {"\x1a"
+                       "a\n",
+                       LineEnd::kCrLf}};
   TempTree tree;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.content);
@@ -126,7 +169,8 @@ TEST(TextReader, TellsTheEndOfItsFirstLine) {
     EXPECT_EQ(FirstLineEndOf(tree.Path("f.txt")), row.end);
     TextReader reader(tree.Path("f.txt"), 1);
     std::string_view block;
-    while (reader.ReadBlock(block)) {}
+    while (reader.ReadBlock(block)) {
+    }
     EXPECT_EQ(reader.FirstLineEnd(), row.end) << "read by blocks";
   }
 }
@@ -139,11 +183,21 @@ TEST(TextReader, LineEndsSplitAcrossReadsAreJoined) {
     for (int shift = -2; shift <= 1; ++shift) {
       const std::string x(static_cast<std::size_t>((1 << power) + shift), 'x');
       SCOPED_TRACE("line of " + std::to_string(x.size()) + " bytes");
-      struct Row { const char* name; std::string content; Lines lines; };
+      struct Row {
+        const char* name;
+        std::string content;
+        Lines lines;
+      };
       const Row rows[] = {{"cr lf", x + "\r\ny\r\n", {x, "y"}},
                           {"cr cr lf", x + "\r\r\n", {x, ""}},
-                          {"ctrl-z", x + "\x1a" "y\r\n", {x}},
-                          {"cr ctrl-z", x + "\r\x1a" "y", {x}}};
+                          {"ctrl-z",
+                           x + "\x1a"
+                               "y\r\n",
+                           {x}},
+                          {"cr ctrl-z",
+                           x + "\r\x1a"
+                               "y",
+                           {x}}};
       for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         tree.AddFile("f.txt", row.content);
@@ -161,7 +215,9 @@ TEST(TextReader, RewindStartsAgainAndCountsFromZero) {
     expected.push_back(std::string(static_cast<std::size_t>(i % 97), 'a') + std::to_string(i));
     content += expected.back() + (i % 3 == 0 ? "\r" : "\r\n");
   }
-  tree.AddFile("big.txt", content + "\x1a" "tail");
+  tree.AddFile("big.txt", content +
+                              "\x1a"
+                              "tail");
   TextReader reader(tree.Path("big.txt"));
   EXPECT_EQ(ReadAll(reader), expected);
   EXPECT_EQ(reader.BytesConsumed(), content.size());
@@ -173,16 +229,22 @@ TEST(TextReader, RewindStartsAgainAndCountsFromZero) {
 
 TEST(TextFile, OpenFailuresThrowRuntimeCodes) {
   TempTree tree("file.txt=x\ndir/\n");
-  struct Row { const char* name; std::string path; int reader_code, writer_code; };
-  const Row rows[] = {{"missing file", tree.Path("none.txt"), kFileNotFound, -1},
-                      {"missing directory", tree.Path("nodir/none.txt"), kFileNotFound, kFileNotFound},
-                      {"empty path", "", kFileNotFound, kFileNotFound},
-                      {"directory", tree.Path("dir"), kFileAccessDenied, kFileAccessDenied},
-                      {"file used as directory", tree.Path("file.txt/x"), kInvalidFilename, kInvalidFilename}};
+  struct Row {
+    const char* name;
+    std::string path;
+    int reader_code, writer_code;
+  };
+  const Row rows[] = {
+      {"missing file", tree.Path("none.txt"), kFileNotFound, -1},
+      {"missing directory", tree.Path("nodir/none.txt"), kFileNotFound, kFileNotFound},
+      {"empty path", "", kFileNotFound, kFileNotFound},
+      {"directory", tree.Path("dir"), kFileAccessDenied, kFileAccessDenied},
+      {"file used as directory", tree.Path("file.txt/x"), kInvalidFilename, kInvalidFilename}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(IoCodeOf([&] { TextReader reader(row.path); }), row.reader_code);
-    EXPECT_EQ(IoCodeOf([&] { TextWriter writer(row.path, TextWriter::Mode::kAppend); }), row.writer_code);
+    EXPECT_EQ(IoCodeOf([&] { TextWriter writer(row.path, TextWriter::Mode::kAppend); }),
+              row.writer_code);
   }
   if (geteuid() != 0) {  // root reads every file
     ASSERT_EQ(chmod(tree.Path("file.txt").c_str(), 0), 0);
@@ -196,8 +258,10 @@ TEST(TextFile, FifoIsRefusedAtOnceInsteadOfWaitingForTheOtherEnd) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   // A blocking open would wait here forever: nobody writes or reads the fifo.
   EXPECT_EQ(IoCodeOf([&] { TextReader reader(fifo); }), kFileAccessDenied);
-  EXPECT_EQ(IoCodeOf([&] { TextWriter writer(fifo, TextWriter::Mode::kReplace); }), kFileAccessDenied);
-  EXPECT_EQ(IoCodeOf([&] { TextReader reader("/dev/zero"); }), kFileAccessDenied);  // would never end
+  EXPECT_EQ(IoCodeOf([&] { TextWriter writer(fifo, TextWriter::Mode::kReplace); }),
+            kFileAccessDenied);
+  EXPECT_EQ(IoCodeOf([&] { TextReader reader("/dev/zero"); }),
+            kFileAccessDenied);  // would never end
   // A device written to, like /dev/null for a report nobody wants, is fine.
   TextWriter discard("/dev/null", TextWriter::Mode::kReplace);
   discard.WriteLine("nada");
@@ -219,7 +283,12 @@ TEST(TextWriter, EndsEveryLineWithCrLfAndRefusesUseAfterClose) {
 }
 
 TEST(TextWriter, ReplaceEmptiesAndAppendKeeps) {
-  struct Row { const char* name; TextWriter::Mode mode; bool existing; std::string expected; };
+  struct Row {
+    const char* name;
+    TextWriter::Mode mode;
+    bool existing;
+    std::string expected;
+  };
   const Row rows[] = {{"replace existing", TextWriter::Mode::kReplace, true, "new\r\n"},
                       {"append existing", TextWriter::Mode::kAppend, true, "old\r\nnew\r\n"},
                       {"append creates", TextWriter::Mode::kAppend, false, "new\r\n"}};
@@ -238,7 +307,8 @@ TEST(TextWriter, ReplaceEmptiesAndAppendKeeps) {
 TEST(TextWriter, LargeOutputSurvivesBufferingAndReadsBack) {
   TempTree tree;
   Lines lines;
-  for (int i = 0; i < 50000; ++i) lines.push_back(std::string(static_cast<std::size_t>(i % 61), 'q') + std::to_string(i));
+  for (int i = 0; i < 50000; ++i)
+    lines.push_back(std::string(static_cast<std::size_t>(i % 61), 'q') + std::to_string(i));
   lines.insert(lines.begin() + 20000, std::string(300000, 'L'));
   TextWriter writer(tree.Path("out.txt"), TextWriter::Mode::kReplace);
   for (const std::string& line : lines) writer.WriteLine(line);
@@ -264,7 +334,8 @@ TEST(TextWriter, AtomicOutputReplacesOnlyWhenClosed) {
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(tree.root(), entries));
   EXPECT_EQ(entries.size(), 3u) << "., .. and out.txt";
-  EXPECT_EQ(IoCodeOf([&] { TextWriter refused(tree.root(), TextWriter::Mode::kAtomic); }), kFileAccessDenied);
+  EXPECT_EQ(IoCodeOf([&] { TextWriter refused(tree.root(), TextWriter::Mode::kAtomic); }),
+            kFileAccessDenied);
   // A device as the output (a null device of our own, so a fault cannot
   // replace the machine's) is written to and stays a device.
   const std::string null_device = tree.Path("null");

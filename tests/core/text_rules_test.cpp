@@ -10,7 +10,10 @@ namespace {
 using namespace std::string_literals;
 
 TEST(TextRules, UpperAsciiChangesOnlyLowercaseAsciiLetters) {
-  struct Row { const char* name; std::string text, expected; };
+  struct Row {
+    const char* name;
+    std::string text, expected;
+  };
   const Row rows[] = {{"letters and neighbours", "`az{@AZ[", "`AZ{@AZ["},
                       {"utf8 and latin1 bytes kept", "caf\xc3\xa9\xe1", "CAF\xc3\xa9\xe1"},
                       {"embedded zero", "a\0b"s, "A\0B"s}};
@@ -21,12 +24,22 @@ TEST(TextRules, UpperAsciiChangesOnlyLowercaseAsciiLetters) {
 }
 
 TEST(TextRules, OccursFindsExactByteRuns) {
-  struct Row { const char* name; std::string needle, haystack; bool expected; };
+  struct Row {
+    const char* name;
+    std::string needle, haystack;
+    bool expected;
+  };
   const Row rows[] = {
-      {"empty needle", "", "abc", false}, {"both empty", "", "", false}, {"empty haystack", "a", "", false},
-      {"whole", "abc", "abc", true},      {"suffix", "bc", "abc", true}, {"longer than haystack", "abcd", "abc", false},
-      {"case differs", "ABC", "abc", false}, {"split run", "ac", "abc", false},
-      {"after partial match", "aab", "aaab", true}, {"zero byte", "\0"s, "a\0b"s, true},
+      {"empty needle", "", "abc", false},
+      {"both empty", "", "", false},
+      {"empty haystack", "a", "", false},
+      {"whole", "abc", "abc", true},
+      {"suffix", "bc", "abc", true},
+      {"longer than haystack", "abcd", "abc", false},
+      {"case differs", "ABC", "abc", false},
+      {"split run", "ac", "abc", false},
+      {"after partial match", "aab", "aaab", true},
+      {"zero byte", "\0"s, "a\0b"s, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -35,13 +48,23 @@ TEST(TextRules, OccursFindsExactByteRuns) {
 }
 
 TEST(TextRules, SubstringCountsFromOneAndClampsTheRange) {
-  struct Row { const char* name; std::string text; long long start, count; std::string expected; };
+  struct Row {
+    const char* name;
+    std::string text;
+    long long start, count;
+    std::string expected;
+  };
   const Row rows[] = {
-      {"middle", "abcdef", 2, 3, "bcd"},      {"count past end", "abcdef", 4, 100, "def"},
-      {"last byte", "abcdef", 6, 1, "f"},     {"start past end", "abcdef", 7, 1, ""},
-      {"start zero as one", "abcdef", 0, 2, "ab"}, {"negative start as one", "abcdef", -5, 2, "ab"},
-      {"zero count", "abcdef", 2, 0, ""},     {"negative count", "abcdef", 2, -1, ""},
-      {"empty text", "", 1, 5, ""},           {"huge count", "abcdef", 3, 0x7fffffffffffffffLL, "cdef"},
+      {"middle", "abcdef", 2, 3, "bcd"},
+      {"count past end", "abcdef", 4, 100, "def"},
+      {"last byte", "abcdef", 6, 1, "f"},
+      {"start past end", "abcdef", 7, 1, ""},
+      {"start zero as one", "abcdef", 0, 2, "ab"},
+      {"negative start as one", "abcdef", -5, 2, "ab"},
+      {"zero count", "abcdef", 2, 0, ""},
+      {"negative count", "abcdef", 2, -1, ""},
+      {"empty text", "", 1, 5, ""},
+      {"huge count", "abcdef", 3, 0x7fffffffffffffffLL, "cdef"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -50,7 +73,12 @@ TEST(TextRules, SubstringCountsFromOneAndClampsTheRange) {
 }
 
 TEST(TextRules, Utf8SubstringNeverCutsACharacter) {
-  struct Row { const char* name; std::string text; long long start, count; std::string expected; };
+  struct Row {
+    const char* name;
+    std::string text;
+    long long start, count;
+    std::string expected;
+  };
   const Row rows[] = {
       {"ascii as bytes", "abcdef", 2, 3, "bcd"},
       {"two-byte letter counts once", "a\xc3\xb1oxyz", 3, 3, "oxy"},
@@ -81,7 +109,11 @@ TEST(TextRules, CharactersAreUtf8SequencesOrBytesOfAnEightBitText) {
 }
 
 TEST(TextRules, ValidUtf8RejectsWhatADecoderWouldReplace) {
-  struct Row { const char* name; std::string text; bool valid; };
+  struct Row {
+    const char* name;
+    std::string text;
+    bool valid;
+  };
   const Row rows[] = {
       {"empty", "", true},
       {"ascii", "plain text\r\n", true},
@@ -102,11 +134,23 @@ TEST(TextRules, ValidUtf8RejectsWhatADecoderWouldReplace) {
 }
 
 TEST(TextRules, TrimRemovesControlBytesAndBlanksButNotHighBytes) {
-  struct Row { const char* name; std::string text, expected; bool blank; };
+  struct Row {
+    const char* name;
+    std::string text, expected;
+    bool blank;
+  };
   const Row rows[] = {
-      {"empty", "", "", true},                  {"only blanks", "  \t\r\n", "", true},
-      {"zero and 32", "\0 x \0"s, "x", false},  {"inner blanks kept", " a b ", "a b", false},
-      {"byte 33 kept", "!a!", "!a!", false},    {"bytes 127 and 160 kept", "\x7f" "a\xa0", "\x7f" "a\xa0", false},
+      {"empty", "", "", true},
+      {"only blanks", "  \t\r\n", "", true},
+      {"zero and 32", "\0 x \0"s, "x", false},
+      {"inner blanks kept", " a b ", "a b", false},
+      {"byte 33 kept", "!a!", "!a!", false},
+      {"bytes 127 and 160 kept",
+       "\x7f"
+       "a\xa0",
+       "\x7f"
+       "a\xa0",
+       false},
       {"byte 255 is not blank", "\xff", "\xff", false},
   };
   for (const Row& row : rows) {
@@ -117,11 +161,20 @@ TEST(TextRules, TrimRemovesControlBytesAndBlanksButNotHighBytes) {
 }
 
 TEST(TextRules, CompareBytesOrdersUnsignedWithPrefixFirst) {
-  struct Row { const char* name; std::string a, b; int sign; };
+  struct Row {
+    const char* name;
+    std::string a, b;
+    int sign;
+  };
   const Row rows[] = {
-      {"equal", "abc", "abc", 0},         {"both empty", "", "", 0},      {"prefix first", "ab", "abc", -1},
-      {"longer after", "abc", "ab", 1},   {"byte order", "abd", "abc", 1}, {"upper before lower", "B", "a", -1},
-      {"high byte after ascii", "\xe9", "z", 1}, {"zero byte before others", "a\0"s, "a\x01", -1},
+      {"equal", "abc", "abc", 0},
+      {"both empty", "", "", 0},
+      {"prefix first", "ab", "abc", -1},
+      {"longer after", "abc", "ab", 1},
+      {"byte order", "abd", "abc", 1},
+      {"upper before lower", "B", "a", -1},
+      {"high byte after ascii", "\xe9", "z", 1},
+      {"zero byte before others", "a\0"s, "a\x01", -1},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -135,13 +188,14 @@ TEST(TextRules, CompareBytesOrdersUnsignedWithPrefixFirst) {
 TEST(TextRules, FindUpperAsciiAgreesWithUpperCaseAndFind) {
   std::string text;
   for (int i = 0; i < 300; ++i) text += "ab_Cd\xc3\xa1\r\n\xe9zZ"[i * 7 % 13];
-  const std::string needles[] = {"A", "AB", "_CD", "Z", "ZZA", "\xc3\xa1", "\xc3\x81", "\r\nE",
-                                 "NOPE", "B_CD\xc3\xa1\r\n"};
+  const std::string needles[] = {"A",        "AB",       "_CD",   "Z",    "ZZA",
+                                 "\xc3\xa1", "\xc3\x81", "\r\nE", "NOPE", "B_CD\xc3\xa1\r\n"};
   const std::string upper = UpperAscii(text);
   for (const std::string& needle : needles) {
     SCOPED_TRACE(needle);
     for (std::size_t from = 0; from <= text.size() + 1; from += 7) {
-      EXPECT_EQ(FindUpperAscii(text, needle, from), from > text.size() ? std::string::npos : upper.find(needle, from));
+      EXPECT_EQ(FindUpperAscii(text, needle, from),
+                from > text.size() ? std::string::npos : upper.find(needle, from));
     }
   }
   EXPECT_EQ(FindUpperAscii("abc", ""), std::string::npos);

@@ -38,7 +38,9 @@ TEST(Utf8Test, DecodesValidCharactersAndRejectsMalformedOnes) {
 TEST(Utf8Test, ColumnsMapToShownIndexesAndBack) {
   // A hidden byte order mark, a two-byte letter, a lone byte and a character
   // past U+FFFF (two UTF-16 units).
-  const std::string line = "\xEF\xBB\xBF" "a\xC3\xB3\xFF\xF0\x9F\x98\x80z";
+  const std::string line =
+      "\xEF\xBB\xBF"
+      "a\xC3\xB3\xFF\xF0\x9F\x98\x80z";
   EXPECT_EQ(Utf16Length(line), 6);
   EXPECT_EQ(Utf16Index(line, 6), 2);  // after the accented letter
   EXPECT_EQ(ByteIndex(line, 0), 3u);

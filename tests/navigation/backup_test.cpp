@@ -1,7 +1,7 @@
 #include "navigation/backup.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,7 +79,9 @@ TEST_F(BackupTest, OnlyAnOlderDestinationIsReplacedToTheMillisecond) {
     const char* name;
     long long dest_ns_offset;
     bool copied;
-  } rows[] = {{"one ms older", -1'000'000, true}, {"equal", 0, false}, {"newer", 5'000'000, false},
+  } rows[] = {{"one ms older", -1'000'000, true},
+              {"equal", 0, false},
+              {"newer", 5'000'000, false},
               {"older within the same millisecond", -500'000, false}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -98,7 +100,11 @@ TEST_F(BackupTest, OnlyAnOlderDestinationIsReplacedToTheMillisecond) {
 // A USB drive keeps times in steps (FAT 2 s, exFAT 10 ms): a copy holds
 // its source's time cut to the step, and is as new as its source.
 TEST_F(BackupTest, CoarseTimesOfTheDestinationAreNotOlderThanTheirSource) {
-  struct Row { const char* name; long long step_ns, dest_ns; bool copied; };
+  struct Row {
+    const char* name;
+    long long step_ns, dest_ns;
+    bool copied;
+  };
   const Row rows[] = {{"fat copy of its source", 2'000'000'000, 0, false},
                       {"fat, one step older", 2'000'000'000, -2'000'000'000, true},
                       {"exfat copy of its source", 10'000'000, 500'000'000, false},
@@ -125,8 +131,9 @@ TEST_F(BackupTest, CoarseTimesOfTheDestinationAreNotOlderThanTheirSource) {
 TEST_F(BackupTest, ReportFileHoldsTheListSpaceAndSummary) {
   EXPECT_EQ(Run(tree_.Path("informe.txt")), BackupEnd::kFinished);
   const std::string s = tree_.Path("src/");
-  EXPECT_EQ(tree_.ReadFile("informe.txt"), s + ".hidden\r\n" + s + "a.txt\r\n" + s + "sub/deep/b.bin\r\n \r\n"
-                                            "3 ficheros copiados. (15 bytes)\r\n");
+  EXPECT_EQ(tree_.ReadFile("informe.txt"), s + ".hidden\r\n" + s + "a.txt\r\n" + s +
+                                               "sub/deep/b.bin\r\n \r\n"
+                                               "3 ficheros copiados. (15 bytes)\r\n");
   Run("Fichero del Informe");
   EXPECT_FALSE(PathExists(tree_.Path("Fichero del Informe")));
 }
@@ -136,13 +143,15 @@ TEST_F(BackupTest, CancelAfterAFailedCopyStopsTheWholeJobAndKeepsTheOldFile) {
   tree_.AddFile("src/sub/deep/b.bin", "a newer, longer content");
   tree_.SetWriteTime("dst/sub/deep/b.bin", kSomeTime);
   tree_.AddFile("src/z.txt", "never reached");
-  SetCopyFaultForTesting([](const std::string& dest) { return dest.find("b.bin") != std::string::npos ? ENOSPC : 0; });
+  SetCopyFaultForTesting(
+      [](const std::string& dest) { return dest.find("b.bin") != std::string::npos ? ENOSPC : 0; });
   prompter_.ok_answers = {false};
   prompter_.messages.clear();
   EXPECT_EQ(Run(tree_.Path("informe.txt")), BackupEnd::kStopped);
-  EXPECT_EQ(prompter_.questions, Lines{"Se ha producido un error al copiar: " + tree_.Path("dst/sub/deep/") +
-                                       "b.bin.\r\n¿Disco lleno?\r\nCAMBIA el DISCO y pulsa OK para CONTINUAR.\r\n"
-                                       "Pulsa CANCEL para Cancelar la Copia."});
+  EXPECT_EQ(prompter_.questions,
+            Lines{"Se ha producido un error al copiar: " + tree_.Path("dst/sub/deep/") +
+                  "b.bin.\r\n¿Disco lleno?\r\nCAMBIA el DISCO y pulsa OK para CONTINUAR.\r\n"
+                  "Pulsa CANCEL para Cancelar la Copia."});
   EXPECT_EQ(prompter_.messages, Lines{"No se desea copiar más archivos. Copia Cancelada"});
   EXPECT_EQ(tree_.ReadFile("dst/sub/deep/b.bin"), "1234567890");  // the old copy, whole
   EXPECT_FALSE(PathExists(tree_.Path("dst/z.txt")));
@@ -220,7 +229,7 @@ TEST_F(BackupTest, DirectoriesThatCannotBeReadAreSkippedAndNamed) {
 TEST_F(BackupTest, DirectoriesTheDestinationCannotTakeAreSkippedAndNamed) {
   ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
   tree_.AddFile("dst/a.txt", "hola");  // newer than the source's files:
-  tree_.AddFile("dst/.hidden", "x");  // nothing to copy at the top
+  tree_.AddFile("dst/.hidden", "x");   // nothing to copy at the top
   chmod(tree_.Path("dst").c_str(), 0555);
   EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingDirectory(tree_.Path("src")); },
                                         [&] {
@@ -237,9 +246,9 @@ TEST_F(BackupTest, DestinationInTheSourceCopiesNothing) {
     std::string source, destination;
     bool refused;
   } rows[] = {
-      {"", "", false},                                            // both "./"
-      {tree_.Path("src/sub"), tree_.Path("src"), false},          // the text occurs in the source
-      {tree_.Path("src"), tree_.Path("src/sub/copia"), true},     // below the source: refused
+      {"", "", false},                                         // both "./"
+      {tree_.Path("src/sub"), tree_.Path("src"), false},       // the text occurs in the source
+      {tree_.Path("src"), tree_.Path("src/sub/copia"), true},  // below the source: refused
       {tree_.Path("src/"), tree_.Path("src/./x/../backup"), true},
   };
   for (const Row& row : rows) {
@@ -297,7 +306,8 @@ TEST_F(BackupTest, LongNamesAreCopiedAndFifosNeitherOpenedNorListed) {
   EXPECT_EQ(Run(), BackupEnd::kFinished);
   EXPECT_EQ(tree_.ReadFile("dst/" + long_name), "largo");
   EXPECT_FALSE(PathExists(tree_.Path("dst/tubo")));
-  for (const std::string& line : sink_.lines) EXPECT_EQ(line.find("tubo"), std::string::npos) << line;
+  for (const std::string& line : sink_.lines)
+    EXPECT_EQ(line.find("tubo"), std::string::npos) << line;
   EXPECT_EQ(Summary(), "4 ficheros copiados. (20 bytes)");
   EXPECT_TRUE(prompter_.questions.empty());
 }

@@ -1,8 +1,9 @@
 // The backup window driven offscreen, and the batch commands run as a
 // person would start them, without a display.
+#include "navigation/backup_window.h"
+
 #include <QProcess>
 #include <QtTest>
-
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -11,12 +12,11 @@
 
 #include "shell/batch.h"
 #include "shell/launcher.h"
-#include "navigation/backup_window.h"
 #include "support/deep_tree.h"
+#include "support/qt_text_helpers.h"
 #include "support/run_program.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
-#include "support/qt_text_helpers.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -80,8 +80,10 @@ class BackupWindowTest : public QObject {
     QCOMPARE(window_->Memo1->LineCount(), std::size_t{4});
     QCOMPARE(window_->Memo1->Line(3), std::string("2 ficheros copiados. (6 bytes)"));
     QCOMPARE(window_->StatusText(StatusBar::kStatusBar1), QString("Directorios Procesados: 1 (d)"));
-    QCOMPARE(window_->StatusText(StatusBar::kStatusBar1Panel1), QString("Ficheros Procesados: 2 (6 bytes)"));
-    QCOMPARE(window_->StatusText(StatusBar::kStatusBar2), QString("Copiando: " + Q(tree_->Path("src/d/")) + "b.txt (2bytes.)"));
+    QCOMPARE(window_->StatusText(StatusBar::kStatusBar1Panel1),
+             QString("Ficheros Procesados: 2 (6 bytes)"));
+    QCOMPARE(window_->StatusText(StatusBar::kStatusBar2),
+             QString("Copiando: " + Q(tree_->Path("src/d/")) + "b.txt (2bytes.)"));
     QVERIFY(window_->Button4->isEnabled());
     QVERIFY(!window_->Button1->isEnabled());
     QVERIFY(!window_->ListShown());
@@ -119,22 +121,27 @@ class BackupWindowTest : public QObject {
 
   void BatchCommandsRunWithoutDisplay() {
     if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
-    Run backup = RunProgram({"/BACKUP", Q(tree_->Path("src")), Q(tree_->Path("copia")), Q(tree_->Path("informe.txt"))});
+    Run backup = RunProgram(
+        {"/BACKUP", Q(tree_->Path("src")), Q(tree_->Path("copia")), Q(tree_->Path("informe.txt"))});
     QCOMPARE(backup.exit_code, 0);
     QCOMPARE(tree_->ReadFile("copia/a.txt"), std::string("1234"));
-    QVERIFY(tree_->ReadFile("informe.txt").find(" \r\n2 ficheros copiados. (6 bytes)\r\n") != std::string::npos);
+    QVERIFY(tree_->ReadFile("informe.txt").find(" \r\n2 ficheros copiados. (6 bytes)\r\n") !=
+            std::string::npos);
     QVERIFY(!backup.errors.contains("Finalizado."));
 
-    Run again = RunProgram({"/backup", Q(tree_->Path("src")), Q(tree_->Path("copia")), Q(tree_->Path("informe.txt"))});
+    Run again = RunProgram(
+        {"/backup", Q(tree_->Path("src")), Q(tree_->Path("copia")), Q(tree_->Path("informe.txt"))});
     QCOMPARE(again.exit_code, 0);
     QVERIFY(tree_->ReadFile("informe.txt") == " \r\n0 ficheros copiados. (0 bytes)\r\n");
 
-    for (const QStringList& wrong : {QStringList{"/BACKUP", "a", "b"}, QStringList{"/BACKUP", "a", "b", "c", "d"},
-                                     QStringList{"/BUSCA"}, QStringList{"fichero.txt"}}) {
+    for (const QStringList& wrong :
+         {QStringList{"/BACKUP", "a", "b"}, QStringList{"/BACKUP", "a", "b", "c", "d"},
+          QStringList{"/BUSCA"}, QStringList{"fichero.txt"}}) {
       Run usage = RunProgram(wrong);
       QCOMPARE(usage.exit_code, 2);
       QVERIFY(usage.errors.contains(QString("Parametros detectados: %1\r\n").arg(wrong.size())));
-      QVERIFY(usage.errors.contains("VANTREX /BACKUP directorio_origen dir_destino fich_informe\r\n\r\nAVISO:"));
+      QVERIFY(usage.errors.contains(
+          "VANTREX /BACKUP directorio_origen dir_destino fich_informe\r\n\r\nAVISO:"));
     }
     QVERIFY(!QFile::exists(Q(tree_->Path("copia/d/b.txt.tmp"))));
   }
@@ -238,7 +245,8 @@ class BackupWindowTest : public QObject {
     QCOMPARE(lines[0], QString("Parametros detectados: 3"));
     QCOMPARE(lines[2], QString("VANTREX /BUSCA directorio str_a_buscar tamaño_min fich_salida"));
     QCOMPARE(lines[5], QString());
-    QCOMPARE(lines[6], QString("AVISO: La ejecución por comandos es SILENCIOSA y tras hacer el trabajo finaliza el programa."));
+    QCOMPARE(lines[6], QString("AVISO: La ejecución por comandos es SILENCIOSA y tras hacer el "
+                               "trabajo finaliza el programa."));
   }
 
  private:

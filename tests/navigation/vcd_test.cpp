@@ -31,8 +31,8 @@ TEST(VcdWalk, ListsDirectoriesBeforeTheirSubdirectoriesInListingOrder) {
   DirectoryTree vcd(sink);
   vcd.BuildTree(tree.root());
   const std::string base = EntryBase(tree.root());
-  EXPECT_EQ(vcd.entries(), (Lines{base + "/B2", base + "/a", base + "/a/z", base + "/a/z/y", base + "/b",
-                                  base + "/b/c"}));
+  EXPECT_EQ(vcd.entries(), (Lines{base + "/B2", base + "/a", base + "/a/z", base + "/a/z/y",
+                                  base + "/b", base + "/b/c"}));
   EXPECT_EQ(vcd.directories_examined(), 6u);
   EXPECT_EQ(sink.status1, "Se han examinado 6 directorios");
   EXPECT_EQ(sink.progress_calls, 6);
@@ -48,8 +48,8 @@ TEST(VcdWalk, ListsButDoesNotEnterOtherFileSystemsMountedBelowTheDrive) {
   const std::string real = ResolvePath(base);  // the mount table names real paths
   vcd.SetMountPoints({"/", real, real + "/m/", "/elsewhere/a"});
   vcd.BuildTree(tree.root());
-  EXPECT_EQ(vcd.entries(), (Lines{base + "/a", base + "/a/b", base + "/a/b/c", base + "/m", base + "/mx",
-                                  base + "/mx/inner"}));
+  EXPECT_EQ(vcd.entries(), (Lines{base + "/a", base + "/a/b", base + "/a/b/c", base + "/m",
+                                  base + "/mx", base + "/mx/inner"}));
   EXPECT_EQ(sink.status1, "Se han examinado 6 directorios");
 }
 
@@ -112,7 +112,8 @@ struct MatchRow {
 
 // Shown in test names, so that each row reads as what it checks.
 void PrintTo(const MatchRow& row, std::ostream* out) {
-  *out << "'" << row.text << "' in " << row.entry.substr(0, 24) << (row.matches ? " matches" : " does not");
+  *out << "'" << row.text << "' in " << row.entry.substr(0, 24)
+       << (row.matches ? " matches" : " does not");
 }
 
 class MatchKeyTable : public ::testing::TestWithParam<MatchRow> {};
@@ -132,14 +133,17 @@ INSTANTIATE_TEST_SUITE_P(
                       MatchRow{"ARCHIVO", "/home/ARCHIVO/FOTOS", false},
                       MatchRow{"FOTOS", "/home/ARCHIVO/FOTOS", true},
                       MatchRow{"/fot", "/home/ARCHIVO/FOTOS", true},
-                      MatchRow{"windows", "/c/WINDOWS", true}, MatchRow{"WINDOWS", "/c/windows", true},
-                      MatchRow{"ñ", "/home/Ñandú", false}, MatchRow{"Ñ", "/home/Ñandú", true},
-                      MatchRow{"andú", "/home/Ñandú", true}, MatchRow{"", "/home/ana", false},
+                      MatchRow{"windows", "/c/WINDOWS", true},
+                      MatchRow{"WINDOWS", "/c/windows", true}, MatchRow{"ñ", "/home/Ñandú", false},
+                      MatchRow{"Ñ", "/home/Ñandú", true}, MatchRow{"andú", "/home/Ñandú", true},
+                      MatchRow{"", "/home/ana", false},
                       MatchRow{"B", "/" + std::string(198, 'a') + "bc", true},
                       MatchRow{"BC", "/" + std::string(198, 'a') + "bc", false},
                       // 200 characters, not bytes: the key keeps a whole "ñ" at its end.
                       MatchRow{"A\xC3\xB1", "/" + std::string(198, 'a') + "\xC3\xB1" + "c", true},
-                      MatchRow{"\xC3\xB1" "C", "/" + std::string(198, 'a') + "\xC3\xB1" + "c", false}));
+                      MatchRow{"\xC3\xB1"
+                               "C",
+                               "/" + std::string(198, 'a') + "\xC3\xB1" + "c", false}));
 
 TEST(MatchKey, IsTheUpperCasedLastComponentCutAt200Bytes) {
   EXPECT_EQ(MatchKey("/home/ana/Fotos"), "/FOTOS");
@@ -236,7 +240,8 @@ TEST_F(VcdCache, SavedThenLoadedGivesTheSameList) {
   built.BuildTree(drive_.root());
   built.SaveTreeCache(drive_.root());
   const std::string base = EntryBase(drive_.root());
-  EXPECT_EQ(CacheText(drive_.root()), base + "/tres\r\n" + base + "/uno\r\n" + base + "/uno/dos\r\n");
+  EXPECT_EQ(CacheText(drive_.root()),
+            base + "/tres\r\n" + base + "/uno\r\n" + base + "/uno/dos\r\n");
   EXPECT_FALSE(PathExists(CacheFilePath(drive_.root()) + ".tmp"));
 
   DirectoryTree loaded(sink_);
@@ -332,10 +337,12 @@ TEST(VcdCacheName, EscapesTheMountPoint) {
 }
 
 TEST(VcdCacheName, GivesDifferentMountPointsDifferentNames) {
-  const Lines mounts{"/", "/root", "/a/b", "/a_b", "/a%5Fb", "/a%b", "/a%25b", "/media/usb", "/media_usb"};
+  const Lines mounts{"/",    "/root",  "/a/b",       "/a_b",      "/a%5Fb",
+                     "/a%b", "/a%25b", "/media/usb", "/media_usb"};
   for (std::size_t i = 0; i < mounts.size(); ++i) {
     for (std::size_t j = i + 1; j < mounts.size(); ++j) {
-      EXPECT_NE(CacheFileName(mounts[i]), CacheFileName(mounts[j])) << mounts[i] << " " << mounts[j];
+      EXPECT_NE(CacheFileName(mounts[i]), CacheFileName(mounts[j]))
+          << mounts[i] << " " << mounts[j];
     }
   }
 }

@@ -1,5 +1,7 @@
 // The change-directory window driven offscreen over a temporary "drive",
 // with its cache in a temporary directory.
+#include "navigation/vcd_window.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -11,12 +13,11 @@
 #include <QtTest>
 #include <memory>
 
-#include "navigation/vcd_window.h"
 #include "platform/fs.h"
 #include "platform/paths.h"
+#include "support/qt_text_helpers.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
-#include "support/qt_text_helpers.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -276,7 +277,8 @@ class VcdWindowTest : public QObject {
       if (action->isSeparator() || action->menu()) continue;
       QVERIFY2(!action->objectName().isEmpty(), qPrintable(action->text()));
     }
-    for (const char* name : {"Button1", "Button4", "Button3", "Edit1", "DriveComboBox1", "ListBox1", "StatusBar1"})
+    for (const char* name :
+         {"Button1", "Button4", "Button3", "Edit1", "DriveComboBox1", "ListBox1", "StatusBar1"})
       QVERIFY2(window_->findChild<QWidget*>(name) != nullptr, name);
     for (const char* name :
          {"ReconstruyeArbol1", "VerArbol1", "Posicion1", "Cortar1", "Salir1", "DelaAplicacin1"})

@@ -29,16 +29,17 @@ TEST(AtomicFileTest, TheFirstOutputInAFolderClearsTemporariesOfKilledRunsOnly) {
     std::string name;
     bool cleared;
   } entries[] = {{gone, true},
-                 {live, false},                        // its process still runs
-                 {".~informe.txt.tmp", false},         // not the pattern
-                 {"informe.txt.12.1.tmp", false},      // a person's file
+                 {live, false},                    // its process still runs
+                 {".~informe.txt.tmp", false},     // not the pattern
+                 {"informe.txt.12.1.tmp", false},  // a person's file
                  {".~datos." + std::to_string(GonePid()) + ".x.tmp", false}};
   for (const auto& entry : entries) tree.AddFile(entry.name, "viejo");
 
   AtomicFile output(tree.Path("nuevo.txt"));
   output.Write("hola", 4);
   output.Commit();
-  for (const auto& entry : entries) EXPECT_EQ(PathExists(tree.Path(entry.name)), !entry.cleared) << entry.name;
+  for (const auto& entry : entries)
+    EXPECT_EQ(PathExists(tree.Path(entry.name)), !entry.cleared) << entry.name;
   EXPECT_TRUE(IsExistingFile(tree.Path("nuevo.txt")));
 }
 

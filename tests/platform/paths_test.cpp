@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "support/as_nobody.h"
 #include "platform/fs.h"
+#include "support/as_nobody.h"
 #include "support/temp_tree.h"
 
 namespace {

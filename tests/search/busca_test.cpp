@@ -41,7 +41,10 @@ class FileSearchTest : public ::testing::Test {
     search_.set_clock([] { return CivilDateTime{{2026, 12, 8}, 12, 0, 0}; });
   }
   void TearDown() override {
-    if (had_tz_) setenv("TZ", saved_tz_.c_str(), 1); else unsetenv("TZ");
+    if (had_tz_)
+      setenv("TZ", saved_tz_.c_str(), 1);
+    else
+      unsetenv("TZ");
     tzset();
   }
 
@@ -72,8 +75,11 @@ TEST_F(FileSearchTest, EmptyTextListsEveryEntryDescendingFirstWithDotEntries) {
   const std::string& r = tree.root();
   std::vector<std::string> lines = Run(Request(r));
   std::vector<std::string> expected = {
-      r + ".", r + "..",
-      r + "sub/.", r + "sub/..", r + "sub/x.txt",
+      r + ".",
+      r + "..",
+      r + "sub/.",
+      r + "sub/..",
+      r + "sub/x.txt",
       r + "sub",  // a directory is listed after what was found inside it
       r + "top.txt",
       "",
@@ -98,7 +104,7 @@ TEST_F(FileSearchTest, NameTestIsAsciiCaseInsensitiveAndExactForOtherBytes) {
   } rows[] = {
       {"CARTA", {"Carta.DOC", "carta.doc"}},
       {"árbol", {"árbol.txt"}},  // the accented capital is another byte sequence
-      {" lead", {" lead.txt"}},   // compared as typed, leading blank included
+      {" lead", {" lead.txt"}},  // compared as typed, leading blank included
       {"lead ", {}},
   };
   for (const Row& row : rows) {
@@ -125,8 +131,8 @@ TEST_F(FileSearchTest, MinimumSizeCountsOnlyWholeNumbersAboveZero) {
   struct Row {
     std::string min;
     int count;
-  } rows[] = {{"", 5}, {"0", 5}, {"-4", 5}, {"abc", 5}, {"4", 2}, {"5", 1}, {"2", 3}, {"7", 0},
-              {"  4", 2}, {"4 ", 5}};
+  } rows[] = {{"", 5},  {"0", 5}, {"-4", 5}, {"abc", 5}, {"4", 2},
+              {"5", 1}, {"2", 3}, {"7", 0},  {"  4", 2}, {"4 ", 5}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.min);
     sink_.lines.clear();
@@ -145,7 +151,8 @@ TEST_F(FileSearchTest, DateWindowIsStrictOnBothSides) {
   struct Row {
     std::string newer, older;
     std::vector<std::string> names;
-  } rows[] = {  // names in listing order
+  } rows[] = {
+      // names in listing order
       {"01/01/1990", "", {"mid", "new"}},
       {"01/01/1990", "04/02/2001 10:00:00", {"mid"}},
       {"01/01/1990", "04/02/2001 10:00:01", {"mid", "new"}},
@@ -205,8 +212,9 @@ TEST_F(FileSearchTest, DateWindowComparesLocalClockTimesAcrossClockChanges) {
   setenv("TZ", "Europe/Madrid", 1);  // TearDown puts the zone back
   tzset();
   TempTree tree("f\n");
-  constexpr long long k2024_10_27_second_0210 = 1729991400;  // 01:10 UTC, after the clocks went back
-  constexpr long long k2024_03_31_0310 = 1711847400;         // 01:10 UTC; 02:30 never showed that day
+  constexpr long long k2024_10_27_second_0210 =
+      1729991400;                                     // 01:10 UTC, after the clocks went back
+  constexpr long long k2024_03_31_0310 = 1711847400;  // 01:10 UTC; 02:30 never showed that day
   struct Row {
     long long written;
     std::string newer, older;
@@ -232,7 +240,8 @@ TEST_F(FileSearchTest, DateWindowComparesLocalClockTimesAcrossClockChanges) {
 TEST_F(FileSearchTest, MinimumSizeBeyondSixtyFourBitsIsAMinimumNothingReaches) {
   TempTree tree("big=123456\nsub/\n");
   tree.SetWriteTime("big", k2001_02_04_10h);
-  for (const char* min : {"9223372036854775808", "+99999999999999999999", "  18446744073709551616"}) {
+  for (const char* min :
+       {"9223372036854775808", "+99999999999999999999", "  18446744073709551616"}) {
     SCOPED_TRACE(min);
     SearchRequest request = Request(tree.root(), "");
     request.min_size = min;
@@ -291,7 +300,8 @@ TEST_F(FileSearchTest, SuffixesCarrySizeThenUtcDates) {
   // The access date was set with the write date; the creation date is today.
   EXPECT_EQ(lines[0].substr(lines[0].size() - 23), ";04/02/2001;04/02/2001)");
   EXPECT_EQ(lines[2], "Se han encontrado 1 coincidencias. (        1536 bytes.)");
-  EXPECT_EQ(lines[3], "Las fechas son: Fecha creacion; fecha ultimo acceso; fecha ultima modificacion");
+  EXPECT_EQ(lines[3],
+            "Las fechas son: Fecha creacion; fecha ultimo acceso; fecha ultima modificacion");
 }
 
 TEST_F(FileSearchTest, ReportFileRepeatsLinesWithItsOwnClosingWords) {
@@ -303,8 +313,9 @@ TEST_F(FileSearchTest, ReportFileRepeatsLinesWithItsOwnClosingWords) {
   Run(request);
   std::string line = sink_.lines[0];
   EXPECT_EQ(tree.ReadFile("out.txt"),
-            line + "\r\n\r\nSe han encontrado 1 coincidencias. (           3 bytes.)\r\n"
-                   "Las fechas son: Fecha creacion; fecha ultimo acceso; fecha ultima escritura\r\n");
+            line +
+                "\r\n\r\nSe han encontrado 1 coincidencias. (           3 bytes.)\r\n"
+                "Las fechas son: Fecha creacion; fecha ultimo acceso; fecha ultima escritura\r\n");
 }
 
 TEST_F(FileSearchTest, ReportPathInMissingDirectoryFailsBeforeAnyLine) {
@@ -379,13 +390,20 @@ TEST_F(FileSearchTest, IndexModeWritesListingBlockAndAppendsTheNext) {
 
   search_.SetIndexMode(true);
   Run(request);  // the input box cancelled: the default comment stays
-  std::string block1 = disk + " (Listado generado el 08/12/2026 12:00:00) DVD 7\r\n"
-      "Tamaño (bytes)  FECHA                 NOMBRE\r\n"
-      "-------------- -------------------- -----------------------\r\n"
-      "(           2) 04/02/2001 10:00:00> " + disk + "a.txt\r\n"
-      "(           3) 01/01/1990         > " + disk + "sub/b.txt\r\n"
-      "(           0) 04/02/2001 10:00:30> " + disk + "z.txt\r\n"
-      "\r\nSe han encontrado 3 ficheros.\r\n";
+  std::string block1 = disk +
+                       " (Listado generado el 08/12/2026 12:00:00) DVD 7\r\n"
+                       "Tamaño (bytes)  FECHA                 NOMBRE\r\n"
+                       "-------------- -------------------- -----------------------\r\n"
+                       "(           2) 04/02/2001 10:00:00> " +
+                       disk +
+                       "a.txt\r\n"
+                       "(           3) 01/01/1990         > " +
+                       disk +
+                       "sub/b.txt\r\n"
+                       "(           0) 04/02/2001 10:00:30> " +
+                       disk +
+                       "z.txt\r\n"
+                       "\r\nSe han encontrado 3 ficheros.\r\n";
   std::string block2 = block1;
   block2.replace(block2.find("DVD 7"), 5, "DVD/CD N.??" + disk);
   EXPECT_EQ(tree.ReadFile("listing.txt"), block1 + block2);
@@ -423,8 +441,10 @@ TEST_F(FileSearchTest, TwoIndexingRunsIntoAMissingListingBothKeepTheirBlock) {
   first.during = [&] { index("two/", second); };
   index("one/", first);
   const std::string listing = tree.ReadFile("listing.txt");
-  const std::string block2 = tree.Path("two/") + " (Listado generado el 08/12/2026 12:00:00) DISCO 2\r\n";
-  const std::string block1 = tree.Path("one/") + " (Listado generado el 08/12/2026 12:00:00) DISCO 1\r\n";
+  const std::string block2 =
+      tree.Path("two/") + " (Listado generado el 08/12/2026 12:00:00) DISCO 2\r\n";
+  const std::string block1 =
+      tree.Path("one/") + " (Listado generado el 08/12/2026 12:00:00) DISCO 1\r\n";
   EXPECT_EQ(listing.find(block2), 0u);
   EXPECT_NE(listing.find(tree.Path("two/") + "b.txt\r\n"), std::string::npos);
   EXPECT_NE(listing.find(block1), std::string::npos);
@@ -445,7 +465,8 @@ TEST_F(FileSearchTest, AnIndexingBlockIsAddedWholeWhileAnotherRunAddsItsBlock) {
     std::function<void()> on_zz;
   };
   TempTree tree("two/b.txt\none/zz/c.txt\n");
-  for (int i = 0; i < 1500; ++i) tree.AddFile("one/big/" + std::string(60, 'n') + std::to_string(i), "");
+  for (int i = 0; i < 1500; ++i)
+    tree.AddFile("one/big/" + std::string(60, 'n') + std::to_string(i), "");
   auto index = [&](const std::string& dir, const std::string& comment, HookSink& sink) {
     ScriptedPrompter prompter;
     prompter.input_answers = {comment};
@@ -528,7 +549,10 @@ TEST(PathAtCaret, TakesTheLineUnderTheCaretAndTheInventoryPath) {
       {"  /a/sp ace.txt \t", 5, "/a/sp ace.txt"},
       {"(        1536) 03/02/2001 10:20:30> /d/viaje.jpg", 2, "/d/viaje.jpg"},
       // At most 1000 characters after the ">", never half of one.
-      {"(1) x> /" + std::string(997, 'a') + "\xC3\xB1" "b", 2, "/" + std::string(997, 'a') + "\xC3\xB1"},
+      {"(1) x> /" + std::string(997, 'a') +
+           "\xC3\xB1"
+           "b",
+       2, "/" + std::string(997, 'a') + "\xC3\xB1"},
       {"", 0, ""},
   };
   for (const Row& row : rows) {

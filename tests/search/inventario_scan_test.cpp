@@ -45,13 +45,22 @@ std::string RandomListing(std::mt19937& rng) {
   for (int i = 0; i < lines; ++i) {
     text += RandomLine(rng);
     switch (rng() % 10) {
-      case 0: text += "\r"; break;           // a CR alone ends a line too
-      case 2: text += "\n"; break;           // and so does an LF alone
-      case 1: if (i + 1 == lines) break; [[fallthrough]];
-      default: text += "\r\n"; break;        // the last line may have no end
+      case 0:
+        text += "\r";
+        break;  // a CR alone ends a line too
+      case 2:
+        text += "\n";
+        break;  // and so does an LF alone
+      case 1:
+        if (i + 1 == lines) break;
+        [[fallthrough]];
+      default:
+        text += "\r\n";
+        break;  // the last line may have no end
     }
   }
-  if (rng() % 8 == 0 && !text.empty()) text.insert(rng() % text.size(), 1, '\x1a');  // Ctrl-Z ends it
+  if (rng() % 8 == 0 && !text.empty())
+    text.insert(rng() % text.size(), 1, '\x1a');  // Ctrl-Z ends it
   return text;
 }
 
@@ -67,14 +76,15 @@ struct Outcome {
 };
 
 Outcome SearchWith(const TempTree& tree, const ListingSearchRequest& request, std::size_t buffer,
-            bool line_by_line, std::size_t capacity) {
+                   bool line_by_line, std::size_t capacity) {
   RecordingSink sink;
   ScriptedPrompter prompter;
   Outcome out;
   try {
     ResultsFile results = CreateResultsFile({tree.Path(line_by_line ? "r1.txt" : "r2.txt")});
-    ListingSearchResult r = detail::SearchListing(tree.Path("listing.txt"), request, results, sink, prompter,
-                                                  LocaleFormats{}, 2026, capacity, buffer, line_by_line);
+    ListingSearchResult r =
+        detail::SearchListing(tree.Path("listing.txt"), request, results, sink, prompter,
+                              LocaleFormats{}, 2026, capacity, buffer, line_by_line);
     out.lines_read = r.lines_read;
     out.matches = r.matches;
     out.lines_added = r.lines_added;
@@ -90,7 +100,8 @@ Outcome SearchWith(const TempTree& tree, const ListingSearchRequest& request, st
 
 TEST(ListingScan, BlocksAndLinesGiveTheSameReport) {
   std::mt19937 rng(20261208);
-  const std::vector<std::string> kTexts = {"a", "A_", "_1", "<D>", "/", "jpg", "(LISTADO", "Á", "e ", "23:59"};
+  const std::vector<std::string> kTexts = {"a",   "A_",       "_1", "<D>", "/",
+                                           "jpg", "(LISTADO", "Á",  "e ",  "23:59"};
   for (int round = 0; round < 400; ++round) {
     TempTree tree;
     tree.AddFile("listing.txt", RandomListing(rng));

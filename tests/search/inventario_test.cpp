@@ -75,7 +75,8 @@ class InventoryTest : public ::testing::Test {
 
 TEST_F(InventoryTest, FirstUseCreatesTheIndexNamingTheDefaultListing) {
   const std::string program_dir = tree_.Path("data/zuruza/");
-  EXPECT_EQ(LoadListingIndex(program_dir), std::vector<std::string>{program_dir + "_indice_discos.txt"});
+  EXPECT_EQ(LoadListingIndex(program_dir),
+            std::vector<std::string>{program_dir + "_indice_discos.txt"});
   EXPECT_EQ(tree_.ReadFile("data/zuruza/_indice_listados.txt"), "_indice_discos.txt\r\n");
   AddToListingIndex(program_dir, "/media/otros/cds.txt");
   AddToListingIndex(program_dir, "mas.txt");
@@ -86,7 +87,8 @@ TEST_F(InventoryTest, FirstUseCreatesTheIndexNamingTheDefaultListing) {
   tree_.AddFile("data/zuruza/_indice_listados.txt", "uno.txt\ndos.txt");
   AddToListingIndex(program_dir, "tres.txt");
   EXPECT_EQ(LoadListingIndex(program_dir),
-            (std::vector<std::string>{program_dir + "uno.txt", program_dir + "dos.txt", program_dir + "tres.txt"}));
+            (std::vector<std::string>{program_dir + "uno.txt", program_dir + "dos.txt",
+                                      program_dir + "tres.txt"}));
 }
 
 TEST_F(InventoryTest, SearchShowsEachDisksHeaderOnceWithDirectoriesExpanded) {
@@ -98,9 +100,7 @@ TEST_F(InventoryTest, SearchShowsEachDisksHeaderOnceWithDirectoriesExpanded) {
       "(           4) 03/02/2001 10:20:30> " + fotos + "a.jpg",
       "(           2) 03/02/2001 10:20:30> " + fotos + "m/viaje.jpg",
       // The parent's files after the subdirectory's start again with a full path.
-      "(           6) 03/02/2001 10:20:30> " + fotos + "z.jpg",
-      "",
-      "Coincidencias Encontradas: 3"};
+      "(           6) 03/02/2001 10:20:30> " + fotos + "z.jpg", "", "Coincidencias Encontradas: 3"};
   EXPECT_EQ(sink_.lines, expected);
   EXPECT_EQ(result.matches, 3);
   EXPECT_EQ(result.lines_added, 5);
@@ -143,14 +143,15 @@ TEST_F(InventoryTest, SizeAndDatesFilterAndUnreadableFieldsCountAsZero) {
     ListingSearchRequest request;
     int matches;
   } rows[] = {
-      {{".doc", "100", "", ""}, 2},                      // big, baddate
-      {{".doc", "", "03/02/2001", ""}, 1},               // only big is later than midnight
-      {{".doc", "", "", "03/02/2001 10:20:30"}, 3},      // all but big
-      {{".doc", "", "01/01/1900", ""}, 3},               // the zero date is 1899
-      {{".doc", "9223372036854775808", "", ""}, 0},      // past 64 bits: still a minimum
+      {{".doc", "100", "", ""}, 2},                  // big, baddate
+      {{".doc", "", "03/02/2001", ""}, 1},           // only big is later than midnight
+      {{".doc", "", "", "03/02/2001 10:20:30"}, 3},  // all but big
+      {{".doc", "", "01/01/1900", ""}, 3},           // the zero date is 1899
+      {{".doc", "9223372036854775808", "", ""}, 0},  // past 64 bits: still a minimum
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.request.min_size + "|" + row.request.newer_than + "|" + row.request.older_than);
+    SCOPED_TRACE(row.request.min_size + "|" + row.request.newer_than + "|" +
+                 row.request.older_than);
     EXPECT_EQ(Search(listing, row.request).matches, row.matches);
   }
 }
@@ -184,13 +185,17 @@ TEST_F(InventoryTest, ListIndexedDisksShowsOneHeaderPerRun) {
   std::string listing = TwoDisks();
   Index(tree_.Path("docs"), listing, "DVD 2 otra vez");
   EXPECT_EQ(ListIndexedDisks(listing, sink_), 3);
-  EXPECT_EQ(sink_.lines[2], tree_.Path("docs/") + " (Listado generado el 08/12/2026 09:30:00) DVD 2 otra vez");
+  EXPECT_EQ(sink_.lines[2],
+            tree_.Path("docs/") + " (Listado generado el 08/12/2026 09:30:00) DVD 2 otra vez");
   EXPECT_EQ(sink_.status1, "FIN. Ver Discos Indexados. Coincidencias: 3");
 }
 
 TEST_F(InventoryTest, NamesWithLineEndOrCtrlZBytesCannotHideLaterDisks) {
-  tree_.AddFile("raro/a\x1a" "b.txt", "1");  // Ctrl-Z would end the listing
-  tree_.AddFile("raro/c\rd.txt", "1");       // CR would split its line
+  tree_.AddFile(
+      "raro/a\x1a"
+      "b.txt",
+      "1");                             // Ctrl-Z would end the listing
+  tree_.AddFile("raro/c\rd.txt", "1");  // CR would split its line
   std::string listing = tree_.Path("listado.txt");
   Index(tree_.Path("raro"), listing, "DISCO RARO");
   tree_.AddFile("docs/carta.doc", "x");
@@ -227,7 +232,8 @@ TEST_F(InventoryTest, LfEndedListingAndIndexReadAsTheirCrLfForms) {
   const std::string program_dir = tree_.Path("prog/");
   tree_.AddFile("prog/_indice_listados.txt", "uno.txt\n/otra/dos.txt\ntres.txt\n");
   EXPECT_EQ(LoadListingIndex(program_dir),
-            (std::vector<std::string>{program_dir + "uno.txt", "/otra/dos.txt", program_dir + "tres.txt"}));
+            (std::vector<std::string>{program_dir + "uno.txt", "/otra/dos.txt",
+                                      program_dir + "tres.txt"}));
 }
 
 TEST_F(InventoryTest, ListedDirectoriesAreCutAtCharactersNotBytes) {
@@ -235,15 +241,18 @@ TEST_F(InventoryTest, ListedDirectoriesAreCutAtCharactersNotBytes) {
   const std::string name = std::string(998, 'a') + "\xC3\xA9";
   tree_.AddFile("l.txt",
                 "X (Listado generado el 01/01/2020) a\r\n"
-                "(           1) 03/02/2001         > " + name + "zz\r\n"
-                "(           1) 03/02/2001         > <d>/f.txt\r\n");
+                "(           1) 03/02/2001         > " +
+                    name +
+                    "zz\r\n"
+                    "(           1) 03/02/2001         > <d>/f.txt\r\n");
   EXPECT_EQ(Search(tree_.Path("l.txt"), {"f.txt", "", "", ""}).matches, 1);
   ASSERT_EQ(sink_.lines.size(), 4u);
   EXPECT_EQ(sink_.lines[1], "(           1) 03/02/2001         > " + name + "f.txt");
 }
 
 TEST_F(InventoryTest, ResultsFileFallsBackToTheSecondPlace) {
-  ResultsFile results = CreateResultsFile({tree_.Path("no/such/dir/r.txt"), tree_.Path("zelq/r.txt")});
+  ResultsFile results =
+      CreateResultsFile({tree_.Path("no/such/dir/r.txt"), tree_.Path("zelq/r.txt")});
   EXPECT_EQ(results.path, tree_.Path("zelq/r.txt"));
   EXPECT_THROW(CreateResultsFile({tree_.Path("no/such/dir/r.txt")}), IoError);
 }

@@ -5,9 +5,9 @@
 
 #include "search/busca_window.h"
 #include "search/inventario_window.h"
+#include "support/qt_text_helpers.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
-#include "support/qt_text_helpers.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -56,7 +56,8 @@ class InventoryWindowTest : public QObject {
     window_->VerDiscosIndexados1Click();
     QCOMPARE(window_->Memo1->LineCount(), std::size_t{2});
     QVERIFY(window_->Memo1->Line(1).find(") DVD 2") != std::string::npos);
-    QCOMPARE(window_->StatusText(StatusBar::kStatusBar1), QString("FIN. Ver Discos Indexados. Coincidencias: 2"));
+    QCOMPARE(window_->StatusText(StatusBar::kStatusBar1),
+             QString("FIN. Ver Discos Indexados. Coincidencias: 2"));
   }
 
   void ListingSearchAsksForTheTextAndFallsBackToTheResultsFile() {
@@ -81,16 +82,19 @@ class InventoryWindowTest : public QObject {
     window_->BuscarunFichero1Click();
     QCOMPARE(window_->Memo1->LineCount(), std::size_t{0});
     QCOMPARE(opened, std::vector<std::string>{tree_->Path("resultados.txt")});
-    QCOMPARE(prompter_.messages.back(),
-             std::string("El listado de coincidencias no cabe en la ventana del programa. Se muestra "
-                         "listado en fichero de texto"));
-    QVERIFY(tree_->ReadFile("resultados.txt").find("Coincidencias Encontradas: 1\r\n") != std::string::npos);
+    QCOMPARE(
+        prompter_.messages.back(),
+        std::string("El listado de coincidencias no cabe en la ventana del programa. Se muestra "
+                    "listado en fichero de texto"));
+    QVERIFY(tree_->ReadFile("resultados.txt").find("Coincidencias Encontradas: 1\r\n") !=
+            std::string::npos);
   }
 
   void NoListingChosenSaysSoAndWritesNothing() {
     QTimer::singleShot(0, chooser_.get(), [this] { chooser_->reject(); });
     window_->GererarListadodeFicheros1Click();
-    QCOMPARE(prompter_.messages, std::vector<std::string>{"No se ha elegido ningún listado de inventario."});
+    QCOMPARE(prompter_.messages,
+             std::vector<std::string>{"No se ha elegido ningún listado de inventario."});
     QCOMPARE(window_->Memo1->LineCount(), std::size_t{0});
     QCOMPARE(window_->Edit2->text(), QString("/home/me/informe.txt"));
   }

@@ -1,4 +1,6 @@
 // The search window driven as a person would, offscreen.
+#include <stdlib.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,16 +10,15 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QtTest>
-#include <stdlib.h>
 
-#include "shell/launcher.h"
 #include "app/qt_text.h"
 #include "app/report_pane.h"
 #include "search/busca_window.h"
+#include "shell/launcher.h"
 #include "support/deep_tree.h"
+#include "support/qt_text_helpers.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
-#include "support/qt_text_helpers.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -27,7 +28,8 @@ namespace {
 
 std::vector<std::string> PaneLines(const ReportWindow& window) {
   std::vector<std::string> lines;
-  for (std::size_t i = 0; i < window.Memo1->LineCount(); ++i) lines.push_back(window.Memo1->Line(i));
+  for (std::size_t i = 0; i < window.Memo1->LineCount(); ++i)
+    lines.push_back(window.Memo1->Line(i));
   return lines;
 }
 
@@ -62,13 +64,14 @@ class SearchWindowTest : public QObject {
     window_->Edit2->setText(Q(tree_->Path("informe.txt")));
     window_->Button1->click();
 
-    std::vector<std::string> expected = {root + "sub/carta.doc (4 bytes)", "",
-                                         "Se han encontrado 1 coincidencias. (           4 bytes.)"};
+    std::vector<std::string> expected = {
+        root + "sub/carta.doc (4 bytes)", "",
+        "Se han encontrado 1 coincidencias. (           4 bytes.)"};
     QCOMPARE(PaneLines(*window_), expected);
-    QCOMPARE(window_->StatusText(StatusBar::kStatusBar1), QString("Directorios/ficheros Examinados: 1/3"));
+    QCOMPARE(window_->StatusText(StatusBar::kStatusBar1),
+             QString("Directorios/ficheros Examinados: 1/3"));
     QCOMPARE(window_->Edit6->text(), Q(root));
-    QCOMPARE(tree_->ReadFile("informe.txt"),
-             expected[0] + "\r\n\r\n" + expected[2] + "\r\n");
+    QCOMPARE(tree_->ReadFile("informe.txt"), expected[0] + "\r\n\r\n" + expected[2] + "\r\n");
     QVERIFY(prompter_.errors.empty());
   }
 
@@ -85,7 +88,8 @@ class SearchWindowTest : public QObject {
   void InvalidDateShowsTheErrorAndKeepsTheLinesSoFar() {
     window_->Edit3->setText("32/13/2000");
     window_->Button1->click();
-    QCOMPARE(prompter_.errors, std::vector<std::string>{"'32/13/2000' is not a valid date and time"});
+    QCOMPARE(prompter_.errors,
+             std::vector<std::string>{"'32/13/2000' is not a valid date and time"});
     QCOMPARE(window_->Memo1->LineCount(), std::size_t{0});
     // The window takes a new search after the error.
     window_->Edit3->clear();
@@ -163,8 +167,9 @@ class SearchWindowTest : public QObject {
     window_->Button1->click();
     prompter_.dialog_answers = {tree_->Path("guardado.txt"), std::nullopt};
     window_->GrabarenFichero1Click();
-    QCOMPARE(tree_->ReadFile("guardado.txt"),
-             tree_->root() + "mapa.txt\r\n\r\nSe han encontrado 1 coincidencias. (           2 bytes.)");
+    QCOMPARE(
+        tree_->ReadFile("guardado.txt"),
+        tree_->root() + "mapa.txt\r\n\r\nSe han encontrado 1 coincidencias. (           2 bytes.)");
     window_->GrabarenFichero1Click();  // cancelled: nothing happens
     QVERIFY(prompter_.errors.empty());
   }
@@ -241,13 +246,16 @@ class SearchWindowTest : public QObject {
     process.start(binary, {"/busca", Q(tree_->root()), "mapa", "1", Q(tree_->Path("out.txt"))});
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitCode(), 0);
-    QCOMPARE(tree_->ReadFile("out.txt"), tree_->root() + "mapa.txt\r\n\r\n"
-                                         "Se han encontrado 1 coincidencias. (           2 bytes.)\r\n");
+    QCOMPARE(tree_->ReadFile("out.txt"),
+             tree_->root() +
+                 "mapa.txt\r\n\r\n"
+                 "Se han encontrado 1 coincidencias. (           2 bytes.)\r\n");
 
     process.start(binary, {"notacommand"});
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitCode(), 2);
-    QVERIFY(process.readAllStandardError().contains("Parametros detectados: 1\r\nForma de uso POR COMANDOS:"));
+    QVERIFY(process.readAllStandardError().contains(
+        "Parametros detectados: 1\r\nForma de uso POR COMANDOS:"));
   }
 
  private:

@@ -1,17 +1,18 @@
 // The launcher's own tools (columniser, change of date, About box) and the
 // logo window, driven offscreen.
+#include <stdlib.h>
+#include <time.h>
+
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QtTest>
-#include <stdlib.h>
-#include <time.h>
 
-#include "support/accessibility_check.h"
 #include "app/about_window.h"
 #include "app/application.h"
-#include "shell/launcher.h"
 #include "platform/fs.h"
+#include "shell/launcher.h"
+#include "support/accessibility_check.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
 
@@ -48,8 +49,10 @@ class LauncherToolsTest : public QObject {
     prompter.input_answers = {std::nullopt, tree.Path("datos.txt"), std::string("")};
     launcher.EncolumnaFicheros1Click();
     QCOMPARE(prompter.prompts.size(), std::size_t{3});
-    QCOMPARE(prompter.messages.back(), "Se ha generado el fichero: " + tree.Path("datos.txt") + ".sal");
-    QCOMPARE(tree.ReadFile("datos.txt.sal"), std::string("a=;b=;\r\n\"1\";\"2\";\r\n\"3\";\"\";\r\n"));
+    QCOMPARE(prompter.messages.back(),
+             "Se ha generado el fichero: " + tree.Path("datos.txt") + ".sal");
+    QCOMPARE(tree.ReadFile("datos.txt.sal"),
+             std::string("a=;b=;\r\n\"1\";\"2\";\r\n\"3\";\"\";\r\n"));
   }
 
   void ChangeDateOfferTheFilesDateAndSetsMidnight() {
@@ -180,7 +183,8 @@ class LauncherToolsTest : public QObject {
     QCOMPARE(logo.size(), logo.Image1->size());
     QVERIFY(logo.size() == QSize(296, 113) || logo.size() == QSize(283, 103));
     QCOMPARE(logo.Label2->text(), QString("Vavezevuva by Vantrex"));
-    QCOMPARE(logo.Label2->y(), logo.Image1->height() - static_cast<int>(logo.Label2->height() * 1.5));
+    QCOMPARE(logo.Label2->y(),
+             logo.Image1->height() - static_cast<int>(logo.Label2->height() * 1.5));
   }
 };
 

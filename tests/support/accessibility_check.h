@@ -3,12 +3,12 @@
 #pragma once
 
 #include <QAction>
-#include <QMenu>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSizeGrip>
@@ -47,7 +47,8 @@ inline QStringList ControlsWithoutNames(QWidget* window) {
   }
   for (QAction* action : window->findChildren<QAction*>()) {
     if (action->isSeparator() || action->menu()) continue;
-    if (action->objectName().isEmpty() || action->text().isEmpty()) missing << "action '" + action->text() + "'";
+    if (action->objectName().isEmpty() || action->text().isEmpty())
+      missing << "action '" + action->text() + "'";
   }
   return missing;
 }

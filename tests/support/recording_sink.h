@@ -20,7 +20,9 @@ class RecordingSink : public ReportSink {
   void SetStatus(StatusBar bar, std::string_view text) override { Status(bar) = std::string(text); }
 
   std::string& Status(StatusBar bar) {
-    return bar == StatusBar::kStatusBar1 ? status1 : bar == StatusBar::kStatusBar2 ? status2 : status1_panel1;
+    return bar == StatusBar::kStatusBar1   ? status1
+           : bar == StatusBar::kStatusBar2 ? status2
+                                           : status1_panel1;
   }
 
   std::vector<std::string> lines;

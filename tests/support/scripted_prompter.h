@@ -16,7 +16,8 @@ class ScriptedPrompter : public Prompter {
  public:
   void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
   void ShowError(std::string_view text) override { errors.emplace_back(text); }
-  std::string InputBox(std::string_view, std::string_view prompt, std::string_view default_text) override {
+  std::string InputBox(std::string_view, std::string_view prompt,
+                       std::string_view default_text) override {
     prompts.emplace_back(prompt);
     if (input_answers.empty()) return std::string(default_text);
     std::optional<std::string> answer = input_answers.front();

@@ -37,14 +37,18 @@ TempTree::TempTree(std::string_view description) {
 TempTree::~TempTree() {
   std::error_code ignored;
   // Directories a test made unreadable are opened up again first.
-  for (auto it = fs::recursive_directory_iterator(root_, fs::directory_options::skip_permission_denied, ignored);
+  for (auto it = fs::recursive_directory_iterator(
+           root_, fs::directory_options::skip_permission_denied, ignored);
        it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-    if (it->is_directory(ignored) && !it->is_symlink(ignored)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    if (it->is_directory(ignored) && !it->is_symlink(ignored))
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
   fs::remove_all(root_, ignored);
 }
 
-std::string TempTree::Path(std::string_view relative) const { return root_ + std::string(relative); }
+std::string TempTree::Path(std::string_view relative) const {
+  return root_ + std::string(relative);
+}
 
 void TempTree::AddFile(std::string_view relative, std::string_view content) {
   fs::path path = Path(relative);

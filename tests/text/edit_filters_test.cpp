@@ -57,7 +57,8 @@ TEST_F(FilterTest, LengthFiltersSplitAtExactlyN) {
     EXPECT_EQ(Filter(lines, {row.kind, row.n, ""}), row.expected);
   }
   // "año" is three characters in UTF-8 and in Latin-1 alike.
-  EXPECT_EQ(Filter("a\xc3\xb1o\r\na\xf1o\r\n", {LineFilterKind::kRemoveLong, 3, ""}), "a\xc3\xb1o\r\na\xf1o\r\n");
+  EXPECT_EQ(Filter("a\xc3\xb1o\r\na\xf1o\r\n", {LineFilterKind::kRemoveLong, 3, ""}),
+            "a\xc3\xb1o\r\na\xf1o\r\n");
 }
 
 TEST_F(FilterTest, SubstringFiltersAreCaseSensitiveAndAnEmptyStringOccursNowhere) {

@@ -151,10 +151,10 @@ TEST_F(EditorTest, ReadsTheLineRulesOfTextFiles) {
   struct Row {
     std::string content, expected;
   } rows[] = {
-      {"", ""},                           // no lines, still an output
-      {"uno\ndos\n", "-uno\n-dos\n"},     // lone LF: a line end, kept in the output
-      {"a\r\nb", "-a\r\n-b\r\n"},         // a last line without its end
-      {"a\rb\r\n", "-a\r\n-b\r\n"},       // a lone CR ends a line
+      {"", ""},                        // no lines, still an output
+      {"uno\ndos\n", "-uno\n-dos\n"},  // lone LF: a line end, kept in the output
+      {"a\r\nb", "-a\r\n-b\r\n"},      // a last line without its end
+      {"a\rb\r\n", "-a\r\n-b\r\n"},    // a lone CR ends a line
       {"a\r\n\x1a"
        "b\r\nc\r\n",
        "-a\r\n"},  // nothing after a Ctrl-Z
@@ -216,7 +216,8 @@ TEST_F(EditorTest, ColumnsOfAFileCountCharacters) {
 TEST_F(EditorTest, AnEarlierOutputIsReplacedNeverWrittenThrough) {
   tree_.AddFile("otro.txt", "ajeno");
   ASSERT_EQ(link(tree_.Path("otro.txt").c_str(), tree_.Path("out.txt").c_str()), 0);
-  EXPECT_EQ(RunOnFile(EditOperation::kInsertAtStart, "b\r\na\r\n", {In(), Out()}, "-"), "-b\r\n-a\r\n");
+  EXPECT_EQ(RunOnFile(EditOperation::kInsertAtStart, "b\r\na\r\n", {In(), Out()}, "-"),
+            "-b\r\n-a\r\n");
   EXPECT_EQ(tree_.ReadFile("otro.txt"), "ajeno");
 }
 

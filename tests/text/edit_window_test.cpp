@@ -43,9 +43,9 @@ class EditWindowTest : public QObject {
     QCOMPARE(window.Memo1->toPlainText(), QString("uno\ndos\ntres\ncuatro \u00e1"));
     QVERIFY(prompter.errors.empty());
     // Each dialog opens beside the file last loaded or saved.
-    QCOMPARE(prompter.dialog_near, (std::vector<std::string>{"", tree.Path("carga.txt"),
-                                                             tree.Path("graba.txt"),
-                                                             tree.Path("graba.txt")}));
+    QCOMPARE(prompter.dialog_near,
+             (std::vector<std::string>{"", tree.Path("carga.txt"), tree.Path("graba.txt"),
+                                       tree.Path("graba.txt")}));
 
     prompter.dialog_answers = {tree.Path("falta.txt")};
     window.Cargar1->trigger();
@@ -191,7 +191,8 @@ class EditWindowTest : public QObject {
     window.MostrarPosicindelCURSOR1->trigger();
     PlaceCaret(window.Memo1, 5);
     QTest::keyRelease(window.Memo1, Qt::Key_Left);
-    QCOMPARE(QAccessible::queryAccessibleInterface(window.Label2)->text(QAccessible::Name), QString("(2:1)"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(window.Label2)->text(QAccessible::Name),
+             QString("(2:1)"));
   }
 
   void CloseOnlyHidesAndKeepsTheState() {

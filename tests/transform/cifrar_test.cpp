@@ -42,7 +42,8 @@ std::string Expected(const std::string& plain, std::string_view key, CipherDirec
     if (p % 50000 == 0) j = 0;  // the key restarts with every block
     const unsigned k = static_cast<unsigned char>(key[j]);
     const unsigned b = static_cast<unsigned char>(out[p]);
-    out[p] = static_cast<char>(direction == kEncipher ? (b + 2 * k) % 256 : (b + 512 - 2 * k) % 256);
+    out[p] =
+        static_cast<char>(direction == kEncipher ? (b + 2 * k) % 256 : (b + 512 - 2 * k) % 256);
     if (++j == key.size()) j = 0;
   }
   return out;
@@ -88,7 +89,8 @@ void WriteAll(const std::string& path, const std::string& bytes) {
 // Records the captions of the input boxes and every path shown in panel 1.
 class CipherPrompter : public ScriptedPrompter {
  public:
-  std::string InputBox(std::string_view caption, std::string_view prompt, std::string_view default_text) override {
+  std::string InputBox(std::string_view caption, std::string_view prompt,
+                       std::string_view default_text) override {
     captions.emplace_back(caption);
     defaults.emplace_back(default_text);
     return ScriptedPrompter::InputBox(caption, prompt, default_text);
@@ -109,7 +111,8 @@ class CipherTest : public ::testing::Test {
  protected:
   void TearDown() override { SetReplacementFaultForTesting(nullptr); }
 
-  void Cipher(const std::string& relative, std::string_view key, CipherDirection direction = kEncipher) {
+  void Cipher(const std::string& relative, std::string_view key,
+              CipherDirection direction = kEncipher) {
     const std::string path = tree_.Path(relative);
     cipher_.CipherFile(path, path + ".2", direction, key);
   }
@@ -143,7 +146,8 @@ TEST(CipherShiftBlock, ShiftsByTheKeyRestartingAtTheBlockStart) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.block);
     std::string block = row.block;
-    ShiftBlock({reinterpret_cast<unsigned char*>(block.data()), block.size()}, row.key, row.direction);
+    ShiftBlock({reinterpret_cast<unsigned char*>(block.data()), block.size()}, row.key,
+               row.direction);
     EXPECT_EQ(block, row.result);
   }
 }
@@ -154,13 +158,15 @@ TEST(CipherKeyBytes, OneByteOfCodePage1252PerCharacter) {
     std::optional<std::string> bytes;
   } rows[] = {
       {"clave 123", "clave 123"},
-      {"contraseña", "contrase\xF1" "a"},
+      {"contraseña",
+       "contrase\xF1"
+       "a"},
       {"€", "\x80"},
       {"Ÿœ–", "\x9F\x9C\x96"},
-      {"\xC2\x81", "\x81"},   // an unused position maps to itself
+      {"\xC2\x81", "\x81"},        // an unused position maps to itself
       {"\xC2\x80", std::nullopt},  // a control character that 1252 has no byte for
       {"Ω", std::nullopt},
-      {"\xF1", std::nullopt},  // not UTF-8
+      {"\xF1", std::nullopt},      // not UTF-8
       {"\xC0\xA0", std::nullopt},  // overlong
   };
   for (const Row& row : rows) {
@@ -194,7 +200,9 @@ TEST_F(CipherTest, OneCharacterKeyAddsTwiceItsByteAcrossTheBlockBoundary) {
     ASSERT_EQ(result.size(), plain.size());
     std::size_t wrong = 0;
     for (std::size_t i = 0; i < plain.size(); ++i) {
-      if (static_cast<unsigned char>(result[i]) != (static_cast<unsigned char>(plain[i]) + 2 * k) % 256) ++wrong;
+      if (static_cast<unsigned char>(result[i]) !=
+          (static_cast<unsigned char>(plain[i]) + 2 * k) % 256)
+        ++wrong;
     }
     EXPECT_EQ(wrong, 0u);
     if (k == 128) {
@@ -212,9 +220,12 @@ TEST_F(CipherTest, LongerKeyRestartsAtEveryBlockOf50000Bytes) {
   EXPECT_EQ(result, Expected(plain, key, kEncipher));
   // Offset 49999 uses the second key byte (49999 mod 3 = 1); offset 50000
   // the first again, not the third.
-  EXPECT_EQ(static_cast<unsigned char>(result[49999]), (static_cast<unsigned char>(plain[49999]) + 2 * 'y') % 256);
-  EXPECT_EQ(static_cast<unsigned char>(result[50000]), (static_cast<unsigned char>(plain[50000]) + 2 * 'X') % 256);
-  EXPECT_EQ(static_cast<unsigned char>(result[100001]), (static_cast<unsigned char>(plain[100001]) + 2 * 'y') % 256);
+  EXPECT_EQ(static_cast<unsigned char>(result[49999]),
+            (static_cast<unsigned char>(plain[49999]) + 2 * 'y') % 256);
+  EXPECT_EQ(static_cast<unsigned char>(result[50000]),
+            (static_cast<unsigned char>(plain[50000]) + 2 * 'X') % 256);
+  EXPECT_EQ(static_cast<unsigned char>(result[100001]),
+            (static_cast<unsigned char>(plain[100001]) + 2 * 'y') % 256);
 
   // Any byte values, a key of seven.
   const std::string raw_key = "\xF1\x80\x01\xFF\x00\x7F\x33";
@@ -262,7 +273,8 @@ TEST_F(CipherTest, TwiceEncipheredOnceDecipheredStaysEncipheredOnce) {
   cipher_.RunFileJob(tree_.Path("f.bin"), kEncipher);
   cipher_.RunFileJob(tree_.Path("f.bin"), kDecipher);
   EXPECT_EQ(tree_.ReadFile("f.bin"), Expected(plain, "abc", kEncipher));
-  EXPECT_EQ(prompter_.captions, (Strings{"Clave de Cifrado: ", "Clave de Cifrado: ", "Clave de Descifrado: "}));
+  EXPECT_EQ(prompter_.captions,
+            (Strings{"Clave de Cifrado: ", "Clave de Cifrado: ", "Clave de Descifrado: "}));
 }
 
 TEST_F(CipherTest, KeyTypedWithAccentsUsesItsCodePage1252Bytes) {
@@ -284,16 +296,22 @@ TEST_F(CipherTest, RefusalsChangeNothing) {
   cipher_.RunDirectoryJob("", kEncipher);
   EXPECT_TRUE(prompter_.prompts.empty());  // no key is asked for a missing field
   cipher_.RunDirectoryJob(tree_.Path("falta"), kEncipher);
-  for (const char* special : {"d", "enlace", "fifo"}) cipher_.RunFileJob(tree_.Path(special), kEncipher);
+  for (const char* special : {"d", "enlace", "fifo"})
+    cipher_.RunFileJob(tree_.Path(special), kEncipher);
   EXPECT_TRUE(prompter_.prompts.empty());
-  EXPECT_EQ(prompter_.messages,
-            (Strings{"Indique el fichero.", "Indique el directorio.", "El directorio " + tree_.Path("falta") + " no existe.",
-                     tree_.Path("d") + " no es un fichero normal: sólo se cifran ficheros, no directorios, enlaces ni "
-                                       "ficheros especiales.",
-                     tree_.Path("enlace") + " no es un fichero normal: sólo se cifran ficheros, no directorios, "
-                                            "enlaces ni ficheros especiales.",
-                     tree_.Path("fifo") + " no es un fichero normal: sólo se cifran ficheros, no directorios, enlaces "
-                                          "ni ficheros especiales."}));
+  EXPECT_EQ(
+      prompter_.messages,
+      (Strings{"Indique el fichero.", "Indique el directorio.",
+               "El directorio " + tree_.Path("falta") + " no existe.",
+               tree_.Path("d") +
+                   " no es un fichero normal: sólo se cifran ficheros, no directorios, enlaces ni "
+                   "ficheros especiales.",
+               tree_.Path("enlace") +
+                   " no es un fichero normal: sólo se cifran ficheros, no directorios, "
+                   "enlaces ni ficheros especiales.",
+               tree_.Path("fifo") +
+                   " no es un fichero normal: sólo se cifran ficheros, no directorios, enlaces "
+                   "ni ficheros especiales."}));
 
   // An empty key, typed or the result of Cancel (whose default is empty).
   prompter_.messages.clear();
@@ -303,9 +321,11 @@ TEST_F(CipherTest, RefusalsChangeNothing) {
   cipher_.RunDirectoryJob(tree_.root(), kEncipher);
   cipher_.RunDirectoryJob(tree_.root(), kDecipher);
   cipher_.RunFileJob(path, kEncipher);
-  EXPECT_EQ(prompter_.messages, (Strings{"La clave no puede estar vacía.", "La clave no puede estar vacía.",
-                                         "La clave no puede estar vacía.", "La clave no puede estar vacía.",
-                                         "La clave sólo admite caracteres de un byte (página de códigos Windows-1252)."}));
+  EXPECT_EQ(
+      prompter_.messages,
+      (Strings{"La clave no puede estar vacía.", "La clave no puede estar vacía.",
+               "La clave no puede estar vacía.", "La clave no puede estar vacía.",
+               "La clave sólo admite caracteres de un byte (página de códigos Windows-1252)."}));
   EXPECT_EQ(tree_.ReadFile("f.bin"), "contenido");
   EXPECT_EQ(Names(), (Strings{"d", "enlace", "f.bin", "fifo"}));
   EXPECT_THROW(cipher_.CipherFile(path, path + ".2", kEncipher, ""), Error);
@@ -365,7 +385,8 @@ TEST_F(CipherTest, ExistingFileUnderTheCompanionNameIsNeverReplaced) {
 TEST_F(CipherTest, FailedWriteRemovesTheCompanionAndKeepsTheFile) {
   const std::string plain = RandomBytes(5000000, 5);
   tree_.AddFile("f.bin", plain);
-  SetReplacementFaultForTesting([](const std::string&, std::uint64_t written) { return written > 0 ? ENOSPC : 0; });
+  SetReplacementFaultForTesting(
+      [](const std::string&, std::uint64_t written) { return written > 0 ? ENOSPC : 0; });
   prompter_.input_answers = {"k"};
   try {
     cipher_.RunFileJob(tree_.Path("f.bin"), kEncipher);
@@ -385,14 +406,16 @@ TEST_F(CipherTest, FullDiskKeepsTheFileWhole) {
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+    if (unshare(CLONE_NEWNS) != 0 ||
+        mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=1m") != 0)
       _exit(3);
     const std::string plain = Ramp(700000);
     const std::string path = dir + "/f.bin";
     {
       FILE* out = std::fopen(path.c_str(), "wb");
-      if (out == nullptr || std::fwrite(plain.data(), 1, plain.size(), out) != plain.size() || std::fclose(out) != 0)
+      if (out == nullptr || std::fwrite(plain.data(), 1, plain.size(), out) != plain.size() ||
+          std::fclose(out) != 0)
         _exit(4);
     }
     RecordingSink sink;
@@ -498,8 +521,9 @@ TEST_F(CipherTest, ReadOnlyFileIsRefusedAndLeftAlone) {
     }
     return false;
   };
-  EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingDirectory(root); },
-                                        [&] { return refused(root + "ro.txt") && refused(root + "rodir/f.txt"); }));
+  EXPECT_AS_NOBODY(testing::RunAsNobody(
+      [&] { return IsExistingDirectory(root); },
+      [&] { return refused(root + "ro.txt") && refused(root + "rodir/f.txt"); }));
   EXPECT_EQ(tree_.ReadFile("ro.txt"), "solo lectura");
   EXPECT_EQ(tree_.ReadFile("rodir/f.txt"), "en directorio de solo lectura");
   EXPECT_EQ(Names("rodir"), Strings{"f.txt"});
@@ -522,7 +546,8 @@ TEST_F(CipherTest, FileThatCannotBeReplacedStaysWithoutCompanion) {
                                           try {
                                             cipher.CipherFile(path, path + ".2", kEncipher, "k");
                                           } catch (const IoError& error) {
-                                            return std::string(error.what()) == "File access denied";
+                                            return std::string(error.what()) ==
+                                                   "File access denied";
                                           }
                                           return false;
                                         }));
@@ -544,7 +569,8 @@ TEST_F(CipherTest, DirectoryRunCiphersEveryRegularFileOnceDepthFirst) {
 
   std::string shown;
   prompter_.input_answers = {"Clave"};
-  const std::string field = tree_.root().substr(0, tree_.root().size() - 1);  // without its separator
+  const std::string field =
+      tree_.root().substr(0, tree_.root().size() - 1);  // without its separator
   cipher_.RunDirectoryJob(field, kEncipher, [&](const std::string& text) { shown = text; });
   EXPECT_EQ(shown, tree_.root());
   EXPECT_EQ(prompter_.messages, Strings{"Ficheros del directorio " + tree_.root() + " CIFRADOS."});
@@ -558,14 +584,15 @@ TEST_F(CipherTest, DirectoryRunCiphersEveryRegularFileOnceDepthFirst) {
     expected_order.push_back(tree_.Path(name));
   EXPECT_EQ(sink_.paths, expected_order);
   EXPECT_EQ(cipher_.files_processed(), 7);
-  EXPECT_EQ(cipher_.dirs_examined(), 3);  // sub, sub/deep, vacio; never the link
+  EXPECT_EQ(cipher_.dirs_examined(), 3);                 // sub, sub/deep, vacio; never the link
   EXPECT_EQ(sink_.status1, "Fichero: 7 (176 Kbytes.)");  // x.2, 181000 bytes
   EXPECT_EQ(cipher_.recent_index(), 7u);
   EXPECT_EQ(cipher_.recent_names()[0], tree_.Path(".oculto"));
   // Links and the fifo are left as they were; no companion is left anywhere.
   EXPECT_EQ(StatPath(tree_.Path("enlace"))->kind, EntryKind::kSymlink);
   EXPECT_EQ(StatPath(tree_.Path("fifo"))->kind, EntryKind::kOther);
-  EXPECT_EQ(Names(), (Strings{".oculto", "A.txt", "a.txt", "dirlink", "enlace", "fifo", "sub", "vacio", "x", "x.2"}));
+  EXPECT_EQ(Names(), (Strings{".oculto", "A.txt", "a.txt", "dirlink", "enlace", "fifo", "sub",
+                              "vacio", "x", "x.2"}));
   EXPECT_EQ(Names("sub"), (Strings{"b", "deep"}));
 
   // The second run counts again from the start and deciphers everything.
@@ -574,7 +601,8 @@ TEST_F(CipherTest, DirectoryRunCiphersEveryRegularFileOnceDepthFirst) {
   EXPECT_EQ(prompter_.messages.back(), "Ficheros del directorio " + tree_.root() + " DESCIFRADOS.");
   EXPECT_EQ(cipher_.dirs_examined(), 3);
   EXPECT_EQ(cipher_.files_processed(), 7);
-  for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(tree_.ReadFile(files[i]), plain[i]) << files[i];
+  for (std::size_t i = 0; i < files.size(); ++i)
+    EXPECT_EQ(tree_.ReadFile(files[i]), plain[i]) << files[i];
   EXPECT_GE(prompter_.events_processed, 2 * (7 + 3));
 }
 

@@ -1,6 +1,8 @@
 // The cipher window driven offscreen: both halves, the key prompts, the
 // status bar, the recent names of a directory run and its names for
 // assistive technology.
+#include "transform/cifrar_window.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
@@ -9,10 +11,9 @@
 #include <memory>
 
 #include "support/accessibility_check.h"
+#include "support/qt_text_helpers.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
-#include "support/qt_text_helpers.h"
-#include "transform/cifrar_window.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -34,7 +35,8 @@ std::string Enciphered(const std::string& plain, const std::string& key) {
 
 class CaptionPrompter : public ScriptedPrompter {
  public:
-  std::string InputBox(std::string_view caption, std::string_view prompt, std::string_view default_text) override {
+  std::string InputBox(std::string_view caption, std::string_view prompt,
+                       std::string_view default_text) override {
     captions.emplace_back(caption);
     return ScriptedPrompter::InputBox(caption, prompt, default_text);
   }
@@ -52,7 +54,8 @@ class CifrarWindowTest : public QObject {
 
  private slots:
   void init() {
-    tree_ = std::make_unique<TempTree>("uno.txt=primero\nsub/dos.txt=segundo\nsub/Dos.txt=otro segundo\n");
+    tree_ = std::make_unique<TempTree>(
+        "uno.txt=primero\nsub/dos.txt=segundo\nsub/Dos.txt=otro segundo\n");
     window_ = std::make_unique<TF_cifrado>();
     prompter_ = CaptionPrompter();
     window_->set_prompter(&prompter_);
@@ -66,8 +69,10 @@ class CifrarWindowTest : public QObject {
     QCOMPARE(window_->objectName(), QString("F_cifrado"));
     QCOMPARE(window_->windowTitle(), QString("Cifrar / Descifrar"));
     const std::pair<const char*, const char*> captions[] = {
-        {"Label7", "Cifrar / Descifrar FICHEROS"}, {"Label2", "Fichero a Procesar"},
-        {"Label3", "Cifrar / Descifrar DIRECTORIOS"}, {"Label1", "Directorio a Cifrar"}};
+        {"Label7", "Cifrar / Descifrar FICHEROS"},
+        {"Label2", "Fichero a Procesar"},
+        {"Label3", "Cifrar / Descifrar DIRECTORIOS"},
+        {"Label1", "Directorio a Cifrar"}};
     for (auto [name, text] : captions) {
       auto* label = window_->findChild<QLabel*>(name);
       QVERIFY2(label != nullptr, name);
@@ -75,11 +80,12 @@ class CifrarWindowTest : public QObject {
     }
     QCOMPARE(window_->findChild<QLabel*>("Label2")->buddy(), window_->Edit2);
     QCOMPARE(window_->findChild<QLabel*>("Label1")->buddy(), window_->Edit4);
-    const std::pair<QPushButton*, const char*> buttons[] = {{window_->Button1, "Cifrar"},
-                                                            {window_->Button2, "Descifrar"},
-                                                            {window_->Button3, "Seleccionar"},
-                                                            {window_->Button4, "Cifra Directorio"},
-                                                            {window_->Button5, "Descifra Directorio"}};
+    const std::pair<QPushButton*, const char*> buttons[] = {
+        {window_->Button1, "Cifrar"},
+        {window_->Button2, "Descifrar"},
+        {window_->Button3, "Seleccionar"},
+        {window_->Button4, "Cifra Directorio"},
+        {window_->Button5, "Descifra Directorio"}};
     for (auto [button, text] : buttons) QCOMPARE(button->text(), QString(text));
     QVERIFY(window_->findChild<QFrame*>("Shape1") && window_->findChild<QFrame*>("Shape2"));
     QCOMPARE(window_->menuBar()->objectName(), QString("MainMenu1"));
@@ -113,7 +119,8 @@ class CifrarWindowTest : public QObject {
     QCOMPARE(window_->Edit2->text(), Q(tree_->Path("uno.txt")));
     window_->Button3->click();  // cancelled: the field keeps its text
     QCOMPARE(window_->Edit2->text(), Q(tree_->Path("uno.txt")));
-    QCOMPARE(prompter_.dialog_near, (Strings{"", tree_->Path("uno.txt")}));  // opens beside the field
+    QCOMPARE(prompter_.dialog_near,
+             (Strings{"", tree_->Path("uno.txt")}));  // opens beside the field
   }
 
   void EmptyFieldsKeysAndFailuresAreTold() {
@@ -179,7 +186,8 @@ class CifrarWindowTest : public QObject {
     QCOMPARE(cipher.recent_index(), std::size_t{3});
     QCOMPARE(cipher.files_processed(), 3);
     QCOMPARE(tree_->ReadFile("sub/dos.txt"), std::string("segundo"));
-    QCOMPARE(tree_->ReadFile("uno.txt"), Enciphered("primero", "k"));  // enciphered twice, deciphered once
+    QCOMPARE(tree_->ReadFile("uno.txt"),
+             Enciphered("primero", "k"));  // enciphered twice, deciphered once
     cipher.ClearRecentNames();
     QCOMPARE(cipher.recent_index(), std::size_t{0});
     for (const std::string& slot : cipher.recent_names()) QVERIFY(slot.empty());

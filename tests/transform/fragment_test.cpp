@@ -63,7 +63,8 @@ Texts Names(const std::string& dir) {
 
 class FragmentTest : public ::testing::Test {
  protected:
-  std::int64_t Split(const std::string& source, const std::string& size, const std::string& dest = "partes") {
+  std::int64_t Split(const std::string& source, const std::string& size,
+                     const std::string& dest = "partes") {
     return fragmenter_.SplitFile({tree_.Path(source), tree_.Path(dest), size});
   }
   std::int64_t Join(const std::string& first, const std::string& output) {
@@ -80,7 +81,7 @@ TEST(FragmentName, HasAtLeastThreeDigits) {
   const struct {
     std::int64_t number;
     const char* name;
-  } rows[] = {{1, "d/x.001"}, {9, "d/x.009"}, {10, "d/x.010"}, {99, "d/x.099"},
+  } rows[] = {{1, "d/x.001"},   {9, "d/x.009"},   {10, "d/x.010"},    {99, "d/x.099"},
               {100, "d/x.100"}, {999, "d/x.999"}, {1000, "d/x.1000"}, {12345, "d/x.12345"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.number);
@@ -92,8 +93,9 @@ TEST(FragmentBaseName, IsTheFileNameCutBeforeItsFirstDot) {
   const struct {
     const char* path;
     const char* base;
-  } rows[] = {{"/home/u/datos.tar.gz", "datos"}, {"/home/u/sin_punto", "sin_punto"}, {"/home/u/.bashrc", ""},
-              {"/home/u.v/w/fichero", "fichero"}, {"suelto.txt", "suelto"}, {"/a/b.", "b"}};
+  } rows[] = {{"/home/u/datos.tar.gz", "datos"}, {"/home/u/sin_punto", "sin_punto"},
+              {"/home/u/.bashrc", ""},           {"/home/u.v/w/fichero", "fichero"},
+              {"suelto.txt", "suelto"},          {"/a/b.", "b"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.path);
     EXPECT_EQ(FragmentBaseName(row.path), row.base);
@@ -120,12 +122,13 @@ TEST_F(FragmentTest, FragmentSizesFollowTheRequestedSize) {
       {2500, "500", {500, 500, 500, 500, 500, 0}},  // a multiple: a last, empty one
       {2500, "3000", {2500}},
       {2500, " 2500", {2500, 0}},
-      {0, "1000", {0}},  // an empty source: one empty fragment
+      {0, "1000", {0}},                          // an empty source: one empty fragment
       {3000000, "1450000", {2000000, 1000000}},  // whole blocks from 1000000 on
       {3000000, "1000000", {1000000, 1000000, 1000000, 0}},
       {2500000, "999999", {999999, 999999, 500002}},
       {2900000, "2500000", {2900000, 0}},  // 2900000 already reaches the size
-      {1001, "1", [] {  // .999 is followed by .1000; the last one is empty
+      {1001, "1",
+       [] {  // .999 is followed by .1000; the last one is empty
          std::vector<std::int64_t> sizes(1001, 1);
          sizes.push_back(0);
          return sizes;
@@ -140,7 +143,8 @@ TEST_F(FragmentTest, FragmentSizesFollowTheRequestedSize) {
               static_cast<std::int64_t>(row.sizes.size()));
     std::string joined;
     for (std::size_t n = 1; n <= row.sizes.size(); ++n) {
-      const std::string name = FragmentName(tree.Path("partes/fuente."), static_cast<std::int64_t>(n));
+      const std::string name =
+          FragmentName(tree.Path("partes/fuente."), static_cast<std::int64_t>(n));
       EXPECT_EQ(SizeOf(name), row.sizes[n - 1]) << name;
       joined += tree.ReadFile(name.substr(tree.root().size()));
     }
@@ -158,18 +162,20 @@ TEST_F(FragmentTest, StatusNamesEachFragmentAndItsBytesBlockByBlock) {
   EXPECT_EQ(Split("big.bin", "2500000"), 2);
   const std::string name = tree_.Path("partes/big.001");
   // No block is larger than the transfer buffer.
-  EXPECT_EQ(sink_.texts, (Texts{"Generando " + name, "Generando " + name + " (1000000bytes)",
-                                "Generando " + name + " (2000000bytes)", "Generando " + name + " (2900000bytes)",
-                                "Generando " + tree_.Path("partes/big.002"), "Fragmentación Concluida."}));
+  EXPECT_EQ(sink_.texts,
+            (Texts{"Generando " + name, "Generando " + name + " (1000000bytes)",
+                   "Generando " + name + " (2000000bytes)", "Generando " + name + " (2900000bytes)",
+                   "Generando " + tree_.Path("partes/big.002"), "Fragmentación Concluida."}));
   EXPECT_GE(prompter_.events_processed, 4);
 
   sink_.texts.clear();
   tree_.AddFile("small.bin", "abc");
   EXPECT_EQ(Split("small.bin", "2"), 2);
   const std::string prefix = tree_.Path("partes/small.");
-  EXPECT_EQ(sink_.texts, (Texts{"Generando " + prefix + "001", "Generando " + prefix + "001 (2bytes)",
-                                "Generando " + prefix + "002", "Generando " + prefix + "002 (1bytes)",
-                                "Fragmentación Concluida."}));
+  EXPECT_EQ(sink_.texts,
+            (Texts{"Generando " + prefix + "001", "Generando " + prefix + "001 (2bytes)",
+                   "Generando " + prefix + "002", "Generando " + prefix + "002 (1bytes)",
+                   "Fragmentación Concluida."}));
 }
 
 TEST_F(FragmentTest, SplitThenJoinGivesTheSameBytes) {
@@ -179,9 +185,11 @@ TEST_F(FragmentTest, SplitThenJoinGivesTheSameBytes) {
   EXPECT_EQ(Join("partes/datos.001", "partes/datos.___"), 4);
   EXPECT_TRUE(tree_.ReadFile("partes/datos.___") == Bytes(2300000));
   const std::string prefix = tree_.Path("partes/datos.");
-  EXPECT_EQ(sink_.texts, (Texts{"Encadenando el fichero " + prefix + "001", "Encadenando el fichero " + prefix + "002",
-                                "Encadenando el fichero " + prefix + "003", "Encadenando el fichero " + prefix + "004",
-                                "Fichero Encadenado."}));
+  EXPECT_EQ(
+      sink_.texts,
+      (Texts{"Encadenando el fichero " + prefix + "001", "Encadenando el fichero " + prefix + "002",
+             "Encadenando el fichero " + prefix + "003", "Encadenando el fichero " + prefix + "004",
+             "Fichero Encadenado."}));
   // Nothing else is left beside the fragments and the output.
   EXPECT_EQ(Names(tree_.Path("partes")).size(), 5u);
 }
@@ -244,7 +252,8 @@ TEST_F(FragmentTest, JoinIntoWhatCannotBeWrittenFailsLikeItsOpening) {
                                           try {
                                             Join("p/x.001", "p/protegido");
                                           } catch (const IoError& error) {
-                                            return std::string(error.what()) == "File access denied";
+                                            return std::string(error.what()) ==
+                                                   "File access denied";
                                           }
                                           return false;
                                         }));
@@ -266,12 +275,17 @@ TEST_F(FragmentTest, JoinRefusesWhatWouldLoseData) {
       {"", tree_.Path("p/salida"), "Seleccione el primer fragmento (.001)."},
       {"  ", tree_.Path("p/salida"), "Seleccione el primer fragmento (.001)."},
       // Nothing to join: the earlier file is not replaced by an empty one.
-      {tree_.Path("q/y.001"), tree_.Path("p/salida"), "No existe el primer fragmento: " + tree_.Path("q/y.001")},
+      {tree_.Path("q/y.001"), tree_.Path("p/salida"),
+       "No existe el primer fragmento: " + tree_.Path("q/y.001")},
       {tree_.Path("p/x.001"), "", "Indique el fichero a generar."},
-      {tree_.Path("p/x.001"), tree_.Path("p/x.001"), "El fichero a generar no puede ser uno de los fragmentos."},
-      {tree_.Path("p/x.001"), tree_.Path("p/alias"), "El fichero a generar no puede ser uno de los fragmentos."},
-      {tree_.Path("p/x.001"), tree_.Path("p/x.004"), "El fichero a generar no puede ser uno de los fragmentos."},
-      {tree_.Path("p/x.001"), tree_.Path("p/x.003"), "El fichero a generar no puede ser uno de los fragmentos."},
+      {tree_.Path("p/x.001"), tree_.Path("p/x.001"),
+       "El fichero a generar no puede ser uno de los fragmentos."},
+      {tree_.Path("p/x.001"), tree_.Path("p/alias"),
+       "El fichero a generar no puede ser uno de los fragmentos."},
+      {tree_.Path("p/x.001"), tree_.Path("p/x.004"),
+       "El fichero a generar no puede ser uno de los fragmentos."},
+      {tree_.Path("p/x.001"), tree_.Path("p/x.003"),
+       "El fichero a generar no puede ser uno de los fragmentos."},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.first + " -> " + row.output);
@@ -280,7 +294,8 @@ TEST_F(FragmentTest, JoinRefusesWhatWouldLoseData) {
     EXPECT_EQ(prompter_.messages, Texts{row.message});
   }
   EXPECT_EQ(tree_.ReadFile("p/salida"), "anterior");
-  EXPECT_EQ(tree_.ReadFile("p/x.001") + tree_.ReadFile("p/x.002") + tree_.ReadFile("p/x.004"), "unodoscuatro");
+  EXPECT_EQ(tree_.ReadFile("p/x.001") + tree_.ReadFile("p/x.002") + tree_.ReadFile("p/x.004"),
+            "unodoscuatro");
   EXPECT_EQ(Names(tree_.Path("p")), (Texts{"alias", "salida", "x.001", "x.002", "x.004"}));
   EXPECT_TRUE(sink_.texts.empty());
 }
@@ -299,8 +314,14 @@ TEST_F(FragmentTest, SplitRefusalsWriteNothing) {
       {tree_.Path("partes"), tree_.Path("partes"), "10", {"El fichero NO Existe."}},  // a directory
       {tree_.Path("fuente.bin"), "", "10", {"Indique el directorio destino."}},
       {tree_.Path("fuente.bin"), "  ", "10", {"Indique el directorio destino."}},
-      {tree_.Path("fuente.bin"), tree_.Path("partes"), "0", {"El tamaño de los fragmentos debe ser mayor que cero."}},
-      {tree_.Path("fuente.bin"), tree_.Path("partes"), "-5", {"El tamaño de los fragmentos debe ser mayor que cero."}},
+      {tree_.Path("fuente.bin"),
+       tree_.Path("partes"),
+       "0",
+       {"El tamaño de los fragmentos debe ser mayor que cero."}},
+      {tree_.Path("fuente.bin"),
+       tree_.Path("partes"),
+       "-5",
+       {"El tamaño de los fragmentos debe ser mayor que cero."}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE("'" + row.source + "' -> '" + row.dest + "' size " + row.size);
@@ -340,7 +361,8 @@ TEST_F(FragmentTest, MissingDestinationEndsWithTheErrorOfTheFirstFragment) {
 TEST_F(FragmentTest, SourceNamedLikeItsOwnFragmentIsNeverOverwritten) {
   tree_.AddFile("p/datos.001", "abcdef");
   EXPECT_EQ(fragmenter_.SplitFile({tree_.Path("p/datos.001"), tree_.Path("p"), "4"}), 0);
-  EXPECT_EQ(prompter_.messages, Texts{"El fichero a fragmentar no puede ser uno de los fragmentos."});
+  EXPECT_EQ(prompter_.messages,
+            Texts{"El fichero a fragmentar no puede ser uno de los fragmentos."});
   EXPECT_EQ(tree_.ReadFile("p/datos.001"), "abcdef");
   EXPECT_EQ(Names(tree_.Path("p")), Texts{"datos.001"});
 
@@ -364,8 +386,9 @@ TEST_F(FragmentTest, ALinkNamedLikeAFragmentIsRefusedNeverWrittenThrough) {
     Split("fuente.bin", "4");
     ADD_FAILURE() << "no refusal";
   } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()), "El fragmento " + tree_.Path("partes/fuente.003") +
-                                             " es un enlace simbólico: no se escribe a través de él.");
+    EXPECT_EQ(std::string(error.what()),
+              "El fragmento " + tree_.Path("partes/fuente.003") +
+                  " es un enlace simbólico: no se escribe a través de él.");
   }
   EXPECT_EQ(tree_.ReadFile("otra/fichero"), "ajeno");
   EXPECT_EQ(Names(tree_.Path("partes")), Texts{"fuente.003"});
@@ -383,7 +406,8 @@ TEST_F(FragmentTest, AnEarlierFragmentIsReplacedNeverWrittenThrough) {
 TEST_F(FragmentTest, SizeDisplayShowsTheBytesAndTheFragmentNames) {
   tree_.AddFile("origen/datos.tar.gz", Bytes(2500));
   EXPECT_EQ(Fragmenter::SizeDisplay(tree_.Path("origen/datos.tar.gz")),
-            "Tamaño: 2500 bytes. Se generarán ficheros de la forma: " + tree_.Path("origen/datos.001 ..."));
+            "Tamaño: 2500 bytes. Se generarán ficheros de la forma: " +
+                tree_.Path("origen/datos.001 ..."));
   EXPECT_THROW(
       {
         try {
@@ -399,7 +423,8 @@ TEST_F(FragmentTest, SizeDisplayShowsTheBytesAndTheFragmentNames) {
 TEST_F(FragmentTest, FifosAreRefusedInsteadOfWaitedOn) {
   tree_.AddFile("origen/datos.bin", Bytes(10));
   tree_.AddFile("partes/.keep", "");
-  const std::string source_fifo = tree_.Path("origen/tubo"), fragment_fifo = tree_.Path("partes/datos.001");
+  const std::string source_fifo = tree_.Path("origen/tubo"),
+                    fragment_fifo = tree_.Path("partes/datos.001");
   ASSERT_EQ(mkfifo(source_fifo.c_str(), 0600), 0);
   ASSERT_EQ(mkfifo(fragment_fifo.c_str(), 0600), 0);
   // Nobody is at the other end of either fifo: a blocking open would hang.
@@ -422,13 +447,14 @@ TEST_F(FragmentTest, ReadOnlySourceIsSplit) {
   chmod(tree_.Path("fuente.bin").c_str(), 0444);
   chmod(tree_.Path("partes").c_str(), 0777);
   const std::string source = tree_.Path("fuente.bin");
-  EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingFile(source); },
-                                        [&] {
-                                          StatusLog sink;
-                                          ScriptedPrompter prompter;
-                                          Fragmenter fragmenter(sink, prompter);
-                                          return fragmenter.SplitFile({source, tree_.Path("partes"), "6"}) == 2;
-                                        }));
+  EXPECT_AS_NOBODY(
+      testing::RunAsNobody([&] { return IsExistingFile(source); },
+                           [&] {
+                             StatusLog sink;
+                             ScriptedPrompter prompter;
+                             Fragmenter fragmenter(sink, prompter);
+                             return fragmenter.SplitFile({source, tree_.Path("partes"), "6"}) == 2;
+                           }));
   EXPECT_EQ(tree_.ReadFile("partes/fuente.002"), "6789");
 }
 
@@ -463,17 +489,17 @@ TmpfsResult OnTinyTmpfs(const std::string& dir, const std::function<bool()>& che
   }
   int status = 0;
   if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return TmpfsResult::kFailed;
-  return WEXITSTATUS(status) == 0 ? TmpfsResult::kPassed
+  return WEXITSTATUS(status) == 0   ? TmpfsResult::kPassed
          : WEXITSTATUS(status) == 3 ? TmpfsResult::kUnavailable
                                     : TmpfsResult::kFailed;
 }
 
-#define EXPECT_ON_TINY_TMPFS(result)                                                     \
-  do {                                                                                   \
-    const TmpfsResult tmpfs_result = (result);                                           \
-    if (tmpfs_result == TmpfsResult::kUnavailable)                                       \
-      GTEST_SKIP() << "no private tmpfs can be mounted here (no mount namespace)";       \
-    EXPECT_EQ(tmpfs_result, TmpfsResult::kPassed) << "the check in the child failed";    \
+#define EXPECT_ON_TINY_TMPFS(result)                                                  \
+  do {                                                                                \
+    const TmpfsResult tmpfs_result = (result);                                        \
+    if (tmpfs_result == TmpfsResult::kUnavailable)                                    \
+      GTEST_SKIP() << "no private tmpfs can be mounted here (no mount namespace)";    \
+    EXPECT_EQ(tmpfs_result, TmpfsResult::kPassed) << "the check in the child failed"; \
   } while (false)
 
 // In the child a failed expectation cannot reach the test: it is printed.
@@ -509,7 +535,8 @@ TEST_F(FragmentTest, FullDiskWhileJoiningLeavesTheEarlierOutputIntact) {
       return Holds(false, "the join ends with an error");
     } catch (const IoError& error) {
       return Holds(std::string(error.what()) == "Disk full", "the error is Disk full") &&
-             Holds(tree_.ReadFile("salida/fuente.___") == "anterior", "the earlier file is intact") &&
+             Holds(tree_.ReadFile("salida/fuente.___") == "anterior",
+                   "the earlier file is intact") &&
              Holds(Names(out_dir) == Texts{"fuente.___"}, "no partial file is left");
     }
   }));

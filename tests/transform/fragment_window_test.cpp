@@ -1,12 +1,13 @@
 // The splitter and joiner window driven offscreen with scripted dialogs.
+#include "transform/fragment_window.h"
+
 #include <QAction>
 #include <QtTest>
 
 #include "support/accessibility_check.h"
+#include "support/qt_text_helpers.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
-#include "support/qt_text_helpers.h"
-#include "transform/fragment_window.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
@@ -18,7 +19,8 @@ using zuruza::testing::Q;
 // Also remembers the filter each open dialog was given.
 class FilterPrompter : public ScriptedPrompter {
  public:
-  std::optional<std::string> OpenFileDialog(std::string_view filter, std::string_view near) override {
+  std::optional<std::string> OpenFileDialog(std::string_view filter,
+                                            std::string_view near) override {
     filters.emplace_back(filter);
     return ScriptedPrompter::OpenFileDialog(filter, near);
   }
@@ -59,7 +61,9 @@ class FragmentWindowTest : public QObject {
     QCOMPARE(window_->StatusText(), QString());
   }
 
-  void EveryControlHasItsNames() { QCOMPARE(testing::ControlsWithoutNames(window_.get()), QStringList()); }
+  void EveryControlHasItsNames() {
+    QCOMPARE(testing::ControlsWithoutNames(window_.get()), QStringList());
+  }
 
   void SeleccionarFillsTheSourceAndItsDirectoryAndShowsTheSize() {
     const std::string source = tree_->Path("origen/datos.tar.gz");
@@ -68,8 +72,8 @@ class FragmentWindowTest : public QObject {
     QCOMPARE(prompter_.filters, std::vector<std::string>{""});
     QCOMPARE(window_->Edit2->text(), Q(source));
     QCOMPARE(window_->Edit3->text(), Q(tree_->Path("origen/")));
-    QCOMPARE(window_->StatusText(),
-             "Tamaño: 2500 bytes. Se generarán ficheros de la forma: " + Q(tree_->Path("origen/datos.001 ...")));
+    QCOMPARE(window_->StatusText(), "Tamaño: 2500 bytes. Se generarán ficheros de la forma: " +
+                                        Q(tree_->Path("origen/datos.001 ...")));
     // Cancel changes nothing.
     window_->Edit3->setText("otro");
     window_->Button3->click();
@@ -86,7 +90,8 @@ class FragmentWindowTest : public QObject {
   }
 
   void SplitAndJoinThroughTheButtons() {
-    prompter_.dialog_answers = {tree_->Path("origen/datos.tar.gz"), tree_->Path("partes/datos.001")};
+    prompter_.dialog_answers = {tree_->Path("origen/datos.tar.gz"),
+                                tree_->Path("partes/datos.001")};
     window_->Button3->click();
     window_->Edit3->setText(Q(tree_->Path("partes")));
     window_->Edit1->setText("1000");
@@ -114,7 +119,8 @@ class FragmentWindowTest : public QObject {
     window_->Button1->click();
     window_->Button4->click();
     QCOMPARE(prompter_.messages,
-             (std::vector<std::string>{"Indique el directorio destino.", "Seleccione el primer fragmento (.001)."}));
+             (std::vector<std::string>{"Indique el directorio destino.",
+                                       "Seleccione el primer fragmento (.001)."}));
   }
 
   void ClosingOnlyHides() {

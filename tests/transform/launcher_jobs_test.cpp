@@ -6,12 +6,12 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "transform/change_date_job.h"
-#include "transform/columnise_job.h"
 #include "core/errors.h"
 #include "platform/fs.h"
 #include "support/as_nobody.h"
 #include "support/temp_tree.h"
+#include "transform/change_date_job.h"
+#include "transform/columnise_job.h"
 
 namespace zuruza {
 namespace {
@@ -32,7 +32,8 @@ TEST(Columniser, RepeatedLabelsAndTheBreakLabelStartRecords) {
   EXPECT_EQ(Columnise(tree, six, "=", ""),
             "a=;b=;c=;\r\n\"1\";\"2\";\"\";\r\n\"3\";\"4\";\"5\";\r\n\"6\";\"\";\"\";\r\n");
   EXPECT_EQ(Columnise(tree, six, "=", "a="),
-            "a=;b=;c=;\r\n\"\";\"\";\"\";\r\n\"1\";\"2\";\"\";\r\n\"3\";\"4\";\"5\";\r\n\"6\";\"\";\"\";\r\n");
+            "a=;b=;c=;\r\n\"\";\"\";\"\";\r\n\"1\";\"2\";\"\";\r\n\"3\";\"4\";\"5\";\r\n\"6\";\"\";"
+            "\"\";\r\n");
 }
 
 TEST(Columniser, LabelsKeepTheDelimitersFirstByteAndValuesAreTrimmed) {
@@ -47,7 +48,8 @@ TEST(Columniser, LabelsKeepTheDelimitersFirstByteAndValuesAreTrimmed) {
 TEST(Columniser, EveryLabelKeepsItsColumnPastAHundred) {
   TempTree tree;
   std::string content;
-  for (int i = 0; i < 150; ++i) content += "campo" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+  for (int i = 0; i < 150; ++i)
+    content += "campo" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
   std::string table = Columnise(tree, content, "=", "");
   EXPECT_NE(table.find("campo149=;\r\n"), std::string::npos);
   EXPECT_NE(table.find("\"148\";\"149\";\r\n"), std::string::npos);
@@ -76,7 +78,8 @@ TEST(Columniser, OutputThatIsTheInputUnderAnotherNameIsRefused) {
 
 TEST(Columniser, ALoneLfEndsALineAndTheTableKeepsCrLf) {
   TempTree tree;
-  EXPECT_EQ(Columnise(tree, "a=1\nb=2\na=3\n", "=", ""), "a=;b=;\r\n\"1\";\"2\";\r\n\"3\";\"\";\r\n");
+  EXPECT_EQ(Columnise(tree, "a=1\nb=2\na=3\n", "=", ""),
+            "a=;b=;\r\n\"1\";\"2\";\r\n\"3\";\"\";\r\n");
 }
 
 TEST(Columniser, DelimitersAndValuesCountCharacters) {
@@ -88,9 +91,11 @@ TEST(Columniser, DelimitersAndValuesCountCharacters) {
   // line keeps 1000 bytes.
   std::string wide;
   for (int i = 0; i < 1001; ++i) wide += "ñ";
-  EXPECT_EQ(Columnise(tree, "v=" + wide + "\r\n", "=", ""), "v=;\r\n\"" + wide.substr(0, 2000) + "\";\r\n");
+  EXPECT_EQ(Columnise(tree, "v=" + wide + "\r\n", "=", ""),
+            "v=;\r\n\"" + wide.substr(0, 2000) + "\";\r\n");
   const std::string latin(1001, '\xf1');
-  EXPECT_EQ(Columnise(tree, "v=" + latin + "\r\n", "=", ""), "v=;\r\n\"" + latin.substr(0, 1000) + "\";\r\n");
+  EXPECT_EQ(Columnise(tree, "v=" + latin + "\r\n", "=", ""),
+            "v=;\r\n\"" + latin.substr(0, 1000) + "\";\r\n");
 }
 
 TEST(Columniser, MissingInputIsAnError) {
@@ -149,14 +154,15 @@ TEST_F(ChangeDateTest, FileThatCannotBeWrittenIsAnError) {
   ASSERT_TRUE(::zuruza::testing::MakeWorldTraversable(tree_.root()));
   chmod(tree_.Path("f.txt").c_str(), 0444);
   const std::string path = tree_.Path("f.txt");
-  EXPECT_AS_NOBODY(::zuruza::testing::RunAsNobody([&] { return PathExists(path); }, [&] {
-    try {
-      FileDater dater(path);
-    } catch (const IoError& error) {
-      return error.code() == kFileAccessDenied;
-    }
-    return false;
-  }));
+  EXPECT_AS_NOBODY(::zuruza::testing::RunAsNobody([&] { return PathExists(path); },
+                                                  [&] {
+                                                    try {
+                                                      FileDater dater(path);
+                                                    } catch (const IoError& error) {
+                                                      return error.code() == kFileAccessDenied;
+                                                    }
+                                                    return false;
+                                                  }));
 }
 
 }  // namespace

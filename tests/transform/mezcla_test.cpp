@@ -26,7 +26,8 @@ class MergeTest : public ::testing::Test {
     merger_.RunMerge(request);
     return tree_.ReadFile("mezcla.txt");
   }
-  static MergeRequest Keys(const std::string& separator, const std::string& k1, const std::string& k2) {
+  static MergeRequest Keys(const std::string& separator, const std::string& k1,
+                           const std::string& k2) {
     MergeRequest request;
     request.separator = separator;
     request.key1 = k1;
@@ -45,13 +46,22 @@ TEST(ExtractField, SplitsAtTheWholeSeparatorAndTrims) {
     long long column;
     std::string field;
   } rows[] = {
-      {"7;Ana;Madrid", ";", 1, "7"},   {"7;Ana;Madrid", ";", 3, "Madrid"}, {"7;Ana;Madrid", ";", 4, ""},
-      {"7;Ana", ";", 0, ""},           {"7;Ana", ";", -2, ""},             {" 7 \t;Ana", ";", 1, "7"},
-      {"a | b|c | d", " | ", 2, "b|c"}, {"a | b|c | d", " | ", 3, "d"},     {"abc", "", 1, "abc"},
-      {"abc", "", 2, ""},              {";;x", ";", 3, "x"},               {"a;", ";", 2, ""},
+      {"7;Ana;Madrid", ";", 1, "7"},
+      {"7;Ana;Madrid", ";", 3, "Madrid"},
+      {"7;Ana;Madrid", ";", 4, ""},
+      {"7;Ana", ";", 0, ""},
+      {"7;Ana", ";", -2, ""},
+      {" 7 \t;Ana", ";", 1, "7"},
+      {"a | b|c | d", " | ", 2, "b|c"},
+      {"a | b|c | d", " | ", 3, "d"},
+      {"abc", "", 1, "abc"},
+      {"abc", "", 2, ""},
+      {";;x", ";", 3, "x"},
+      {"a;", ";", 2, ""},
       {"a;b", ";", 2, "b"},
       // Past the last field nothing more is searched, however large the column.
-      {"7;Ana", ";", 2147483647, ""},  {"7;Ana", ";", std::numeric_limits<long long>::max(), ""},
+      {"7;Ana", ";", 2147483647, ""},
+      {"7;Ana", ";", std::numeric_limits<long long>::max(), ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line + " / '" + row.separator + "' / " + std::to_string(row.column));
@@ -63,9 +73,10 @@ TEST_F(MergeTest, JoinsByKeyFirstSecondLineWinsAndFillsUnmatched) {
   MergeRequest request = Keys(";", "1", "1");
   request.fill = true;
   prompter_.input_answers = {std::string("2")};
-  EXPECT_EQ(Merge("7;Ana\r\n9;Luis\r\n 8 ;Eva\r\nx;X\r\n", "7;Madrid;28\r\n8;Sevilla;41\r\n7;Otra;00\r\nX;mayus\r\n",
-                  request),
-            "7;Ana;7;Madrid;28\r\n9;Luis;;\r\n 8 ;Eva;8;Sevilla;41\r\nx;X;;\r\n");  // keys keep their case
+  EXPECT_EQ(Merge("7;Ana\r\n9;Luis\r\n 8 ;Eva\r\nx;X\r\n",
+                  "7;Madrid;28\r\n8;Sevilla;41\r\n7;Otra;00\r\nX;mayus\r\n", request),
+            "7;Ana;7;Madrid;28\r\n9;Luis;;\r\n 8 ;Eva;8;Sevilla;41\r\nx;X;;\r\n");  // keys keep
+                                                                                    // their case
   EXPECT_EQ(prompter_.prompts, std::vector<std::string>{"Cuantas columas tiene el fichero 2?"});
   EXPECT_EQ(prompter_.messages, std::vector<std::string>{"HECHO. Ficheros mezclados."});
 }
@@ -98,7 +109,9 @@ TEST_F(MergeTest, OutputOverAnInputIsRefusedByNameOrByFile) {
     request.second = tree_.Path("dos.txt");
     request.output = output;
     merger_.RunMerge(request);
-    EXPECT_EQ(prompter_.messages, std::vector<std::string>{"El fichero de SALIDA no puede ser el mismo que el de Entrada"});
+    EXPECT_EQ(
+        prompter_.messages,
+        std::vector<std::string>{"El fichero de SALIDA no puede ser el mismo que el de Entrada"});
   }
   EXPECT_EQ(tree_.ReadFile("dos.txt"), "1;b\r\n");
 }
@@ -121,7 +134,10 @@ TEST_F(MergeTest, MissingFirstFileLeavesTheOutputUntouched) {
 TEST_F(MergeTest, LineRulesOfTheInputsHold) {
   // A lone LF ends a line, and the output keeps the first file's line end;
   // Ctrl-Z ends the file.
-  EXPECT_EQ(Merge("1;a\nb\r2;c\x1a" "3;d\r\n", "2;x\r\n", Keys(";", "1", "1")), "1;a\nb\n2;c;2;x\n");
+  EXPECT_EQ(Merge("1;a\nb\r2;c\x1a"
+                  "3;d\r\n",
+                  "2;x\r\n", Keys(";", "1", "1")),
+            "1;a\nb\n2;c;2;x\n");
 }
 
 TEST_F(MergeTest, AFillBeyondWhatALineCanHoldIsRefused) {
@@ -130,8 +146,9 @@ TEST_F(MergeTest, AFillBeyondWhatALineCanHoldIsRefused) {
   request.fill = true;
   prompter_.input_answers = {std::string("2147483647")};
   EXPECT_EQ(Merge("9;Luis\r\n", "7;x\r\n", request), "anterior");
-  EXPECT_EQ(prompter_.messages, std::vector<std::string>{"Demasiadas columnas: una línea admite como "
-                                                        "máximo 1048576 columnas vacias con este separador."});
+  EXPECT_EQ(prompter_.messages,
+            std::vector<std::string>{"Demasiadas columnas: una línea admite como "
+                                     "máximo 1048576 columnas vacias con este separador."});
 }
 
 TEST_F(MergeTest, AnEarlierOutputIsReplacedNeverWrittenThrough) {

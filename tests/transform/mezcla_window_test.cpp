@@ -1,11 +1,12 @@
 // The column merger window driven offscreen.
+#include "transform/mezcla_window.h"
+
 #include <QtTest>
 
 #include "support/accessibility_check.h"
+#include "support/qt_text_helpers.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
-#include "support/qt_text_helpers.h"
-#include "transform/mezcla_window.h"
 
 using namespace zuruza;
 using zuruza::testing::ScriptedPrompter;
