@@ -9,6 +9,7 @@
 #include "core/text_rules.h"
 #include "platform/copy.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 #include "platform/time_resolution.h"
 
 namespace zuruza {
@@ -25,16 +26,6 @@ std::int64_t Milliseconds(UnixNanos t) {
 std::string Normalised(const std::string& text) {
   if (text.empty()) return std::string(".") + kPathSep;
   return WithTrailingSep(text);
-}
-
-// True when `inner` names `outer` or a directory below it, once links and
-// "." and ".." are resolved.
-bool LiesWithin(const std::string& inner, const std::string& outer) {
-  const std::string a = ResolvePath(inner);
-  const std::string b = ResolvePath(outer);
-  if (b == "/") return true;
-  return a == b ||
-         (a.size() > b.size() && a.compare(0, b.size(), b) == 0 && a[b.size()] == kPathSep);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "core/errors.h"
 #include "platform/atomic_file.h"
+#include "platform/path.h"
 
 namespace zuruza {
 
@@ -20,11 +21,6 @@ namespace {
 // Cut so that the temporary name stays within the longest name the file
 // system takes whenever the destination's does.
 constexpr std::size_t kNameKept = 100;
-
-std::string DirectoryPart(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 // Takes ".<digits>" off the end of `text`.
 bool TakeNumber(std::string_view& text, long long& number) {
@@ -92,7 +88,7 @@ void ClearLeftoverTemporaries(const std::string& directory) {
 }
 
 std::string TemporaryNameFor(const std::string& destination, int attempt) {
-  const std::string dir = DirectoryPart(destination);
+  const std::string dir = FolderOf(destination);
   const std::string name = destination.substr(dir.size());
   return dir + ".~" + name.substr(0, kNameKept) + "." + std::to_string(::getpid()) + "." +
          std::to_string(attempt) + ".tmp";
@@ -100,7 +96,7 @@ std::string TemporaryNameFor(const std::string& destination, int attempt) {
 
 AtomicFile::AtomicFile(const std::string& destination, std::uint32_t create_mode)
     : destination_(destination) {
-  ClearLeftoversOnce(DirectoryPart(destination));
+  ClearLeftoversOnce(FolderOf(destination));
   for (int attempt = 1; fd_ < 0; ++attempt) {
     temporary_ = TemporaryNameFor(destination, attempt);
     fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, create_mode);

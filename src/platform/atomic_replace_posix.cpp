@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "platform/atomic_replace.h"
+#include "platform/path.h"
 
 namespace zuruza {
 
@@ -26,10 +27,7 @@ constexpr int kCompanionAttempts = 1000;
 // Makes the rename itself durable; a failure here loses nothing, since the
 // data is already on the disk under one of the two names.
 void SyncDirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? "."
-                          : slash == 0               ? "/"
-                                                     : path.substr(0, slash);
+  const std::string dir = DirectoryToOpen(path);
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);

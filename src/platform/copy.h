@@ -22,11 +22,6 @@ enum class CopyOutcome {
 // A failure throws IoError and changes nothing at the destination. Blocking.
 CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string& destination);
 
-// The absolute path with links, "." and ".." resolved as far as the path
-// exists; the missing rest is appended with "." and ".." resolved by name.
-// No trailing separator (but "/" itself).
-std::string ResolvePath(const std::string& path);
-
 // Creates one directory; false when it could not (it exists, no parent, ...),
 // with the errno in `error` when given.
 bool CreateDirectory(const std::string& path, int* error = nullptr);

@@ -137,50 +137,6 @@ bool CreateDirectory(const std::string& path, int* error) {
   return false;
 }
 
-std::string ResolvePath(const std::string& path) {
-  std::string absolute = path;
-  if (absolute.empty() || absolute[0] != '/') {
-    char cwd[4096];
-    absolute = std::string(::getcwd(cwd, sizeof cwd) ? cwd : "/") + "/" + path;
-  }
-  // Split into names, then resolve the longest prefix that exists.
-  std::vector<std::string> names;
-  std::size_t start = 0;
-  while (start <= absolute.size()) {
-    std::size_t end = absolute.find('/', start);
-    if (end == std::string::npos) end = absolute.size();
-    if (end > start) names.push_back(absolute.substr(start, end - start));
-    start = end + 1;
-  }
-  std::size_t existing = names.size();
-  std::string resolved;
-  for (;; --existing) {
-    std::string prefix;
-    for (std::size_t i = 0; i < existing; ++i) prefix += "/" + names[i];
-    if (prefix.empty()) prefix = "/";
-    if (char* real = ::realpath(prefix.c_str(), nullptr)) {
-      resolved = real;
-      ::free(real);
-      break;
-    }
-    if (existing == 0) {
-      resolved = "/";
-      break;
-    }
-  }
-  for (std::size_t i = existing; i < names.size(); ++i) {
-    if (names[i] == ".") continue;
-    if (names[i] == "..") {
-      std::size_t slash = resolved.rfind('/');
-      resolved.resize(slash == 0 ? 1 : slash);
-      continue;
-    }
-    if (resolved.back() != '/') resolved += '/';
-    resolved += names[i];
-  }
-  return resolved;
-}
-
 CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string& destination) {
   struct stat st {};
   if (::lstat(source.c_str(), &st) != 0) {

@@ -14,6 +14,7 @@
 #include "platform/drives.h"
 #include "platform/drives_internal.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 
 namespace zuruza {
 namespace {

@@ -9,6 +9,7 @@
 #include "core/numbers.h"
 #include "core/text_rules.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 #include "platform/paths.h"
 #include "search/busca.h"
 #include "search/inventario_detail.h"
@@ -52,9 +53,9 @@ std::string LineDirectory(std::string_view line) {
   std::string path = gt == std::string_view::npos
                          ? std::string()
                          : Trim(CharPrefix(line.substr(gt + 1), kMaxListedPath));
-  std::size_t sep = path.rfind(kPathSep);
-  if (sep != std::string::npos) path.resize(sep + 1);
-  return path;
+  // A line whose path has no separator keeps it whole.
+  const std::string folder = FolderOf(path);
+  return folder.empty() ? path : folder;
 }
 
 bool IsHeader(std::string_view line) {
@@ -163,8 +164,7 @@ ResultsFile CreateResultsFile(const std::vector<std::string>& candidates) {
     const std::string& path = candidates[i];
     try {
       if (i > 0) {
-        std::size_t sep = path.rfind(kPathSep);
-        if (sep != std::string::npos) MakeDirectories(path.substr(0, sep + 1));
+        if (const std::string folder = FolderOf(path); !folder.empty()) MakeDirectories(folder);
       }
       return ResultsFile{path, std::make_unique<TextWriter>(path, TextWriter::Mode::kReplace)};
     } catch (const IoError&) {

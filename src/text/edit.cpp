@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/numbers.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 
 namespace zuruza {
 
@@ -156,7 +157,7 @@ void LineEditor::RunSort() {
   std::unique_ptr<FilePair> files = OpenFilePair(prompter_, names_);
   SortOptions options;
   options.memory_budget = sort_memory_budget_;
-  options.scratch_dir = DirectoryOf(names_.output);
+  options.scratch_dir = DirectoryToOpen(names_.output);
   if (std::optional<DirEntry> entry = StatPath(names_.input)) options.size_hint = entry->size;
   if (SortLines(files->input(), files->output(), options) == SortResult::kTooManyLines) {
     prompter_.ShowMessage(TooManyLinesMessage(kSortLineLimit));

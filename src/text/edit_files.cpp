@@ -62,10 +62,4 @@ std::string TooManyLinesMessage(std::uint64_t limit) {
   return "El fichero tiene más de " + FormatInt(static_cast<std::int64_t>(limit)) + " líneas";
 }
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t cut = path.rfind(kPathSep);
-  if (cut == std::string::npos) return ".";
-  return cut == 0 ? std::string(1, kPathSep) : path.substr(0, cut);
-}
-
 }  // namespace zuruza

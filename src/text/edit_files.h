@@ -86,8 +86,4 @@ std::uint64_t CountLines(TextReader& reader,
 // "El fichero tiene más de <limit> líneas".
 std::string TooManyLinesMessage(std::uint64_t limit);
 
-// The directory part of a path, for scratch files beside an output: "." when
-// it has none.
-std::string DirectoryOf(const std::string& path);
-
 }  // namespace zuruza

@@ -10,6 +10,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 
 namespace zuruza {
 
@@ -18,17 +19,6 @@ namespace {
 // Fifos and devices are refused rather than waited on.
 OwnedFile OpenForReading(const std::string& path) {
   return OwnedFile(OpenDataFile(path, DataOpen::kRead));
-}
-
-std::string_view FileNameOf(std::string_view path) {
-  const std::size_t sep = path.rfind(kPathSep);
-  return sep == std::string_view::npos ? path : path.substr(sep + 1);
-}
-
-// The directory part of a path with its separator ("" for a bare name).
-std::string_view DirectoryOf(std::string_view path) {
-  const std::size_t sep = path.rfind(kPathSep);
-  return sep == std::string_view::npos ? std::string_view() : path.substr(0, sep + 1);
 }
 
 // True when `name` is `prefix` followed by a fragment number as FragmentName
@@ -119,9 +109,9 @@ std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
   // directory, would be truncated by that fragment before it was read.
   const FileIdentity source_id = IdentityOf(source.get());
   const std::string source_name(FileNameOf(request.source));
-  const std::string_view base_dot = std::string_view(prefix).substr(DirectoryOf(prefix).size());
+  const std::string_view base_dot = std::string_view(prefix).substr(FolderOf(prefix).size());
   if (IsFragmentOf(source_name, base_dot) &&
-      IdentityOf(std::string(DirectoryOf(prefix)) + source_name) == source_id) {
+      IdentityOf(FolderOf(prefix) + source_name) == source_id) {
     prompter_.ShowMessage("El fichero a fragmentar no puede ser uno de los fragmentos.");
     return 0;
   }
@@ -251,7 +241,7 @@ std::string Fragmenter::SizeDisplay(const std::string& source) {
   const auto size = static_cast<std::int64_t>(OpenFileSize(file.get()));
   file.Close();
   return "Tamaño: " + FormatInt(size) +
-         " bytes. Se generarán ficheros de la forma: " + std::string(DirectoryOf(source)) +
+         " bytes. Se generarán ficheros de la forma: " + FolderOf(source) +
          FragmentBaseName(source) + ".001 ...";
 }
 

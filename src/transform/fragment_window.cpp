@@ -9,6 +9,7 @@
 
 #include "app/qt_text.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 
 namespace zuruza {
 
@@ -151,9 +152,8 @@ void Tform_Fragment::Button4Click() {
 void Tform_Fragment::Button3Click() {
   const std::optional<std::string> path = prompter_.OpenFileDialog("", FromQt(Edit2->text()));
   if (!path) return;
-  const std::size_t sep = path->rfind(kPathSep);
-  const std::string directory =
-      sep == std::string::npos ? CurrentDirectory() : path->substr(0, sep + 1);
+  const std::string folder = FolderOf(*path);
+  const std::string directory = folder.empty() ? CurrentDirectory() : folder;
   // Choosing the same file again shows its size again.
   if (Edit2->text() == ToQt(*path)) Edit2Change();
   Edit2->setText(ToQt(*path));

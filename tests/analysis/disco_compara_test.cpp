@@ -3,7 +3,7 @@
 #include "analysis/compara.h"
 #include "analysis/disco.h"
 #include "core/errors.h"
-#include "platform/copy.h"
+#include "platform/path.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "platform/copy.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 #include "support/as_nobody.h"
 #include "support/recording_sink.h"
 #include "support/temp_tree.h"
