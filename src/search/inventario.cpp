@@ -19,49 +19,6 @@ namespace zuruza {
 
 namespace {
 
-constexpr std::size_t kMaxListedPath = 1000;
-
-// The size field: from the second byte to just before the first ")"; 0 when
-// it does not read as a whole number.
-std::int64_t LineSize(std::string_view line) {
-  std::size_t close = line.find(')');
-  if (close == std::string_view::npos || close < 1) return 0;
-  std::string_view field = line.substr(1, close - 1);
-  while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
-  std::optional<std::int64_t> size = ParseInteger(field);
-  return size.value_or(0);
-}
-
-// The date field: between the first ")" and the first ">"; the zero date
-// (30/12/1899) when it does not read as a date and time.
-CivilDateTime LineDate(std::string_view line, const LocaleFormats& formats, int current_year) {
-  std::size_t close = line.find(')');
-  std::size_t gt = line.find('>');
-  if (close == std::string_view::npos || gt == std::string_view::npos || gt <= close) return {};
-  try {
-    return ParseDateTime(line.substr(close + 1, gt - close - 1), formats, current_year);
-  } catch (const ConversionError&) {
-    return {};
-  }
-}
-
-// The directory of a full-path line: the path after the first ">" (at most
-// 1000 characters, never half a character), trimmed, cut just after its last
-// separator.
-std::string LineDirectory(std::string_view line) {
-  std::size_t gt = line.find('>');
-  std::string path = gt == std::string_view::npos
-                         ? std::string()
-                         : Trim(CharPrefix(line.substr(gt + 1), kMaxListedPath));
-  // A line whose path has no separator keeps it whole.
-  const std::string folder = FolderOf(path);
-  return folder.empty() ? path : folder;
-}
-
-bool IsHeader(std::string_view line) {
-  return line.find(kListingHeaderMark) != std::string_view::npos;
-}
-
 // The next header mark in a block at or after `from`: memmem skips through
 // the many "(" of the file lines much faster than a plain find.
 std::size_t FindHeaderMark(std::string_view block, std::size_t from) {
@@ -71,10 +28,6 @@ std::size_t FindHeaderMark(std::string_view block, std::size_t from) {
   return mark == nullptr ? std::string_view::npos
                          : static_cast<std::size_t>(static_cast<const char*>(mark) - block.data());
 }
-bool IsAbbreviated(std::string_view line) {
-  return line.find(kSameDirMark) != std::string_view::npos;
-}
-
 // The line rules of TextReader: a line ends at a CR, at an LF (a lone one
 // too), or at a CR LF taken as one.
 bool IsLineEndByte(char c) { return c == '\r' || c == '\n'; }
@@ -111,8 +64,8 @@ bool DirectoryBefore(std::string_view block, std::size_t end, std::string& dir) 
     if (stop > 0 && block[stop - 1] == '\r') --stop;  // a CR alone, or the CR of a CR LF
     std::size_t start = LineStart(block, stop);
     std::string_view line = block.substr(start, stop - start);
-    if (!IsHeader(line) && !IsAbbreviated(line)) {
-      dir = LineDirectory(line);
+    if (!IsListingHeader(line) && !IsAbbreviatedListingLine(line)) {
+      dir = ListingLineDirectory(line);
       return true;
     }
     end = start;
@@ -210,9 +163,9 @@ class ListingMatcher {
 
   // The size and date tests of a line whose text already matched.
   bool PassesFilters(std::string_view line) const {
-    if (LineSize(line) < min_size_) return false;
+    if (ListingLineSize(line) < min_size_) return false;
     if (older_than_ || newer_than_) {
-      CivilDateTime date = LineDate(line, formats_, current_year_);
+      CivilDateTime date = ListingLineDate(line, formats_, current_year_);
       if (older_than_ && !(date < *older_than_)) return false;
       if (newer_than_ && !(date > *newer_than_)) return false;
     }
@@ -292,12 +245,12 @@ ListingSearchResult SearchLineByLine(TextReader& listing, const std::string& upp
   while (listing.ReadLine(line)) {
     prompter.ProcessEvents();
     ++lines_read;
-    if (IsHeader(line)) {
+    if (IsListingHeader(line)) {
       matcher.SetPendingHeader(line);
       continue;
     }
-    const bool same_dir = IsAbbreviated(line);
-    if (!same_dir) matcher.current_dir() = LineDirectory(line);
+    const bool same_dir = IsAbbreviatedListingLine(line);
+    if (!same_dir) matcher.current_dir() = ListingLineDirectory(line);
     matcher.ReadBounds();
     if (!upper_text.empty()) {
       UpperAsciiInto(line, upper_line);
@@ -323,7 +276,7 @@ ListingSearchResult SearchByBlocks(TextReader& listing, const std::string& upper
       // The bounds are read at the first line that is not a header.
       std::string_view rest = block, line;
       while (NextLine(rest, line)) {
-        if (!IsHeader(line)) {
+        if (!IsListingHeader(line)) {
           matcher.ReadBounds();
           tested_any = true;
           break;
@@ -341,7 +294,7 @@ ListingSearchResult SearchByBlocks(TextReader& listing, const std::string& upper
       const std::size_t stop = LineStop(block, at);
       from = stop;
       const std::string_view line = block.substr(start, stop - start);
-      if (IsHeader(line)) continue;  // headers are never tested
+      if (IsListingHeader(line)) continue;  // headers are never tested
 
       // The last header before this line waits for its disk's first match.
       for (std::size_t h = headers_seen; h < start;) {
@@ -356,7 +309,7 @@ ListingSearchResult SearchByBlocks(TextReader& listing, const std::string& upper
       line_ends += static_cast<int>(CountLineEnds(block.substr(counted, start - counted)));
       counted = start;
       if (!matcher.PassesFilters(line)) continue;
-      const bool same_dir = IsAbbreviated(line);
+      const bool same_dir = IsAbbreviatedListingLine(line);
       if (same_dir) DirectoryBefore(block, start, matcher.current_dir());
       matcher.Emit(line, same_dir, lines_before + line_ends + 1);
     }

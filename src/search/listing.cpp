@@ -1,10 +1,21 @@
 #include "search/listing.h"
 
+#include <optional>
+
+#include "core/errors.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
+#include "core/text_rules.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 
 namespace zuruza {
+
+namespace {
+
+constexpr std::size_t kMaxListedPath = 1000;
+
+}  // namespace
 
 std::string ListingHeader(std::string_view place, const CivilDateTime& when,
                           std::string_view comment, const LocaleFormats& formats) {
@@ -39,6 +50,47 @@ std::string ListingFileLine(double size, const CivilDateTime& write_time, std::s
   AppendLineText(line, name);
   line += size_suffix;
   return line;
+}
+
+// --- reading: the rules of each field are told in the header ---
+
+std::int64_t ListingLineSize(std::string_view line) {
+  std::size_t close = line.find(')');
+  if (close == std::string_view::npos || close < 1) return 0;
+  std::string_view field = line.substr(1, close - 1);
+  while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+  std::optional<std::int64_t> size = ParseInteger(field);
+  return size.value_or(0);
+}
+
+CivilDateTime ListingLineDate(std::string_view line, const LocaleFormats& formats,
+                              int current_year) {
+  std::size_t close = line.find(')');
+  std::size_t gt = line.find('>');
+  if (close == std::string_view::npos || gt == std::string_view::npos || gt <= close) return {};
+  try {
+    return ParseDateTime(line.substr(close + 1, gt - close - 1), formats, current_year);
+  } catch (const ConversionError&) {
+    return {};
+  }
+}
+
+std::string ListingLineDirectory(std::string_view line) {
+  std::size_t gt = line.find('>');
+  std::string path = gt == std::string_view::npos
+                         ? std::string()
+                         : Trim(CharPrefix(line.substr(gt + 1), kMaxListedPath));
+  // A line whose path has no separator keeps it whole.
+  const std::string folder = FolderOf(path);
+  return folder.empty() ? path : folder;
+}
+
+bool IsListingHeader(std::string_view line) {
+  return line.find(kListingHeaderMark) != std::string_view::npos;
+}
+
+bool IsAbbreviatedListingLine(std::string_view line) {
+  return line.find(kSameDirMark) != std::string_view::npos;
 }
 
 }  // namespace zuruza

@@ -29,4 +29,19 @@ std::string ListingFileLine(double size, const CivilDateTime& write_time, std::s
                             std::string_view name, bool same_dir, std::string_view size_suffix,
                             const LocaleFormats& formats);
 
+// Reading a listing back. The size field: from the second byte to just
+// before the first ")"; 0 when it does not read as a whole number.
+std::int64_t ListingLineSize(std::string_view line);
+// The date field: between the first ")" and the first ">"; the zero date
+// (30/12/1899) when it does not read as a date and time.
+CivilDateTime ListingLineDate(std::string_view line, const LocaleFormats& formats,
+                              int current_year);
+// The directory of a full-path line: the path after the first ">" (at most
+// 1000 characters, never half a character), trimmed, cut just after its
+// last separator (whole when it has none).
+std::string ListingLineDirectory(std::string_view line);
+bool IsListingHeader(std::string_view line);
+// A line whose directory is the one of the file line before it.
+bool IsAbbreviatedListingLine(std::string_view line);
+
 }  // namespace zuruza
