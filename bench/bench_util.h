@@ -90,6 +90,7 @@ class CountingSink : public ReportSink {
   void AddReportLine(std::string_view) override { ++lines; }
   void ShowProgress(StatusBar, std::string_view) override {}
   void SetStatus(StatusBar, std::string_view) override {}
+  void LetEventsRun() override {}
   long lines = 0;
 };
 
@@ -115,7 +116,6 @@ class SilentPrompter : public Prompter {
                                             std::string_view) override {
     return std::nullopt;
   }
-  void ProcessEvents() override {}
 
  private:
   bool echo_messages_;

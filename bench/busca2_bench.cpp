@@ -32,7 +32,6 @@ struct Answers : Prompter {
                                             std::string_view) override {
     return std::nullopt;
   }
-  void ProcessEvents() override {}
 };
 
 constexpr int kFiles = 10000;

@@ -37,7 +37,6 @@ struct Answers : Prompter {
                                             std::string_view) override {
     return std::nullopt;
   }
-  void ProcessEvents() override {}
 };
 
 void MakeWords(const std::string& path, int lines, int vocabulary, unsigned seed) {

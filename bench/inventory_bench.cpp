@@ -58,8 +58,7 @@ int main(int argc, char** argv) {
     ResultsFile results = CreateResultsFile({"bench-data/results.txt"});
     ListingSearchRequest request{text, "", "01/01/1990", ""};
     matches =
-        SearchIndexedDisks(big, request, results, sink, prompter, LocaleFormats{}, 2026, 500000)
-            .matches;
+        SearchIndexedDisks(big, request, results, sink, LocaleFormats{}, 2026, 500000).matches;
   });
   double grep = bench::BestOf(
       3, [&] { bench::Shell("grep -i -F -c '" + text + "' " + big + " > /dev/null"); });

@@ -124,15 +124,6 @@ std::optional<std::string> QtPrompter::SaveFileDialog(std::string_view filter,
   return FromQt(dialog.selectedFiles().first());
 }
 
-void QtPrompter::ProcessEvents() {
-  // Jobs call this for every line of files of a million lines: the events
-  // run a few dozen times a second, which keeps the window live.
-  static QElapsedTimer clock;
-  if (clock.isValid() && clock.elapsed() < kLiveIntervalMs) return;
-  clock.start();
-  QApplication::processEvents();
-}
-
 bool TellSkippedEntries(Prompter& prompter, const SkippedEntries& skipped, bool batch_mode) {
   if (skipped.empty()) return false;
   if (batch_mode) {

@@ -25,7 +25,6 @@ class QtPrompter : public Prompter {
   std::optional<std::string> SaveFileDialog(std::string_view filter,
                                             std::string_view default_extension,
                                             std::string_view near) override;
-  void ProcessEvents() override;
 
  private:
   QWidget* parent_;

@@ -47,6 +47,7 @@ class ReportWindow : public QMainWindow, public ReportSink {
   void AddReportLine(std::string_view text) override;
   void ShowProgress(StatusBar bar, std::string_view text) override;
   void SetStatus(StatusBar bar, std::string_view text) override;
+  void LetEventsRun() override { LetWindowEventsRun(); }
 
   // Moves the lines still waiting into the pane.
   void FlushReport();

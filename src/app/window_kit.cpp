@@ -6,6 +6,25 @@
 
 namespace zuruza {
 
+namespace {
+
+std::function<void()>& EventsHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+
+}  // namespace
+
+void SetWindowEventsHookForTesting(std::function<void()> hook) { EventsHook() = std::move(hook); }
+
+void LetWindowEventsRun() {
+  if (EventsHook()) EventsHook()();
+  static QElapsedTimer clock;
+  if (clock.isValid() && clock.elapsed() < kLiveIntervalMs) return;
+  clock.start();
+  QApplication::processEvents();
+}
+
 JobSlot::Hold JobSlot::Take() {
   if (busy_) {
     QApplication::beep();

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -16,6 +17,12 @@ namespace zuruza {
 // Windows stay live during a job: its progress lets events run at most every
 // this many milliseconds.
 inline constexpr int kLiveIntervalMs = 40;
+
+// Lets pending events run, a few dozen times a second at most however often
+// it is called: what a window's LetEventsRun does.
+void LetWindowEventsRun();
+// For tests: called on every LetWindowEventsRun, to act while a job runs.
+void SetWindowEventsHookForTesting(std::function<void()> hook);
 
 // One job at a time in a window. Events run during a job, so a second click
 // could start another one: it only beeps.

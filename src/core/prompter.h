@@ -30,8 +30,6 @@ class Prompter {
   virtual std::optional<std::string> SaveFileDialog(std::string_view filter,
                                                     std::string_view default_extension,
                                                     std::string_view near) = 0;
-  // Lets pending window events run.
-  virtual void ProcessEvents() = 0;
 };
 
 // Passes every call on to another Prompter, which can be changed: a window
@@ -58,7 +56,6 @@ class ForwardingPrompter : public Prompter {
                                             std::string_view near) override {
     return target_->SaveFileDialog(filter, default_extension, near);
   }
-  void ProcessEvents() override { target_->ProcessEvents(); }
 
  private:
   Prompter* target_;

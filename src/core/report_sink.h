@@ -23,6 +23,10 @@ class ReportSink {
   virtual void ShowProgress(StatusBar bar, std::string_view text) = 0;
   // Sets the status bar's final text, without letting events run.
   virtual void SetStatus(StatusBar bar, std::string_view text) = 0;
+  // Lets pending window events run without a new text, so that a long loop
+  // keeps its window live and a stop button is seen. Cheap enough to call
+  // per line: a window lets events run a few dozen times a second at most.
+  virtual void LetEventsRun() = 0;
 };
 
 }  // namespace zuruza

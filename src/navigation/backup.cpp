@@ -98,7 +98,7 @@ BackupEnd BackupCopier::RunBackupJob(const BackupRequest& request) {
 }
 
 void BackupCopier::CopyTree(const std::string& source_dir, const std::string& dest_dir) {
-  prompter_.ProcessEvents();
+  sink_.LetEventsRun();
   std::vector<DirEntry> entries;
   // A directory that cannot be read is skipped and named afterwards.
   if (!ListForWalk(source_dir, entries, skipped_)) return;
@@ -152,14 +152,14 @@ void BackupCopier::CopyTree(const std::string& source_dir, const std::string& de
     sink_.ShowProgress(StatusBar::kStatusBar1Panel1,
                        "Ficheros Procesados: " + FormatInt(files_copied_) + " (" +
                            GroupDigits(bytes_copied_) + " bytes)");
-    prompter_.ProcessEvents();  // "Parar" is seen between skipped files too
+    sink_.LetEventsRun();  // "Parar" is seen between skipped files too
   }
 }
 
 BackupCopier::FileCopy BackupCopier::CopyOneFile(const std::string& source_dir,
                                                  const std::string& dest_dir,
                                                  const std::string& name, std::uint64_t size) {
-  prompter_.ProcessEvents();
+  sink_.LetEventsRun();
   AddToList(source_dir + name);
   sink_.ShowProgress(
       StatusBar::kStatusBar2,
@@ -170,7 +170,7 @@ BackupCopier::FileCopy BackupCopier::CopyOneFile(const std::string& source_dir,
       outcome = CopyFilePreservingTime(source_dir + name, dest_dir + name);
     } catch (const IoError&) {
     }
-    prompter_.ProcessEvents();
+    sink_.LetEventsRun();
     if (outcome == CopyOutcome::kCopied) break;
     // A file that vanished since the directory was read (or a fifo, a
     // device) has nothing to copy.

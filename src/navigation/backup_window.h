@@ -35,6 +35,7 @@ class TF_backup : public QMainWindow, public ReportSink {
   void AddReportLine(std::string_view text) override;
   void ShowProgress(StatusBar bar, std::string_view text) override;
   void SetStatus(StatusBar bar, std::string_view text) override;
+  void LetEventsRun() override { LetWindowEventsRun(); }
 
   QString StatusText(StatusBar bar) const;
   // Who the window asks and tells (tests script it; nullptr: real dialogs).

@@ -36,6 +36,7 @@ class Tform_vcd : public QMainWindow, public ReportSink {
   void AddReportLine(std::string_view) override {}
   void ShowProgress(StatusBar bar, std::string_view text) override;
   void SetStatus(StatusBar bar, std::string_view text) override;
+  void LetEventsRun() override { LetWindowEventsRun(); }
 
   QString StatusText() const;
   // Who the window asks and tells (tests script it; nullptr: real dialogs).

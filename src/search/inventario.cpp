@@ -239,11 +239,11 @@ class ListingMatcher {
 // Line by line: every line is tested. Serves an empty search text, where
 // every line matches anyway.
 ListingSearchResult SearchLineByLine(TextReader& listing, const std::string& upper_text,
-                                     ListingMatcher& matcher, Prompter& prompter) {
+                                     ListingMatcher& matcher, ReportSink& sink) {
   std::string line, upper_line;
   int lines_read = 0;
   while (listing.ReadLine(line)) {
-    prompter.ProcessEvents();
+    sink.LetEventsRun();
     ++lines_read;
     if (IsListingHeader(line)) {
       matcher.SetPendingHeader(line);
@@ -266,12 +266,12 @@ ListingSearchResult SearchLineByLine(TextReader& listing, const std::string& upp
 // directories are found when a match needs them. Gives exactly the result of
 // SearchLineByLine for a text without line-end bytes.
 ListingSearchResult SearchByBlocks(TextReader& listing, const std::string& upper_text,
-                                   ListingMatcher& matcher, Prompter& prompter) {
+                                   ListingMatcher& matcher, ReportSink& sink) {
   std::string_view block;
   int lines_before = 0;  // lines of the blocks already done
   bool tested_any = false;
   while (listing.ReadBlock(block)) {
-    prompter.ProcessEvents();
+    sink.LetEventsRun();
     if (!tested_any) {
       // The bounds are read at the first line that is not a header.
       std::string_view rest = block, line;
@@ -338,8 +338,7 @@ namespace detail {
 
 ListingSearchResult SearchListing(const std::string& listing_path,
                                   const ListingSearchRequest& request, ResultsFile& results,
-                                  ReportSink& sink, Prompter& prompter,
-                                  const LocaleFormats& formats, int current_year,
+                                  ReportSink& sink, const LocaleFormats& formats, int current_year,
                                   std::size_t pane_capacity, std::size_t read_buffer,
                                   bool line_by_line) {
   sink.ClearReport();
@@ -348,20 +347,19 @@ ListingSearchResult SearchListing(const std::string& listing_path,
   const std::string upper_text =
       IsBlank(request.search_text) ? std::string() : UpperAscii(request.search_text);
   if (line_by_line || upper_text.empty() || upper_text.find_first_of("\r\n") != std::string::npos) {
-    return SearchLineByLine(listing, upper_text, matcher, prompter);
+    return SearchLineByLine(listing, upper_text, matcher, sink);
   }
-  return SearchByBlocks(listing, upper_text, matcher, prompter);
+  return SearchByBlocks(listing, upper_text, matcher, sink);
 }
 
 }  // namespace detail
 
 ListingSearchResult SearchIndexedDisks(const std::string& listing_path,
                                        const ListingSearchRequest& request, ResultsFile& results,
-                                       ReportSink& sink, Prompter& prompter,
-                                       const LocaleFormats& formats, int current_year,
-                                       std::size_t pane_capacity) {
-  return detail::SearchListing(listing_path, request, results, sink, prompter, formats,
-                               current_year, pane_capacity, 0, false);
+                                       ReportSink& sink, const LocaleFormats& formats,
+                                       int current_year, std::size_t pane_capacity) {
+  return detail::SearchListing(listing_path, request, results, sink, formats, current_year,
+                               pane_capacity, 0, false);
 }
 
 int ListIndexedDisks(const std::string& listing_path, ReportSink& sink) {

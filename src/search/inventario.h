@@ -66,9 +66,8 @@ struct ListingSearchResult {
 // says so. Closes the results file. Lets events run while it reads.
 ListingSearchResult SearchIndexedDisks(const std::string& listing_path,
                                        const ListingSearchRequest& request, ResultsFile& results,
-                                       ReportSink& sink, Prompter& prompter,
-                                       const LocaleFormats& formats, int current_year,
-                                       std::size_t pane_capacity);
+                                       ReportSink& sink, const LocaleFormats& formats,
+                                       int current_year, std::size_t pane_capacity);
 
 // "Ver Discos Indexados": empties the pane and lists the header of every
 // indexed disk of the listing. Returns how many.

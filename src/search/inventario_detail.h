@@ -11,8 +11,7 @@ namespace zuruza::detail {
 // the text being looked for a block of lines at once.
 ListingSearchResult SearchListing(const std::string& listing_path,
                                   const ListingSearchRequest& request, ResultsFile& results,
-                                  ReportSink& sink, Prompter& prompter,
-                                  const LocaleFormats& formats, int current_year,
+                                  ReportSink& sink, const LocaleFormats& formats, int current_year,
                                   std::size_t pane_capacity, std::size_t read_buffer,
                                   bool line_by_line);
 

@@ -139,8 +139,8 @@ void Tform_Busca::BuscarunFichero1Click() {
     ListingSearchRequest request{fields.search_text, fields.min_size, fields.newer_than,
                                  fields.older_than};
     ListingSearchResult result =
-        SearchIndexedDisks(ChosenListing, request, results, *this, prompter(),
-                           SystemLocaleFormats(), LocalNow().date.year, pane_capacity_);
+        SearchIndexedDisks(ChosenListing, request, results, *this, SystemLocaleFormats(),
+                           LocalNow().date.year, pane_capacity_);
     overflowed = result.pane_overflowed;
   });
   if (overflowed) {

@@ -25,6 +25,7 @@ class NoPane : public ReportSink {
   void AddReportLine(std::string_view) override {}
   void ShowProgress(StatusBar, std::string_view) override {}
   void SetStatus(StatusBar, std::string_view) override {}
+  void LetEventsRun() override {}
 };
 
 class NobodyPrompter : public Prompter {
@@ -46,7 +47,6 @@ class NobodyPrompter : public Prompter {
                                             std::string_view) override {
     return std::nullopt;
   }
-  void ProcessEvents() override {}
 
  private:
   const std::function<void(std::string_view)>& say_;

@@ -98,7 +98,7 @@ void TForm2::Run(const std::function<void()>& body) {
 
 void TForm2::KeepStatus(std::string_view text, bool let_events_run) {
   if (status_.Offer(text)) FlushPanes();
-  if (let_events_run) prompter_.ProcessEvents();
+  if (let_events_run) LetWindowEventsRun();
 }
 
 void TForm2::ShowNow() {

@@ -65,6 +65,7 @@ class TForm2 : public QMainWindow {
     void AddReportLine(std::string_view text) override;
     void ShowProgress(StatusBar bar, std::string_view text) override;
     void SetStatus(StatusBar bar, std::string_view text) override;
+    void LetEventsRun() override { LetWindowEventsRun(); }
     void Flush();
 
    private:

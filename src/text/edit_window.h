@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/qt_prompter.h"
+#include "app/window_kit.h"
 #include "core/report_sink.h"
 #include "text/edit.h"
 
@@ -36,6 +37,7 @@ class TEditor : public QMainWindow, public ReportSink {
   void AddReportLine(std::string_view text) override;
   void ShowProgress(StatusBar, std::string_view) override {}
   void SetStatus(StatusBar, std::string_view) override {}
+  void LetEventsRun() override { LetWindowEventsRun(); }
 
   QPlainTextEdit* Memo1;
   QLabel* Label2;

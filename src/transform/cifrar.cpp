@@ -217,11 +217,11 @@ bool FileCipher::CipherOneFile(const std::string& path, const std::string& compa
     total += got;
     sink_.SetStatus(StatusBar::kStatusBar1, FileStatusText(files_processed_, total));
     if (got < kReadSize) break;
-    prompter_.ProcessEvents();  // a large file keeps the window live
+    sink_.LetEventsRun();  // a large file keeps the window live
   }
   // On any failure above, `file` removes the companion on its way out.
   ThrowIfFailed(file.Commit());
-  prompter_.ProcessEvents();
+  sink_.LetEventsRun();
   return true;
 }
 
@@ -237,7 +237,7 @@ void FileCipher::CipherTree(const std::string& directory, Run& run) {
       sink_.SetStatus(
           StatusBar::kStatusBar1,
           "Directorios Examinados: " + FormatInt(dirs_examined_) + " (" + entry.name + ")");
-      prompter_.ProcessEvents();
+      sink_.LetEventsRun();
       CipherTree(directory + entry.name + kPathSep, run);
     } else if (entry.kind == EntryKind::kFile) {
       const std::string path = directory + entry.name;

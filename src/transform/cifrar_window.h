@@ -30,6 +30,7 @@ class TF_cifrado : public QMainWindow, public ReportSink {
   void AddReportLine(std::string_view) override {}
   void ShowProgress(StatusBar bar, std::string_view text) override;
   void SetStatus(StatusBar bar, std::string_view text) override;
+  void LetEventsRun() override { LetWindowEventsRun(); }
 
   // The text of status panel 0 or 1.
   QString StatusText(int panel) const;

@@ -82,7 +82,7 @@ char* Fragmenter::Buffer() {
 
 void Fragmenter::Progress(const std::string& text) {
   sink_.ShowProgress(StatusBar::kStatusBar1, text);
-  prompter_.ProcessEvents();
+  sink_.LetEventsRun();
 }
 
 std::int64_t Fragmenter::SplitFile(const SplitRequest& request) {
@@ -227,7 +227,7 @@ std::int64_t Fragmenter::JoinFragments(const JoinRequest& request) {
       if (ReadFully(fragment.get(), buffer, count) != count) throw IoError(kReadBeyondEnd);
       output.Write(buffer, count);
       remaining -= static_cast<std::int64_t>(count);
-      prompter_.ProcessEvents();
+      sink_.LetEventsRun();
     }
     fragment.Close();
   }

@@ -27,16 +27,6 @@ using Lines = std::vector<std::string>;
 
 constexpr long long kSomeTime = 981195630;
 
-// A prompter that can act while the job lets events run.
-class ActingPrompter : public ScriptedPrompter {
- public:
-  void ProcessEvents() override {
-    ScriptedPrompter::ProcessEvents();
-    if (on_events) on_events();
-  }
-  std::function<void()> on_events;
-};
-
 class BackupTest : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -52,7 +42,7 @@ class BackupTest : public ::testing::Test {
 
   TempTree tree_{"src/a.txt=hola\nsrc/sub/deep/b.bin=1234567890\nsrc/.hidden=x\n"};
   RecordingSink sink_;
-  ActingPrompter prompter_;
+  ScriptedPrompter prompter_;
   BackupCopier copier_{sink_, prompter_};
 };
 
@@ -178,7 +168,7 @@ TEST_F(BackupTest, OkRecreatesTheDirectoriesAndRetries) {
 }
 
 TEST_F(BackupTest, StopBetweenFilesCancelsTheCopy) {
-  prompter_.on_events = [&] {
+  sink_.on_events = [&] {
     if (sink_.lines.size() == 1) copier_.RequestStop();
   };
   EXPECT_EQ(Run(), BackupEnd::kStopped);
@@ -187,7 +177,7 @@ TEST_F(BackupTest, StopBetweenFilesCancelsTheCopy) {
 }
 
 TEST_F(BackupTest, VanishedSourceFileIsSkippedNotCounted) {
-  prompter_.on_events = [&] { unlink(tree_.Path("src/a.txt").c_str()); };
+  sink_.on_events = [&] { unlink(tree_.Path("src/a.txt").c_str()); };
   EXPECT_EQ(Run(), BackupEnd::kFinished);
   EXPECT_FALSE(PathExists(tree_.Path("dst/a.txt")));
   EXPECT_EQ(Summary(), "2 ficheros copiados. (11 bytes)");

@@ -83,8 +83,8 @@ Outcome SearchWith(const TempTree& tree, const ListingSearchRequest& request, st
   try {
     ResultsFile results = CreateResultsFile({tree.Path(line_by_line ? "r1.txt" : "r2.txt")});
     ListingSearchResult r =
-        detail::SearchListing(tree.Path("listing.txt"), request, results, sink, prompter,
-                              LocaleFormats{}, 2026, capacity, buffer, line_by_line);
+        detail::SearchListing(tree.Path("listing.txt"), request, results, sink, LocaleFormats{},
+                              2026, capacity, buffer, line_by_line);
     out.lines_read = r.lines_read;
     out.matches = r.matches;
     out.lines_added = r.lines_added;

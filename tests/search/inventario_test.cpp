@@ -49,8 +49,7 @@ class InventoryTest : public ::testing::Test {
   ListingSearchResult Search(const std::string& listing, ListingSearchRequest request,
                              std::size_t capacity = 1000) {
     ResultsFile results = CreateResultsFile({tree_.Path("results.txt")});
-    return SearchIndexedDisks(listing, request, results, sink_, prompter_, LocaleFormats{}, 2026,
-                              capacity);
+    return SearchIndexedDisks(listing, request, results, sink_, LocaleFormats{}, 2026, capacity);
   }
 
   // Two disks: fotos (a subdirectory interrupting the files of its parent) and docs.

@@ -1,6 +1,7 @@
 // A ReportSink that records what a job writes, for tests and headless runs.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,10 @@ class RecordingSink : public ReportSink {
     ++progress_calls;
   }
   void SetStatus(StatusBar bar, std::string_view text) override { Status(bar) = std::string(text); }
+  void LetEventsRun() override {
+    ++events_let_run;
+    if (on_events) on_events();
+  }
 
   std::string& Status(StatusBar bar) {
     return bar == StatusBar::kStatusBar1   ? status1
@@ -30,6 +35,8 @@ class RecordingSink : public ReportSink {
   std::string status2;
   std::string status1_panel1;
   int progress_calls = 0;
+  int events_let_run = 0;
+  std::function<void()> on_events;  // acts while the job lets events run
 };
 
 }  // namespace zuruza::testing

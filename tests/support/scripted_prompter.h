@@ -40,14 +40,12 @@ class ScriptedPrompter : public Prompter {
     dialog_near.emplace_back(near);
     return NextPath();
   }
-  void ProcessEvents() override { ++events_processed; }
 
   std::deque<std::optional<std::string>> input_answers;  // nullopt = Cancel
   std::deque<bool> ok_answers;
   std::deque<std::optional<std::string>> dialog_answers;  // nullopt = Cancel
   std::vector<std::string> messages, errors, prompts, questions;
   std::vector<std::string> dialog_near;  // where each file dialog was asked to open
-  int events_processed = 0;
 
  private:
   std::optional<std::string> NextPath() {

@@ -35,6 +35,7 @@ class HistorySink : public ReportSink {
   void AddReportLine(std::string_view text) override { lines.emplace_back(text); }
   void ShowProgress(StatusBar, std::string_view text) override { statuses.emplace_back(text); }
   void SetStatus(StatusBar, std::string_view text) override { statuses.emplace_back(text); }
+  void LetEventsRun() override {}
   std::string LastStatus() const { return statuses.empty() ? "" : statuses.back(); }
 
   std::vector<std::string> lines;
