@@ -8,7 +8,7 @@
 // the file as it was; only a process killed meanwhile leaves a companion
 // behind.
 //
-// Errors are errno values, 0 for success. Blocking.
+// Failures throw IoError (a missing file: "File not found"). Blocking.
 #pragma once
 
 #include <cstddef>
@@ -29,24 +29,31 @@ class AtomicReplacement {
   // write, since the result takes its place: a read-only file gives EACCES,
   // and so do links (never followed), directories and special files (never
   // opened).
-  int OpenSource(const std::string& path);
+  void OpenSource(const std::string& path);
   // Creates the companion, after OpenSource: `companion` when no entry of
   // that name exists, else the first free name of companion + "~1", "~2",
   // ... An existing entry (a person's file, a leftover of a killed run) is
   // never replaced.
-  int CreateCompanion(const std::string& companion);
+  void CreateCompanion(const std::string& companion);
   // Reads up to `size` bytes of the source; fewer only at its end.
-  int Read(unsigned char* buffer, std::size_t size, std::size_t& got);
+  std::size_t Read(unsigned char* buffer, std::size_t size);
   // Appends to the companion.
-  int Write(const unsigned char* data, std::size_t size);
+  void Write(const unsigned char* data, std::size_t size);
   // Flushes the companion to the disk and renames it over the source.
-  int Commit();
+  void Commit();
   // Closes both files and removes the companion; the source stays as it was.
   void Abandon();
 
   const std::string& companion_path() const { return companion_path_; }
 
  private:
+  // The same, as errno values (0 for success).
+  int TryOpenSource(const std::string& path);
+  int TryCreateCompanion(const std::string& companion);
+  int TryRead(unsigned char* buffer, std::size_t size, std::size_t& got);
+  int TryWrite(const unsigned char* data, std::size_t size);
+  int TryCommit();
+
   int source_fd_ = -1;
   int companion_fd_ = -1;
   std::string path_;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "core/errors.h"
 #include "platform/atomic_replace.h"
 #include "platform/path.h"
 
@@ -42,7 +43,29 @@ void SetReplacementFaultForTesting(std::function<int(const std::string&, std::ui
 
 AtomicReplacement::~AtomicReplacement() { Abandon(); }
 
-int AtomicReplacement::OpenSource(const std::string& path) {
+namespace {
+
+void Check(int error_number) {
+  if (error_number != 0) ThrowIoErrorFromErrno(error_number);
+}
+
+}  // namespace
+
+void AtomicReplacement::OpenSource(const std::string& path) { Check(TryOpenSource(path)); }
+void AtomicReplacement::CreateCompanion(const std::string& companion) {
+  Check(TryCreateCompanion(companion));
+}
+std::size_t AtomicReplacement::Read(unsigned char* buffer, std::size_t size) {
+  std::size_t got = 0;
+  Check(TryRead(buffer, size, got));
+  return got;
+}
+void AtomicReplacement::Write(const unsigned char* data, std::size_t size) {
+  Check(TryWrite(data, size));
+}
+void AtomicReplacement::Commit() { Check(TryCommit()); }
+
+int AtomicReplacement::TryOpenSource(const std::string& path) {
   Abandon();
   // A cheap check first, so that fifos and devices are never opened at all.
   struct stat info;
@@ -66,7 +89,7 @@ int AtomicReplacement::OpenSource(const std::string& path) {
   return 0;
 }
 
-int AtomicReplacement::CreateCompanion(const std::string& companion) {
+int AtomicReplacement::TryCreateCompanion(const std::string& companion) {
   if (source_fd_ < 0 || companion_fd_ >= 0) return EBADF;
   for (int attempt = 0;; ++attempt) {
     std::string name = attempt == 0 ? companion : companion + "~" + std::to_string(attempt);
@@ -82,7 +105,7 @@ int AtomicReplacement::CreateCompanion(const std::string& companion) {
   }
 }
 
-int AtomicReplacement::Read(unsigned char* buffer, std::size_t size, std::size_t& got) {
+int AtomicReplacement::TryRead(unsigned char* buffer, std::size_t size, std::size_t& got) {
   got = 0;
   if (source_fd_ < 0) return EBADF;
   while (got < size) {
@@ -97,7 +120,7 @@ int AtomicReplacement::Read(unsigned char* buffer, std::size_t size, std::size_t
   return 0;
 }
 
-int AtomicReplacement::Write(const unsigned char* data, std::size_t size) {
+int AtomicReplacement::TryWrite(const unsigned char* data, std::size_t size) {
   if (companion_fd_ < 0) return EBADF;
   if (ReplacementFault()) {
     if (const int fault = ReplacementFault()(companion_path_, written_)) return fault;
@@ -121,7 +144,7 @@ int AtomicReplacement::Write(const unsigned char* data, std::size_t size) {
   return 0;
 }
 
-int AtomicReplacement::Commit() {
+int AtomicReplacement::TryCommit() {
   if (source_fd_ < 0 || companion_fd_ < 0) return EBADF;
   // The owner is kept where the system allows it (root, or a group the person
   // belongs to); the permissions always, after the owner, which clears them.

@@ -165,13 +165,10 @@ void SavePaneFile(const std::string& path, std::string_view text) {
   std::optional<DirEntry> existing = StatPath(path);
   if (existing && existing->kind == EntryKind::kFile) {
     AtomicReplacement file;
-    auto check = [](int error) {
-      if (error != 0) ThrowIoErrorFromErrno(error);
-    };
-    check(file.OpenSource(path));
-    check(file.CreateCompanion(path + ".zuruza-tmp"));
-    check(file.Write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
-    check(file.Commit());
+    file.OpenSource(path);
+    file.CreateCompanion(path + ".zuruza-tmp");
+    file.Write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    file.Commit();
     return;
   }
   // A new name, or a link followed to its target.

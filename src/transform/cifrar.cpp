@@ -93,10 +93,6 @@ class DoubledShift {
   std::vector<unsigned char> pattern_;
 };
 
-void ThrowIfFailed(int error_number) {
-  if (error_number != 0) ThrowIoErrorFromErrno(error_number);
-}
-
 }  // namespace
 
 void ShiftBlock(std::span<unsigned char> block, std::string_view key, CipherDirection direction) {
@@ -201,26 +197,28 @@ bool FileCipher::CipherOneFile(const std::string& path, const std::string& compa
   // The file is opened before the companion is created: a file that cannot
   // be opened leaves no companion behind.
   AtomicReplacement file;
-  const int opened = file.OpenSource(path);
-  if (opened == ENOENT && skip_vanished) return false;
-  ThrowIfFailed(opened);
-  ThrowIfFailed(file.CreateCompanion(companion));
+  try {
+    file.OpenSource(path);
+  } catch (const IoError& error) {
+    if (error.code() == kFileNotFound && skip_vanished) return false;
+    throw;
+  }
+  file.CreateCompanion(companion);
   buffer_.resize(kReadSize);
   std::uint64_t total = 0;
   for (;;) {
-    std::size_t got = 0;
-    ThrowIfFailed(file.Read(buffer_.data(), kReadSize, got));
+    const std::size_t got = file.Read(buffer_.data(), kReadSize);
     for (std::size_t offset = 0; offset < got; offset += kCipherBlockSize) {
       run.shift.Apply(buffer_.data() + offset, std::min(kCipherBlockSize, got - offset));
     }
-    if (got > 0) ThrowIfFailed(file.Write(buffer_.data(), got));
+    if (got > 0) file.Write(buffer_.data(), got);
     total += got;
     sink_.SetStatus(StatusBar::kStatusBar1, FileStatusText(files_processed_, total));
     if (got < kReadSize) break;
     sink_.LetEventsRun();  // a large file keeps the window live
   }
   // On any failure above, `file` removes the companion on its way out.
-  ThrowIfFailed(file.Commit());
+  file.Commit();
   sink_.LetEventsRun();
   return true;
 }
