@@ -174,12 +174,18 @@ QString ReportPaneAccessible::ItemInLine(int offset, QAccessible::TextBoundaryTy
   return item;
 }
 
+int ReportPaneAccessible::ResolvedOffset(int offset) const {
+  // By Qt's convention -2 is the caret and -1 the end of the text.
+  if (offset == -2) return cursorPosition();
+  if (offset == -1) return characterCount();
+  return offset;
+}
+
 QString ReportPaneAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundary,
                                            int* start_offset, int* end_offset) const {
   *start_offset = *end_offset = -1;
   const int count = characterCount();
-  if (offset == -2) offset = cursorPosition();
-  if (offset == -1) offset = count;
+  offset = ResolvedOffset(offset);
   if (line_starts_.empty() || offset < 0 || offset > count) return {};
   switch (boundary) {
     case QAccessible::NoBoundary:
@@ -201,8 +207,7 @@ QString ReportPaneAccessible::textAtOffset(int offset, QAccessible::TextBoundary
 
 QString ReportPaneAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary,
                                                int* start_offset, int* end_offset) const {
-  if (offset == -2) offset = cursorPosition();
-  if (offset == -1) offset = characterCount();
+  offset = ResolvedOffset(offset);
   int start = -1;
   int end = -1;
   textAtOffset(offset, boundary, &start, &end);
@@ -221,8 +226,7 @@ QString ReportPaneAccessible::textBeforeOffset(int offset, QAccessible::TextBoun
 
 QString ReportPaneAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundary,
                                               int* start_offset, int* end_offset) const {
-  if (offset == -2) offset = cursorPosition();
-  if (offset == -1) offset = characterCount();
+  offset = ResolvedOffset(offset);
   int start = -1;
   int end = -1;
   textAtOffset(offset, boundary, &start, &end);

@@ -57,6 +57,7 @@ class ReportPaneAccessible : public QAccessibleWidget, public QAccessibleTextInt
   // change of the text counts them again.
   void Refresh() const;
   std::size_t LineOfOffset(long long offset) const;
+  int ResolvedOffset(int offset) const;       // the caret and end-of-text stand-ins made real
   long long LineEnd(std::size_t line) const;  // the offset of its "\n", or of the text's end
   // The item of the kind `boundary` around `offset`, looked for within its line.
   QString ItemInLine(int offset, QAccessible::TextBoundaryType boundary, int* start_offset,
