@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <ctime>
 #include <mutex>
 #include <string_view>
 #include <unordered_set>
@@ -37,10 +38,15 @@ bool TakeNumber(std::string_view& text, long long& number) {
   return true;
 }
 
-// True for ".~<name>.<pid>.<n>.tmp" of a process that no longer runs.
+constexpr std::string_view kTemporarySuffix = ".zuruza.tmp";
+// A temporary untouched this long is no live writer's, wherever that runs
+// (another machine on a shared folder, another container).
+constexpr std::int64_t kLeftoverAgeSeconds = 3600;
+
+// True for ".~<name>.<pid>.<n>.zuruza.tmp" of a process that no longer runs.
 bool IsLeftoverOfGoneProcess(std::string_view name) {
-  if (!name.starts_with(".~") || !name.ends_with(".tmp")) return false;
-  std::string_view rest = name.substr(0, name.size() - 4);
+  if (!name.starts_with(".~") || !name.ends_with(kTemporarySuffix)) return false;
+  std::string_view rest = name.substr(0, name.size() - kTemporarySuffix.size());
   long long attempt = 0;
   long long pid = 0;
   if (!TakeNumber(rest, attempt) || !TakeNumber(rest, pid) || rest.size() <= 2) return false;
@@ -79,10 +85,13 @@ void ClearLeftoverTemporaries(const std::string& directory) {
   const int dir_fd = ::dirfd(dir);
   while (const dirent* entry = ::readdir(dir)) {
     if (!IsLeftoverOfGoneProcess(entry->d_name)) continue;
-    // A file or a link (a copied link's temporary), never a directory.
+    // A file or a link (a copied link's temporary), never a directory; this
+    // user's own, and untouched for a while.
     struct stat st {};
     if (::fstatat(dir_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) ::unlinkat(dir_fd, entry->d_name, 0);
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) continue;
+    if (st.st_uid != ::geteuid() || ::time(nullptr) - st.st_mtime < kLeftoverAgeSeconds) continue;
+    ::unlinkat(dir_fd, entry->d_name, 0);
   }
   ::closedir(dir);
 }
@@ -91,7 +100,7 @@ std::string TemporaryNameFor(const std::string& destination, int attempt) {
   const std::string dir = FolderOf(destination);
   const std::string name = destination.substr(dir.size());
   return dir + ".~" + name.substr(0, kNameKept) + "." + std::to_string(::getpid()) + "." +
-         std::to_string(attempt) + ".tmp";
+         std::to_string(attempt) + std::string(kTemporarySuffix);
 }
 
 AtomicFile::AtomicFile(const std::string& destination, std::uint32_t create_mode)
@@ -133,12 +142,15 @@ void AtomicFile::Commit() {
   if (fd_ < 0) ThrowIoErrorFromErrno(EBADF);
   struct stat existing {};
   const bool replacing = ::lstat(destination_.c_str(), &existing) == 0;
-  // Only a file or a link is replaced: never a device, fifo or directory.
-  if (replacing && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode))
+  // Only a file or a link is replaced: never a device, fifo or directory
+  // (a backup, which mirrors its source, may replace all but a directory).
+  if (replacing && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode) &&
+      (!replace_any_ || S_ISDIR(existing.st_mode))) {
     ThrowIoErrorFromErrno(EACCES);
+  }
   if (replacing && S_ISREG(existing.st_mode) && !own_permissions_)
     ::fchmod(fd_, existing.st_mode & 07777);
-  if (replacing && ::fsync(fd_) != 0) ThrowIoErrorFromErrno(errno);
+  if ((replacing || sync_always_) && ::fsync(fd_) != 0) ThrowIoErrorFromErrno(errno);
   const int fd = fd_;
   fd_ = -1;
   // After EINTR the descriptor is gone on Linux; nothing is left to retry.

@@ -160,6 +160,7 @@ CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string&
     // Private until whole: the copy of a private file is never readable by
     // others meanwhile.
     AtomicFile output(destination, 0600);
+    output.ReplaceAnyNonDirectory();  // the destination mirrors the source
     off_t copied = 0;
     if (const int failure = CopyBytes(in, output.fd(), before.st_size, destination, copied)) {
       ThrowIoErrorFromErrno(failure);

@@ -188,6 +188,7 @@ class XlsxSpreadsheet final : public Spreadsheet {
 
   void WriteWorkbook() const {
     AtomicFile output(path_);
+    output.SyncAlways();
     lxw_workbook* workbook = workbook_new(output.temporary_path().c_str());
     if (workbook == nullptr) ThrowCannotWrite();
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, sheet_name_.c_str());

@@ -1,11 +1,14 @@
 #include "platform/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <string>
 
+#include "core/errors.h"
 #include "platform/fs.h"
 #include "support/temp_tree.h"
 
@@ -21,26 +24,45 @@ long GonePid() {
   return child;
 }
 
-TEST(AtomicFileTest, TheFirstOutputInAFolderClearsTemporariesOfKilledRunsOnly) {
+TEST(AtomicFileTest, TheFirstOutputInAFolderClearsOldTemporariesOfKilledRunsOnly) {
   testing::TempTree tree;
-  const std::string gone = ".~informe.txt." + std::to_string(GonePid()) + ".1.tmp";
-  const std::string live = ".~informe.txt." + std::to_string(getppid()) + ".1.tmp";
+  const std::string gone = std::to_string(GonePid());
+  const long long two_hours_ago = std::time(nullptr) - 7200;
   const struct {
     std::string name;
+    bool old;
     bool cleared;
-  } entries[] = {{gone, true},
-                 {live, false},                    // its process still runs
-                 {".~informe.txt.tmp", false},     // not the pattern
-                 {"informe.txt.12.1.tmp", false},  // a person's file
-                 {".~datos." + std::to_string(GonePid()) + ".x.tmp", false}};
-  for (const auto& entry : entries) tree.AddFile(entry.name, "viejo");
+  } entries[] = {
+      {".~informe.txt." + gone + ".1.zuruza.tmp", true, true},
+      {".~informe.txt." + gone + ".2.zuruza.tmp", false, false},  // touched lately
+      {".~informe.txt." + std::to_string(getppid()) + ".1.zuruza.tmp", true, false},  // alive
+      {".~informe.txt." + gone + ".1.tmp", true, false},  // a person's name of a like shape
+      {".~datos." + gone + ".x.zuruza.tmp", true, false},
+  };
+  for (const auto& entry : entries) {
+    tree.AddFile(entry.name, "viejo");
+    if (entry.old) tree.SetWriteTime(entry.name, two_hours_ago);
+  }
 
   AtomicFile output(tree.Path("nuevo.txt"));
   output.Write("hola", 4);
   output.Commit();
-  for (const auto& entry : entries)
+  for (const auto& entry : entries) {
     EXPECT_EQ(PathExists(tree.Path(entry.name)), !entry.cleared) << entry.name;
-  EXPECT_TRUE(IsExistingFile(tree.Path("nuevo.txt")));
+  }
+  EXPECT_EQ(tree.ReadFile("nuevo.txt"), "hola");
+}
+
+TEST(AtomicFileTest, ASpecialFileIsReplacedOnlyWhenAsked) {
+  testing::TempTree tree;
+  ASSERT_EQ(mkfifo(tree.Path("tubo").c_str(), 0600), 0);
+  AtomicFile refused(tree.Path("tubo"));
+  EXPECT_THROW(refused.Commit(), IoError);
+  AtomicFile mirrored(tree.Path("tubo"));
+  mirrored.ReplaceAnyNonDirectory();
+  mirrored.Write("x", 1);
+  mirrored.Commit();
+  EXPECT_EQ(tree.ReadFile("tubo"), "x");
 }
 
 }  // namespace
