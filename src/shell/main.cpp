@@ -23,7 +23,7 @@
 #include "search/busca_window.h"
 #include "search/inventario_window.h"
 #include "shell/batch_job.h"
-#include "shell/launcher.h"
+#include "shell/launcher_window.h"
 #include "text/busca2_window.h"
 #include "text/edit_window.h"
 #include "transform/cifrar_window.h"

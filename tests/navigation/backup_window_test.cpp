@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "shell/batch.h"
-#include "shell/launcher.h"
+#include "shell/batch_window.h"
+#include "shell/launcher_window.h"
 #include "support/deep_tree.h"
 #include "support/qt_text_helpers.h"
 #include "support/run_program.h"

@@ -14,7 +14,7 @@
 #include "app/qt_text.h"
 #include "app/report_pane.h"
 #include "search/busca_window.h"
-#include "shell/launcher.h"
+#include "shell/launcher_window.h"
 #include "support/deep_tree.h"
 #include "support/qt_text_helpers.h"
 #include "support/scripted_prompter.h"

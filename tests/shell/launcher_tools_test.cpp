@@ -11,7 +11,7 @@
 #include "app/about_window.h"
 #include "app/application.h"
 #include "platform/fs.h"
-#include "shell/launcher.h"
+#include "shell/launcher_window.h"
 #include "support/accessibility_check.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"

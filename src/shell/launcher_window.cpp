@@ -1,4 +1,4 @@
-#include "shell/launcher.h"
+#include "shell/launcher_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,7 +20,7 @@
 #include "platform/fs.h"
 #include "platform/paths.h"
 #include "search/busca_window.h"
-#include "shell/batch.h"
+#include "shell/batch_window.h"
 #include "text/busca2_window.h"
 #include "text/edit_window.h"
 #include "transform/change_date_job.h"

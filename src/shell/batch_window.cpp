@@ -1,4 +1,4 @@
-#include "shell/batch.h"
+#include "shell/batch_window.h"
 
 #include <QApplication>
 

@@ -1,14 +1,14 @@
-// The silent batch commands with a display: started with parameters, the
-// program fills the fields of a job's window as a person would, operates its
-// start button, writes the report file and ends. Other parameters show the
-// usage text. Without a display the same commands run with no window at all
-// (app/batch_job.h).
+// The silent batch commands with a display, run through the tool windows:
+// started with parameters, the program fills the fields of a job's window as
+// a person would, operates its start button, writes the report file and
+// ends. Other parameters show the usage text. Without a display the same commands run with no
+// window at all (shell/batch_job.h).
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-#include "shell/launcher.h"
+#include "shell/launcher_window.h"
 
 class QWidget;
 
