@@ -13,6 +13,7 @@
 
 #include "core/errors.h"
 #include "platform/atomic_file.h"
+#include "platform/file.h"
 #include "platform/path.h"
 
 namespace zuruza {
@@ -120,17 +121,7 @@ AtomicFile::~AtomicFile() {
 
 void AtomicFile::Write(const char* data, std::size_t size) {
   if (fd_ < 0) ThrowIoErrorFromErrno(EBADF);
-  while (size > 0) {
-    const ssize_t written = ::write(fd_, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      ThrowIoErrorFromErrno(errno);
-    }
-    // A device that takes nothing without an error would loop forever.
-    if (written == 0) ThrowIoErrorFromErrno(ENOSPC);
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
+  if (const int error = WriteAllTo(fd_, data, size); error != 0) ThrowIoErrorFromErrno(error);
 }
 
 void AtomicFile::SetPermissions(std::uint32_t mode) {
@@ -151,10 +142,7 @@ void AtomicFile::Commit() {
   if (replacing && S_ISREG(existing.st_mode) && !own_permissions_)
     ::fchmod(fd_, existing.st_mode & 07777);
   if ((replacing || sync_always_) && ::fsync(fd_) != 0) ThrowIoErrorFromErrno(errno);
-  const int fd = fd_;
-  fd_ = -1;
-  // After EINTR the descriptor is gone on Linux; nothing is left to retry.
-  if (::close(fd) != 0 && errno != EINTR) ThrowIoErrorFromErrno(errno);
+  if (const int error = CloseFile(std::exchange(fd_, -1)); error != 0) ThrowIoErrorFromErrno(error);
   if (::rename(temporary_.c_str(), destination_.c_str()) != 0) ThrowIoErrorFromErrno(errno);
   committed_ = true;
 }

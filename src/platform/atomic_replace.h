@@ -50,7 +50,6 @@ class AtomicReplacement {
   // The same, as errno values (0 for success).
   int TryOpenSource(const std::string& path);
   int TryCreateCompanion(const std::string& companion);
-  int TryRead(unsigned char* buffer, std::size_t size, std::size_t& got);
   int TryWrite(const unsigned char* data, std::size_t size);
   int TryCommit();
 

@@ -6,6 +6,7 @@
 
 #include "core/errors.h"
 #include "platform/atomic_replace.h"
+#include "platform/file.h"
 #include "platform/path.h"
 
 namespace zuruza {
@@ -56,9 +57,8 @@ void AtomicReplacement::CreateCompanion(const std::string& companion) {
   Check(TryCreateCompanion(companion));
 }
 std::size_t AtomicReplacement::Read(unsigned char* buffer, std::size_t size) {
-  std::size_t got = 0;
-  Check(TryRead(buffer, size, got));
-  return got;
+  if (source_fd_ < 0) ThrowIoErrorFromErrno(EBADF);
+  return ReadFully(source_fd_, reinterpret_cast<char*>(buffer), size);
 }
 void AtomicReplacement::Write(const unsigned char* data, std::size_t size) {
   Check(TryWrite(data, size));
@@ -105,35 +105,13 @@ int AtomicReplacement::TryCreateCompanion(const std::string& companion) {
   }
 }
 
-int AtomicReplacement::TryRead(unsigned char* buffer, std::size_t size, std::size_t& got) {
-  got = 0;
-  if (source_fd_ < 0) return EBADF;
-  while (got < size) {
-    const ssize_t n = ::read(source_fd_, buffer + got, size - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  return 0;
-}
-
 int AtomicReplacement::TryWrite(const unsigned char* data, std::size_t size) {
   if (companion_fd_ < 0) return EBADF;
   if (ReplacementFault()) {
     if (const int fault = ReplacementFault()(companion_path_, written_)) return fault;
   }
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::write(companion_fd_, data + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (n == 0) return ENOSPC;
-    done += static_cast<std::size_t>(n);
+  if (const int error = WriteAllTo(companion_fd_, reinterpret_cast<const char*>(data), size)) {
+    return error;
   }
   written_ += size;
   if (written_ - queued_ >= kWritebackStep) {

@@ -55,14 +55,8 @@ int CopyBytes(int in, int out, off_t size, const std::string& destination, off_t
         return errno;
       }
       if (got == 0) break;  // the source shrank: the caller sees it changed
-      ssize_t put = 0;
-      while (put < got) {
-        ssize_t n = ::write(out, buffer.data() + put, static_cast<std::size_t>(got - put));
-        if (n < 0) {
-          if (errno == EINTR) continue;
-          return errno;
-        }
-        put += n;
+      if (const int error = WriteAllTo(out, buffer.data(), static_cast<std::size_t>(got))) {
+        return error;
       }
       copied = got;
     }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/file.h"
 #include "platform/fs.h"
 
 namespace zuruza {
@@ -215,10 +216,9 @@ bool PathExists(const std::string& path) {
 }
 
 bool IsSameFile(const std::string& a, const std::string& b) {
-  // stat follows links, so a link to a file is that file.
-  struct stat sa, sb;
-  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
+  // Identities follow links, so a link to a file is that file.
+  const std::optional<FileIdentity> first = IdentityOf(a);
+  return first && first == IdentityOf(b);
 }
 
 bool SetWriteTime(const std::string& path, UnixNanos write_time) {
