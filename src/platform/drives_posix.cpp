@@ -10,9 +10,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/copy.h"
+#include "core/errors.h"
 #include "platform/drives.h"
 #include "platform/drives_internal.h"
+#include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/path.h"
 
@@ -62,21 +63,13 @@ std::string WithoutTrailingSeps(std::string path) {
   return path;
 }
 
-std::string ReadWholeFile(const char* path) {
-  std::string text;
-  const int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return text;
-  char buffer[16384];
-  for (;;) {
-    const ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got > 0) {
-      text.append(buffer, static_cast<std::size_t>(got));
-    } else if (got == 0 || errno != EINTR) {
-      break;
-    }
+// The mount table, or nothing when it cannot be read.
+std::string MountTable() {
+  try {
+    return ReadWholeFile("/proc/self/mounts");
+  } catch (const IoError&) {
+    return {};
   }
-  close(fd);
-  return text;
 }
 
 std::string RealPath(const std::string& path) {
@@ -207,7 +200,7 @@ std::vector<Drive> DrivesFromMounts(const std::vector<MountLine>& mounts,
 
 std::vector<std::string> ListMountPoints() {
   std::vector<std::string> points;
-  for (const MountLine& line : internal::ParseMountTable(ReadWholeFile("/proc/self/mounts"))) {
+  for (const MountLine& line : internal::ParseMountTable(MountTable())) {
     std::string point = internal::DecodeMountField(line.mount_point);
     while (point.size() > 1 && point.back() == kPathSep) point.pop_back();
     points.push_back(std::move(point));
@@ -233,8 +226,7 @@ std::unordered_set<std::string> MountPointsBelow(const std::string& root,
 }
 
 std::vector<Drive> ListDrives() {
-  const std::vector<MountLine> mounts =
-      internal::ParseMountTable(ReadWholeFile("/proc/self/mounts"));
+  const std::vector<MountLine> mounts = internal::ParseMountTable(MountTable());
   std::map<std::string, std::string> labels = ReadLabels();
   // Mounts name devices by other links (/dev/mapper/..., /dev/disk/by-uuid/...)
   // than the device node the label link resolves to.

@@ -44,6 +44,10 @@ void RewindFile(int fd);
 std::uint64_t OpenFileSize(int fd);
 UnixNanos OpenFileWriteTime(int fd);
 
+// The whole content of a data file (opened as OpenDataFile opens it), read
+// to its end whatever size it claims (a /proc file claims none).
+std::string ReadWholeFile(const std::string& path);
+
 // Up to `size` bytes, fewer only at the end of the file: short reads and
 // interruptions are gone past.
 std::size_t ReadFully(int fd, char* into, std::size_t size);

@@ -104,6 +104,15 @@ int WriteAllTo(int fd, const char* data, std::size_t size) {
   return 0;
 }
 
+std::string ReadWholeFile(const std::string& path) {
+  const OwnedFile file(OpenDataFile(path, DataOpen::kRead));
+  std::string bytes;
+  char buffer[64 * 1024];
+  while (const std::size_t got = ReadSome(file.get(), buffer, sizeof buffer))
+    bytes.append(buffer, got);
+  return bytes;
+}
+
 std::size_t ReadFully(int fd, char* into, std::size_t size) {
   std::size_t got = 0;
   while (got < size) {

@@ -9,6 +9,7 @@
 #include "core/text_file.h"
 #include "core/text_rules.h"
 #include "platform/atomic_replace.h"
+#include "platform/file.h"
 #include "platform/fs.h"
 
 namespace zuruza {
@@ -122,15 +123,7 @@ std::string JoinPaneText(const PaneText& pane) {
 std::string LoadPaneFile(const std::string& path) {
   // The pane's own line rules, not the text-file ones: every kind of break
   // ends a line and a Ctrl-Z is an ordinary character.
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) ThrowIoErrorFromErrno(errno);
-  std::string bytes;
-  char buffer[64 * 1024];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-  const int error = std::ferror(file) ? errno : 0;
-  std::fclose(file);
-  if (error != 0) ThrowIoErrorFromErrno(error);
+  std::string bytes = ReadWholeFile(path);
 
   const std::size_t nul = bytes.find('\0');
   if (nul != std::string::npos) bytes.resize(nul);
