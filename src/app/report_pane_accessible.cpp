@@ -105,6 +105,13 @@ std::size_t ReportPaneAccessible::LineOfOffset(long long offset) const {
                                        : static_cast<std::size_t>(after - line_starts_.begin() - 1);
 }
 
+bool ReportPaneAccessible::SelectionChanged(int start, int end) {
+  if (start == announced_start_ && end == announced_end_) return false;
+  announced_start_ = start;
+  announced_end_ = end;
+  return true;
+}
+
 void ReportPaneAccessible::LinesChangedFrom(std::size_t line) {
   if (line_starts_.size() > line + 1) line_starts_.resize(line + 1);
   counted_edits_ = Pane()->EditCount();
@@ -340,10 +347,7 @@ void AnnounceCaret(ReportPane& pane) {
   int start = 0;
   int end = 0;
   accessible->selection(0, &start, &end);
-  if (start != accessible->announced_selection_start ||
-      end != accessible->announced_selection_end) {
-    accessible->announced_selection_start = start;
-    accessible->announced_selection_end = end;
+  if (accessible->SelectionChanged(start, end)) {
     QAccessibleTextSelectionEvent selection(&pane, start, end);
     selection.setCursorPosition(caret);
     Send(&selection);

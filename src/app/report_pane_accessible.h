@@ -46,10 +46,9 @@ class ReportPaneAccessible : public QAccessibleWidget, public QAccessibleTextInt
   // start are still right.
   void LinesChangedFrom(std::size_t line);
 
-  // Caret and selection as last announced, so that a selection that goes
-  // away is announced too.
-  int announced_selection_start = 0;
-  int announced_selection_end = 0;
+  // True when the selection differs from the one last announced, which it
+  // then becomes: a selection that goes away is announced too.
+  bool SelectionChanged(int start, int end);
 
  private:
   ReportPane* Pane() const;
@@ -65,6 +64,8 @@ class ReportPaneAccessible : public QAccessibleWidget, public QAccessibleTextInt
 
   mutable std::vector<long long> line_starts_;
   mutable std::uint64_t counted_edits_ = UINT64_MAX;
+  int announced_start_ = 0;
+  int announced_end_ = 0;
 };
 
 // A change of the pane's text as a screen reader hears it: taken just before
