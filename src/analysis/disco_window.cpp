@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include "app/form_rows.h"
 #include "app/qt_text.h"
 #include "platform/paths.h"
 
@@ -11,18 +12,9 @@ namespace zuruza {
 
 namespace {
 
-QLineEdit* Field(QWidget* parent, const QString& name, const QString& text,
-                 const QString& accessible) {
-  auto* edit = new QLineEdit(text, parent);
-  edit->setObjectName(name);
-  edit->setAccessibleName(accessible);
-  return edit;
-}
-
+// The window's one button, the default one: Enter in a field presses it.
 QPushButton* Button(QWidget* parent, const QString& caption) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName("Button1");
-  button->setAccessibleName(caption);
+  QPushButton* button = NewButton(parent, "Button1", caption);
   button->setDefault(true);
   return button;
 }
@@ -55,25 +47,18 @@ ReportWindowOptions ComparatorOptions() {
 Tform_disco::Tform_disco(QWidget* parent)
     : ReportWindow(OccupancyOptions(), parent), occupancy_(*this) {
   CheckBox1 = ReportCheck;
-  auto* label1 = new QLabel("Directorio a Examinar:", Panel1);
-  label1->setObjectName("Label1");
-  Edit1 = Field(Panel1, "Edit1", "/", label1->text());
-  label1->setBuddy(Edit1);
-  auto* label2 = new QLabel("Niveles de directorios a Mostrar (Profundidad)", Panel1);
-  label2->setObjectName("Label2");
-  Edit3 = Field(Panel1, "Edit3", "99", label2->text());
-  label2->setBuddy(Edit3);
+  QLabel* label1 = NewCaption(Panel1, "Label1", "Directorio a Examinar:");
+  Edit1 = NewField(Panel1, "Edit1", label1, "/");
+  QLabel* label2 = NewCaption(Panel1, "Label2", "Niveles de directorios a Mostrar (Profundidad)");
+  Edit3 = NewField(Panel1, "Edit3", label2, "99");
   Button1 = Button(Panel1, "CALCULAR ARBOL");
 
   // Each label above its field, so the long depth label leaves the report
   // path its room.
   auto* grid = new QGridLayout(Panel1);
-  grid->addWidget(label1, 0, 0);
-  grid->addWidget(Edit1, 1, 0);
-  grid->addWidget(label2, 2, 0);
-  grid->addWidget(Edit3, 3, 0);
-  grid->addWidget(GroupBox1, 0, 1, 4, 1);
-  grid->addWidget(Button1, 4, 1, Qt::AlignRight);
+  const FormRows rows = FormRows(grid, 1).Whole(label1).Whole(Edit1).Whole(label2).Whole(Edit3);
+  grid->addWidget(GroupBox1, 0, 1, rows.row(), 1);
+  grid->addWidget(Button1, rows.row(), 1, Qt::AlignRight);
   connect(Button1, &QPushButton::clicked, this, &Tform_disco::Button1Click);
   move(0, 0);  // placed by its frame from the first show on
   for (QLineEdit* edit : {Edit1, Edit2, Edit3})
@@ -103,19 +88,16 @@ void Tform_disco::resizeEvent(QResizeEvent* event) {
 TForm_comp::TForm_comp(QWidget* parent)
     : ReportWindow(ComparatorOptions(), parent), comparator_(*this, prompter()) {
   CheckBox1 = ReportCheck;
-  auto* label1 = new QLabel("Directorios a Comparar:", Panel1);
-  label1->setObjectName("Label1");
-  Edit1 = Field(Panel1, "Edit1", "/home", "Primer directorio a comparar");
-  Edit3 = Field(Panel1, "Edit3", "/backup/home", "Segundo directorio a comparar");
+  QLabel* label1 = NewCaption(Panel1, "Label1", "Directorios a Comparar:");
+  Edit1 = NewField(Panel1, "Edit1", "Primer directorio a comparar", "/home");
+  Edit3 = NewField(Panel1, "Edit3", "Segundo directorio a comparar", "/backup/home");
   label1->setBuddy(Edit1);
   Button1 = Button(Panel1, "COMPARAR");
 
   auto* grid = new QGridLayout(Panel1);
-  grid->addWidget(label1, 0, 0);
-  grid->addWidget(Edit1, 1, 0);
-  grid->addWidget(Edit3, 2, 0);
-  grid->addWidget(GroupBox1, 0, 1, 3, 1);
-  grid->addWidget(Button1, 3, 1, Qt::AlignRight);
+  const FormRows rows = FormRows(grid, 1).Whole(label1).Whole(Edit1).Whole(Edit3);
+  grid->addWidget(GroupBox1, 0, 1, rows.row(), 1);
+  grid->addWidget(Button1, rows.row(), 1, Qt::AlignRight);
   connect(Button1, &QPushButton::clicked, this, &TForm_comp::Button1Click);
   move(20, 20);  // placed by its frame from the first show on
   for (QLineEdit* edit : {Edit1, Edit2, Edit3})

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 
 #include "analysis/spreadsheet_export.h"
+#include "app/form_rows.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
 #include "core/exit_status.h"
@@ -40,38 +41,24 @@ TForm_repes::TForm_repes(const bool* batch_mode, QWidget* parent)
   move(181, 129);
   CheckBox2 = ReportCheck;
 
-  Edit1 = new QLineEdit("/home", Panel1);
-  Edit1->setObjectName("Edit1");
-  auto* label1 = new QLabel("Directorio BASE donde buscar repes:", Panel1);
-  label1->setObjectName("Label1");
-  label1->setBuddy(Edit1);
-  Edit1->setAccessibleName(label1->text());
-  Button1 = new QPushButton("BUSCA REPES", Panel1);
-  Button1->setObjectName("Button1");
-  Button1->setAccessibleName("BUSCA REPES");
+  QLabel* label1 = NewCaption(Panel1, "Label1", "Directorio BASE donde buscar repes:");
+  Edit1 = NewField(Panel1, "Edit1", label1, "/home");
+  Button1 = NewButton(Panel1, "Button1", "BUSCA REPES");
   Button1->setDefault(true);
-  CheckBox1 = new QCheckBox("Mostrar más DATOS y Fich. Origen.", Panel1);
-  CheckBox1->setObjectName("CheckBox1");
-  CheckBox1->setAccessibleName(CheckBox1->text());
-  CheckBox3 = new QCheckBox("Buscar solo ficheros de mas de ", Panel1);
-  CheckBox3->setObjectName("CheckBox3");
-  CheckBox3->setAccessibleName("Buscar solo ficheros de mas de");
-  Edit3 = new QLineEdit("1000000", Panel1);
-  Edit3->setObjectName("Edit3");
-  Edit3->setAccessibleName("Tamaño mínimo en bytes");
-  Label2 = new QLabel("Bytes", Panel1);
-  Label2->setObjectName("Label2");
+  CheckBox1 = NewCheck(Panel1, "CheckBox1", "Mostrar más DATOS y Fich. Origen.");
+  CheckBox3 = NewCheck(Panel1, "CheckBox3", "Buscar solo ficheros de mas de ");
+  Edit3 = NewField(Panel1, "Edit3", "Tamaño mínimo en bytes", "1000000");
+  Label2 = NewCaption(Panel1, "Label2", "Bytes");
 
   auto* grid = new QGridLayout(Panel1);
-  grid->addWidget(label1, 0, 0);
-  grid->addWidget(Edit1, 0, 1);
-  grid->addWidget(Button1, 0, 2);
-  grid->addWidget(GroupBox1, 1, 0, 2, 1);
-  grid->addWidget(CheckBox1, 1, 1, 1, 2);
   auto* min_row = new QHBoxLayout;
   min_row->addWidget(CheckBox3);
   min_row->addWidget(Edit3);
   min_row->addWidget(Label2);
+  FormRows(grid, 3).Row(label1, Edit1, Button1);
+  // The report box runs down beside both option rows.
+  grid->addWidget(GroupBox1, 1, 0, 2, 1);
+  grid->addWidget(CheckBox1, 1, 1, 1, 2);
   grid->addLayout(min_row, 2, 1, 1, 2);
   grid->setColumnStretch(1, 1);
 

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "app/form_rows.h"
 #include "app/qt_prompter.h"
 #include "app/qt_text.h"
 #include "core/text_file.h"
@@ -61,14 +62,10 @@ ReportWindow::ReportWindow(const ReportWindowOptions& options, QWidget* parent)
   GroupBox1->setObjectName("GroupBox1");
   GroupBox1->setAccessibleName("Generar Fichero.");
   auto* group_layout = new QVBoxLayout(GroupBox1);
-  Edit2 = new QLineEdit(options.default_report_path, GroupBox1);
-  Edit2->setObjectName("Edit2");
-  Edit2->setAccessibleName("Fichero del informe");
+  Edit2 = NewField(GroupBox1, "Edit2", "Fichero del informe", options.default_report_path);
   // Room for a typical path, whatever the tool's fields beside it ask for.
   Edit2->setMinimumWidth(Edit2->fontMetrics().horizontalAdvance(QString(32, QLatin1Char('x'))));
-  ReportCheck = new QCheckBox("Generar Fichero", GroupBox1);
-  ReportCheck->setObjectName(options.report_check_name);
-  ReportCheck->setAccessibleName("Generar Fichero");
+  ReportCheck = NewCheck(GroupBox1, options.report_check_name, "Generar Fichero");
   group_layout->addWidget(Edit2);
   group_layout->addWidget(ReportCheck);
 

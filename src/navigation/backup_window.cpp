@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "app/form_rows.h"
 #include "app/qt_text.h"
 #include "core/exit_status.h"
 
@@ -14,9 +15,7 @@ namespace zuruza {
 namespace {
 
 QLabel* Note(const QString& name, const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setAccessibleName(text);
+  QLabel* label = NewCaption(parent, name, text);
   label->setWordWrap(true);
   return label;
 }
@@ -30,19 +29,10 @@ TF_backup::TF_backup(const bool* batch_mode, QWidget* parent)
   resize(560, 420);
 
   auto* form = new QWidget;
-  auto* grid = new QGridLayout(form);
-  QLabel* title = Note("Label7", "Copia directorios. BACK-UP.", form);
-  title->setStyleSheet("color: blue; font-weight: bold;");
-  Edit1 = new QLineEdit(form);
-  Edit1->setObjectName("Edit1");
-  Edit1->setAccessibleName("Directorio Origen");
-  Edit2 = new QLineEdit(form);
-  Edit2->setObjectName("Edit2");
-  Edit2->setAccessibleName("Directorio Destino");
   QLabel* label1 = Note("Label1", "Directorio Origen", form);
-  label1->setBuddy(Edit1);
+  Edit1 = NewField(form, "Edit1", label1);
   QLabel* label2 = Note("Label2", "Directorio Destino", form);
-  label2->setBuddy(Edit2);
+  Edit2 = NewField(form, "Edit2", label2);
   auto* mode = new QRadioButton(
       "Copiar sólo los archivos más nuevos en Origen que en Destino y los no existentes.", form);
   mode->setObjectName("RadioButton1");
@@ -51,30 +41,25 @@ TF_backup::TF_backup(const bool* batch_mode, QWidget* parent)
   Label8 = new QLabel("Fichero del Informe", form);
   Label8->setObjectName("Label8");
   Label8->hide();
-  grid->addWidget(title, 0, 0, 1, 2);
-  grid->addWidget(label1, 1, 0);
-  grid->addWidget(Edit1, 1, 1);
-  grid->addWidget(label2, 2, 0);
-  grid->addWidget(Edit2, 2, 1);
-  grid->addWidget(mode, 3, 0, 1, 2);
-  grid->addWidget(Note("Label3", "NOTAS:", form), 4, 0, 1, 2);
-  grid->addWidget(
-      Note("Label4",
-           "En el directorio DESTINO no se sobreescriben los ficheros que sean más modernos que "
-           "los de Origen.",
-           form),
-      5, 0, 1, 2);
-  grid->addWidget(
-      Note("Label5", "Si la idea es la de hacer BACKUPS es recomendable emplear discos VACIOS.",
-           form),
-      6, 0, 1, 2);
-  grid->addWidget(Note("Label6",
-                       "Si en el proceso de COPIA se llena un disco, bastará con reemplazarlo por "
-                       "uno nuevo para "
-                       "que continúe la copia.",
-                       form),
-                  7, 0, 1, 2);
-  grid->setRowStretch(8, 1);
+  QLabel* title = NewTitle(form, "Label7", "Copia directorios. BACK-UP.");
+  title->setWordWrap(true);
+  FormRows(new QGridLayout(form), 2)
+      .Whole(title)
+      .Row(label1, Edit1)
+      .Row(label2, Edit2)
+      .Whole(mode)
+      .Whole(Note("Label3", "NOTAS:", form))
+      .Whole(Note("Label4",
+                  "En el directorio DESTINO no se sobreescriben los ficheros que sean más "
+                  "modernos que los de Origen.",
+                  form))
+      .Whole(Note("Label5",
+                  "Si la idea es la de hacer BACKUPS es recomendable emplear discos VACIOS.", form))
+      .Whole(Note("Label6",
+                  "Si en el proceso de COPIA se llena un disco, bastará con reemplazarlo por uno "
+                  "nuevo para que continúe la copia.",
+                  form))
+      .StretchBelow();
 
   Memo1 = new ReportPane;
   Memo1->setObjectName("Memo1");
@@ -87,15 +72,10 @@ TF_backup::TF_backup(const bool* batch_mode, QWidget* parent)
   auto* panel = new QWidget;
   panel->setObjectName("Panel1");
   auto* buttons = new QHBoxLayout(panel);
-  Button4 = new QPushButton("Lanza la COPIA", panel);
-  Button1 = new QPushButton("Parar", panel);
-  Button2 = new QPushButton("Ver Archivos Copiados", panel);
-  for (auto [button, name] :
-       {std::pair{Button4, "Button4"}, {Button1, "Button1"}, {Button2, "Button2"}}) {
-    button->setObjectName(name);
-    button->setAccessibleName(button->text());
-    buttons->addWidget(button);
-  }
+  Button4 = NewButton(panel, "Button4", "Lanza la COPIA");
+  Button1 = NewButton(panel, "Button1", "Parar");
+  Button2 = NewButton(panel, "Button2", "Ver Archivos Copiados");
+  for (QPushButton* button : {Button4, Button1, Button2}) buttons->addWidget(button);
   Button1->setEnabled(false);
   connect(Button4, &QPushButton::clicked, this, &TF_backup::Button4Click);
   connect(Button1, &QPushButton::clicked, this, &TF_backup::Button1Click);

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "app/form_rows.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
 #include "platform/fs.h"
@@ -31,10 +32,8 @@ constexpr int kBottomMargin = 25;
 
 QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const QString& name,
                        const QString& caption, const QString& accessible) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
   // Read as it is seen; what it does is the description.
-  button->setAccessibleName(caption);
+  QPushButton* button = NewButton(parent, name, caption);
   button->setAccessibleDescription(accessible);
   button->setToolTip(accessible);
   row->addWidget(button);
@@ -58,9 +57,7 @@ Tform_vcd::Tform_vcd(QWidget* parent) : QMainWindow(parent), opener_(OpenWithDef
   Button3 = AddButton(panel, row, "Button3", ">", "Buscar hacia adelante");
   for (QPushButton* arrow : {Button4, Button3}) arrow->setMaximumWidth(28);
   Button1->setMaximumWidth(44);
-  Edit1 = new QLineEdit("Escriba el Directorio a Buscar", panel);
-  Edit1->setObjectName("Edit1");
-  Edit1->setAccessibleName("Directorio a buscar");
+  Edit1 = NewField(panel, "Edit1", "Directorio a buscar", "Escriba el Directorio a Buscar");
   row->addWidget(Edit1, 1);
   DriveComboBox1 = new QComboBox(panel);
   DriveComboBox1->setObjectName("DriveComboBox1");

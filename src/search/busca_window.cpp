@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "app/form_rows.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
 #include "core/exit_status.h"
@@ -27,29 +28,6 @@ ReportWindowOptions SearchWindowOptions() {
   options.width = 760;
   options.height = 660;
   return options;
-}
-
-QLineEdit* AddField(QWidget* parent, const QString& name, const QString& text = QString()) {
-  auto* edit = new QLineEdit(text, parent);
-  edit->setObjectName(name);
-  return edit;
-}
-
-QLabel* AddLabel(QWidget* parent, const QString& name, const QString& caption, QWidget* buddy) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  if (buddy) {
-    label->setBuddy(buddy);
-    buddy->setAccessibleName(caption);
-  }
-  return label;
-}
-
-QCheckBox* AddCheck(QWidget* parent, const QString& name, const QString& caption) {
-  auto* check = new QCheckBox(caption, parent);
-  check->setObjectName(name);
-  check->setAccessibleName(caption.trimmed());
-  return check;
 }
 
 }  // namespace
@@ -98,66 +76,60 @@ void Tform_Busca::BuildPanel() {
 
   DriveComboBox1 = new QComboBox(Panel1);
   DriveComboBox1->setObjectName("DriveComboBox1");
-  Label1 = AddLabel(Panel1, "Label1", "Dónde Buscar:", DriveComboBox1);
-  Button2 = new QPushButton("...", Panel1);
-  Button2->setObjectName("Button2");
-  Button2->setAccessibleName("Releer unidades");
+  Label1 = NewCaption(Panel1, "Label1", "Dónde Buscar:");
+  Label1->setBuddy(DriveComboBox1);
+  DriveComboBox1->setAccessibleName(Label1->text());
+  Button2 = NewButton(Panel1, "Button2", "...", "Releer unidades");
   Button2->setMaximumWidth(32);
   RebuildDrives();
   DriveComboBox1->setCurrentIndex(static_cast<int>(DriveIndexOf(drives_, CurrentDirectory())));
 
-  Edit6 = AddField(Panel1, "Edit6");
-  Edit1 = AddField(Panel1, "Edit1");
-  tam_min = AddField(Panel1, "tam_min");
+  QLabel* label6 = NewCaption(Panel1, "Label6", "Directorio");
+  Edit6 = NewField(Panel1, "Edit6", label6);
+  QLabel* label2 = NewCaption(Panel1, "Label2", "Qué Buscar");
+  Edit1 = NewField(Panel1, "Edit1", label2);
+  QLabel* label7 = NewCaption(Panel1, "Label7", "Tamaño Mínimo del Fichero");
+  tam_min = NewField(Panel1, "tam_min", label7);
   tam_min->setToolTip("Tamaño Mínimo de los ficheros a mostar en BYTES.");
-  CheckBox4 = AddCheck(Panel1, "CheckBox4", "Poner el tamaño en el listado");
-  Button1 = new QPushButton("Buscar", Panel1);
-  Button1->setObjectName("Button1");
-  Button1->setAccessibleName("Buscar");
+  CheckBox4 = NewCheck(Panel1, "CheckBox4", "Poner el tamaño en el listado");
+  Button1 = NewButton(Panel1, "Button1", "Buscar");
   Button1->setDefault(true);
 
-  grid->addWidget(Label1, 0, 0);
   auto* drive_row = new QHBoxLayout;
   drive_row->addWidget(DriveComboBox1, 1);
   drive_row->addWidget(Button2);
-  grid->addLayout(drive_row, 0, 1);
-  grid->addWidget(AddLabel(Panel1, "Label6", "Directorio", Edit6), 1, 0);
-  grid->addWidget(Edit6, 1, 1);
-  grid->addWidget(AddLabel(Panel1, "Label2", "Qué Buscar", Edit1), 2, 0);
-  grid->addWidget(Edit1, 2, 1);
-  grid->addWidget(AddLabel(Panel1, "Label7", "Tamaño Mínimo del Fichero", tam_min), 3, 0);
-  grid->addWidget(tam_min, 3, 1);
-  grid->addWidget(CheckBox4, 4, 1);
-  grid->addWidget(GroupBox1, 5, 0, 1, 2);
+  const FormRows rows = FormRows(grid, 2)
+                            .Row(Label1, drive_row)
+                            .Row(label6, Edit6)
+                            .Row(label2, Edit1)
+                            .Row(label7, tam_min)
+                            .Cells({nullptr, CheckBox4})
+                            .Whole(GroupBox1);
 
   GroupBox2 = new QGroupBox("Buscar Fechas", Panel1);
   GroupBox2->setObjectName("GroupBox2");
   GroupBox2->setAccessibleName("Buscar Fechas");
-  auto* dates = new QGridLayout(GroupBox2);
-  Edit4 = AddField(GroupBox2, "Edit4", "01/01/1990");
-  Edit3 = AddField(GroupBox2, "Edit3");
-  CheckBox2 = AddCheck(GroupBox2, "CheckBox2", "Cambiar la fecha por ");
-  Edit5 = AddField(GroupBox2, "Edit5", "01/01/1990");
-  Edit5->setAccessibleName("Cambiar la fecha por");
-  CheckBox3 = AddCheck(GroupBox2, "CheckBox3", "Poner la fecha en el listado");
-  Label5 = new QLabel(
-      "(Cuidado con las dos últimas opciones. Se aplicarán a archivos que coincidan con la "
-      "búsqueda)",
-      GroupBox2);
-  Label5->setObjectName("Label5");
-  Label5->setAccessibleName(Label5->text());
+  QLabel* label4 = NewCaption(GroupBox2, "Label4", "Archivos con fecha MAYOR a");
+  Edit4 = NewField(GroupBox2, "Edit4", label4, "01/01/1990");
+  QLabel* label3 = NewCaption(GroupBox2, "Label3", "Archivos con fecha MENOR a");
+  Edit3 = NewField(GroupBox2, "Edit3", label3);
+  CheckBox2 = NewCheck(GroupBox2, "CheckBox2", "Cambiar la fecha por ");
+  Edit5 = NewField(GroupBox2, "Edit5", "Cambiar la fecha por", "01/01/1990");
+  CheckBox3 = NewCheck(GroupBox2, "CheckBox3", "Poner la fecha en el listado");
+  Label5 = NewCaption(GroupBox2, "Label5",
+                      "(Cuidado con las dos últimas opciones. Se aplicarán a archivos que "
+                      "coincidan con la búsqueda)");
   Label5->setWordWrap(true);
   Label5->setStyleSheet("color: navy;");
-  dates->addWidget(AddLabel(GroupBox2, "Label4", "Archivos con fecha MAYOR a", Edit4), 0, 0);
-  dates->addWidget(Edit4, 0, 1);
-  dates->addWidget(AddLabel(GroupBox2, "Label3", "Archivos con fecha MENOR a", Edit3), 1, 0);
-  dates->addWidget(Edit3, 1, 1);
-  dates->addWidget(CheckBox2, 2, 0);
-  dates->addWidget(Edit5, 2, 1);
-  dates->addWidget(CheckBox3, 3, 0, 1, 2);
-  dates->addWidget(Label5, 4, 0, 1, 2);
-  grid->addWidget(GroupBox2, 0, 2, 5, 1);
-  grid->addWidget(Button1, 5, 2, Qt::AlignRight | Qt::AlignBottom);
+  FormRows(new QGridLayout(GroupBox2), 2)
+      .Row(label4, Edit4)
+      .Row(label3, Edit3)
+      .Row(CheckBox2, Edit5)
+      .Whole(CheckBox3)
+      .Whole(Label5);
+  // The dates box stands beside the fields, the button under it.
+  grid->addWidget(GroupBox2, 0, 2, rows.row() - 1, 1);
+  grid->addWidget(Button1, rows.row() - 1, 2, Qt::AlignRight | Qt::AlignBottom);
   grid->setColumnStretch(1, 1);
   grid->setColumnStretch(2, 1);
 }

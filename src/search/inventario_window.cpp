@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QScreen>
 
+#include "app/form_rows.h"
 #include "app/qt_prompter.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
@@ -28,26 +29,17 @@ TF_inventario::TF_inventario(QWidget* parent) : QDialog(parent) {
   setModal(true);
   resize(549, 155);
 
-  Label1 = new QLabel("Selecciona Listado con el que trabajar", this);
-  Label1->setObjectName("Label1");
+  Label1 = NewCaption(this, "Label1", "Selecciona Listado con el que trabajar");
   ComboBox1 = new QComboBox(this);
   ComboBox1->setObjectName("ComboBox1");
   ComboBox1->setEditable(true);
   ComboBox1->setAccessibleName(Label1->text());
   Label1->setBuddy(ComboBox1);
-  Button1 = new QPushButton("Crear Nuevo Listado", this);
-  Button1->setObjectName("Button1");
-  Button1->setAccessibleName(Button1->text());
-  Button2 = new QPushButton("Siguiente", this);
-  Button2->setObjectName("Button2");
-  Button2->setAccessibleName(Button2->text());
+  Button1 = NewButton(this, "Button1", "Crear Nuevo Listado");
+  Button2 = NewButton(this, "Button2", "Siguiente");
   Button2->setDefault(true);
 
-  auto* grid = new QGridLayout(this);
-  grid->addWidget(Label1, 0, 0, 1, 2);
-  grid->addWidget(ComboBox1, 1, 0, 1, 2);
-  grid->addWidget(Button1, 2, 0);
-  grid->addWidget(Button2, 2, 1);
+  FormRows(new QGridLayout(this), 2).Whole(Label1).Whole(ComboBox1).Cells({Button1, Button2});
 
   connect(Button1, &QPushButton::clicked, this, &TF_inventario::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TF_inventario::Button2Click);

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/form_rows.h"
 #include "app/qt_text.h"
 #include "core/text_rules.h"
 
@@ -48,18 +49,12 @@ TEditor::TEditor(QWidget* parent) : QMainWindow(parent) {
   panel2_layout->setContentsMargins(4, 0, 4, 0);
   panel2_layout->addWidget(Label2);
 
-  CheckBox1 = new QCheckBox("Procesar FICHERO del DISCO", panel1);
-  CheckBox1->setObjectName("CheckBox1");
-  CheckBox1->setAccessibleName(CheckBox1->text());
+  CheckBox1 = NewCheck(panel1, "CheckBox1", "Procesar FICHERO del DISCO");
   CheckBox1->setToolTip(
       "Si esta opción está marcada se procesá un fichero del DISCO en vez de el texto en "
       "pantalla.");
-  auto* label1 = new QLabel("Cadena de caracteres a Insertar", panel1);
-  label1->setObjectName("Label1");
-  Edit1 = new QLineEdit(panel1);
-  Edit1->setObjectName("Edit1");
-  Edit1->setAccessibleName(label1->text());
-  label1->setBuddy(Edit1);
+  QLabel* label1 = NewCaption(panel1, "Label1", "Cadena de caracteres a Insertar");
+  Edit1 = NewField(panel1, "Edit1", label1);
 
   auto* fields = new QVBoxLayout;
   fields->setSpacing(2);

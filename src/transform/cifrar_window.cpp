@@ -9,38 +9,17 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "app/form_rows.h"
 #include "app/qt_text.h"
 
 namespace zuruza {
 
 namespace {
 
-QLabel* Caption(const QString& name, const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setAccessibleName(text);
-  return label;
-}
-
 QLabel* SectionTitle(const QString& name, const QString& text, QWidget* parent) {
-  QLabel* label = Caption(name, text, parent);
-  label->setStyleSheet("color: blue; font-weight: bold; font-size: 12pt;");
+  QLabel* label = NewTitle(parent, name, text);
+  label->setStyleSheet(label->styleSheet() + " font-size: 12pt;");
   return label;
-}
-
-QPushButton* Button(const QString& name, const QString& text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAccessibleName(text);
-  return button;
-}
-
-QLineEdit* Field(const QString& name, QLabel* label, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(name);
-  edit->setAccessibleName(label->text());
-  label->setBuddy(edit);
-  return edit;
 }
 
 // The rule between the halves: a 1-pixel silver line with a grey border over
@@ -62,40 +41,34 @@ TF_cifrado::TF_cifrado(QWidget* parent) : QMainWindow(parent), cipher_(*this, pr
 
   auto* form = new QWidget;
   form->setObjectName("Form");
-  QLabel* label7 = SectionTitle("Label7", "Cifrar / Descifrar FICHEROS", form);
-  QLabel* label2 = Caption("Label2", "Fichero a Procesar", form);
-  Edit2 = Field("Edit2", label2, form);
-  Button3 = Button("Button3", "Seleccionar", form);
-  Button1 = Button("Button1", "Cifrar", form);
-  Button2 = Button("Button2", "Descifrar", form);
-  QFrame* shape1 = RuleLine("Shape1", 1, "grey", form);
-  QFrame* shape2 = RuleLine("Shape2", 2, "white", form);
-  QLabel* label3 = SectionTitle("Label3", "Cifrar / Descifrar DIRECTORIOS", form);
-  QLabel* label1 = Caption("Label1", "Directorio a Cifrar", form);
-  Edit4 = Field("Edit4", label1, form);
-  Button4 = Button("Button4", "Cifra Directorio", form);
-  Button5 = Button("Button5", "Descifra Directorio", form);
-
-  auto* grid = new QGridLayout(form);
-  grid->addWidget(label7, 0, 0, 1, 3);
-  grid->addWidget(label2, 1, 0, 1, 3);
-  grid->addWidget(Edit2, 2, 0, 1, 2);
-  grid->addWidget(Button3, 2, 2);
-  grid->addWidget(Button1, 3, 0);
-  grid->addWidget(Button2, 3, 1);
+  QLabel* label2 = NewCaption(form, "Label2", "Fichero a Procesar");
+  Edit2 = NewField(form, "Edit2", label2);
+  Button3 = NewButton(form, "Button3", "Seleccionar");
+  Button1 = NewButton(form, "Button1", "Cifrar");
+  Button2 = NewButton(form, "Button2", "Descifrar");
   auto* rule = new QVBoxLayout;
   rule->setSpacing(0);
-  rule->addWidget(shape1);
-  rule->addWidget(shape2);
-  grid->addLayout(rule, 4, 0, 1, 3);
-  grid->addWidget(label3, 5, 0, 1, 3);
-  grid->addWidget(label1, 6, 0, 1, 3);
-  grid->addWidget(Edit4, 7, 0, 1, 3);
-  grid->addWidget(Button4, 8, 0);
-  grid->addWidget(Button5, 8, 1);
+  rule->addWidget(RuleLine("Shape1", 1, "grey", form));
+  rule->addWidget(RuleLine("Shape2", 2, "white", form));
+  QLabel* label1 = NewCaption(form, "Label1", "Directorio a Cifrar");
+  Edit4 = NewField(form, "Edit4", label1);
+  Button4 = NewButton(form, "Button4", "Cifra Directorio");
+  Button5 = NewButton(form, "Button5", "Descifra Directorio");
+
+  auto* grid = new QGridLayout(form);
+  FormRows(grid, 3)
+      .Whole(SectionTitle("Label7", "Cifrar / Descifrar FICHEROS", form))
+      .Whole(label2)
+      .Row(nullptr, Edit2, Button3)
+      .Cells({Button1, Button2})
+      .Whole(rule)
+      .Whole(SectionTitle("Label3", "Cifrar / Descifrar DIRECTORIOS", form))
+      .Whole(label1)
+      .Whole(Edit4)
+      .Cells({Button4, Button5})
+      .StretchBelow();
   grid->setColumnStretch(0, 1);
   grid->setColumnStretch(1, 1);
-  grid->setRowStretch(9, 1);
   setCentralWidget(form);
 
   QMenuBar* menu = menuBar();

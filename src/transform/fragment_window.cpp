@@ -7,44 +7,12 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "app/form_rows.h"
 #include "app/qt_text.h"
 #include "platform/fs.h"
 #include "platform/path.h"
 
 namespace zuruza {
-
-namespace {
-
-QLabel* Caption(QWidget* parent, const QString& name, const QString& text) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  return label;
-}
-
-QLabel* Title(QWidget* parent, const QString& name, const QString& text) {
-  QLabel* label = Caption(parent, name, text);
-  label->setStyleSheet("color: blue; font-weight: bold;");
-  return label;
-}
-
-QLineEdit* Field(QWidget* parent, const QString& name, const QString& text, QLabel* label) {
-  auto* edit = new QLineEdit(text, parent);
-  edit->setObjectName(name);
-  edit->setAccessibleName(label->text());
-  label->setBuddy(edit);
-  return edit;
-}
-
-QPushButton* Button(QWidget* parent, const QString& name, const QString& caption,
-                    const QString& description) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  button->setAccessibleName(caption);
-  button->setAccessibleDescription(description);
-  return button;
-}
-
-}  // namespace
 
 Tform_Fragment::Tform_Fragment(QWidget* parent)
     : QMainWindow(parent), fragmenter_(*this, prompter_) {
@@ -59,49 +27,46 @@ Tform_Fragment::Tform_Fragment(QWidget* parent)
   auto* form = new QWidget;
   auto* grid = new QGridLayout(form);
 
-  QLabel* label2 = Caption(form, "Label2", "Fichero a Fragmentar");
-  Edit2 = Field(form, "Edit2", "", label2);
+  QLabel* label2 = NewCaption(form, "Label2", "Fichero a Fragmentar");
+  Edit2 = NewField(form, "Edit2", label2);
   Edit2->setEnabled(false);  // only "Seleccionar" fills it
-  Button3 = Button(form, "Button3", "Seleccionar", "Elige el fichero a fragmentar");
-  QLabel* label4 = Caption(form, "Label4", "Directorio Destino");
-  Edit3 = Field(form, "Edit3", "", label4);
-  QLabel* label1 = Caption(form, "Label1", "Tamaño de los ficheros fragmentados");
-  Edit1 = Field(form, "Edit1", "1450000", label1);
-  Button1 = Button(form, "Button1", "Fragmentar Fichero", "Divide el fichero en fragmentos");
+  Button3 = NewButton(form, "Button3", "Seleccionar");
+  Button3->setAccessibleDescription("Elige el fichero a fragmentar");
+  QLabel* label4 = NewCaption(form, "Label4", "Directorio Destino");
+  Edit3 = NewField(form, "Edit3", label4);
+  QLabel* label1 = NewCaption(form, "Label1", "Tamaño de los ficheros fragmentados");
+  Edit1 = NewField(form, "Edit1", label1, "1450000");
+  Button1 = NewButton(form, "Button1", "Fragmentar Fichero");
+  Button1->setAccessibleDescription("Divide el fichero en fragmentos");
 
   auto* rule = new QFrame(form);
   rule->setObjectName("Bevel1");
   rule->setFrameShape(QFrame::HLine);
   rule->setFrameShadow(QFrame::Sunken);
 
-  QLabel* label5 = Caption(form, "Label5", "Ficheros .000 a unir");
-  Edit4 = Field(form, "Edit4", "", label5);
+  QLabel* label5 = NewCaption(form, "Label5", "Ficheros .000 a unir");
+  Edit4 = NewField(form, "Edit4", label5);
   Edit4->setEnabled(false);  // only "Seleccionar" fills it
-  Button5 = Button(form, "Button5", "Seleccionar", "Elige el primer fragmento (.001)");
-  QLabel* label6 = Caption(form, "Label6", "Generar el fichero");
-  Edit5 = Field(form, "Edit5", "", label6);
-  Button4 = Button(form, "Button4", "Unir Fragmentos", "Une los fragmentos en un solo fichero");
+  Button5 = NewButton(form, "Button5", "Seleccionar");
+  Button5->setAccessibleDescription("Elige el primer fragmento (.001)");
+  QLabel* label6 = NewCaption(form, "Label6", "Generar el fichero");
+  Edit5 = NewField(form, "Edit5", label6);
+  Button4 = NewButton(form, "Button4", "Unir Fragmentos");
+  Button4->setAccessibleDescription("Une los fragmentos en un solo fichero");
 
-  grid->addWidget(Title(form, "Label7", "Fragmantar Ficheros Grandes en Pedazos"), 0, 0, 1, 3);
-  grid->addWidget(label2, 1, 0);
-  grid->addWidget(Edit2, 1, 1);
-  grid->addWidget(Button3, 1, 2);
-  grid->addWidget(label4, 2, 0);
-  grid->addWidget(Edit3, 2, 1, 1, 2);
-  grid->addWidget(label1, 3, 0);
-  grid->addWidget(Edit1, 3, 1);
-  grid->addWidget(Caption(form, "Label3", "bytes."), 3, 2);
-  grid->addWidget(Button1, 4, 2);
-  grid->addWidget(rule, 5, 0, 1, 3);
-  grid->addWidget(Title(form, "Label8", "Unir los pedazos en un solo fichero"), 6, 0, 1, 3);
-  grid->addWidget(label5, 7, 0);
-  grid->addWidget(Edit4, 7, 1);
-  grid->addWidget(Button5, 7, 2);
-  grid->addWidget(label6, 8, 0);
-  grid->addWidget(Edit5, 8, 1, 1, 2);
-  grid->addWidget(Button4, 9, 2);
+  FormRows(grid, 3)
+      .Whole(NewTitle(form, "Label7", "Fragmantar Ficheros Grandes en Pedazos"))
+      .Row(label2, Edit2, Button3)
+      .Row(label4, Edit3)
+      .Row(label1, Edit1, NewCaption(form, "Label3", "bytes."))
+      .Cells({nullptr, nullptr, Button1})
+      .Whole(rule)
+      .Whole(NewTitle(form, "Label8", "Unir los pedazos en un solo fichero"))
+      .Row(label5, Edit4, Button5)
+      .Row(label6, Edit5)
+      .Cells({nullptr, nullptr, Button4})
+      .StretchBelow();
   grid->setColumnStretch(1, 1);
-  grid->setRowStretch(10, 1);
   setCentralWidget(form);
 
   auto* bar = new QStatusBar;

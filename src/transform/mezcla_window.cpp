@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QScreen>
 
+#include "app/form_rows.h"
 #include "app/qt_text.h"
 
 namespace zuruza {
@@ -14,26 +15,17 @@ TF_mezclar::TF_mezclar(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("F_mezclar");
   setWindowTitle("Mezclador de Ficheros.");
   auto* grid = new QGridLayout(this);
-  int row = 0;
-  // One labelled field a row; the label names the field for screen readers.
+  FormRows rows(grid, 3);
+  // One captioned field a row, some with a browse button after it.
   auto field = [&](const QString& label_name, const QString& caption, const QString& name,
                    const QString& text, QPushButton** browse, const QString& browse_name) {
-    auto* label = new QLabel(caption, this);
-    label->setObjectName(label_name);
-    auto* edit = new QLineEdit(text, this);
-    edit->setObjectName(name);
-    edit->setAccessibleName(caption);
-    label->setBuddy(edit);
-    grid->addWidget(label, row, 0);
-    grid->addWidget(edit, row, 1);
+    QLabel* label = NewCaption(this, label_name, caption);
+    QLineEdit* edit = NewField(this, name, label, text);
     if (browse) {
-      *browse = new QPushButton("...", this);
-      (*browse)->setObjectName(browse_name);
-      (*browse)->setAccessibleName("Buscar " + caption);
+      *browse = NewButton(this, browse_name, "...", "Buscar " + caption);
       (*browse)->setMaximumWidth(32);
-      grid->addWidget(*browse, row, 2);
     }
-    ++row;
+    rows.Row(label, edit, browse ? *browse : nullptr);
     return edit;
   };
   Edit1 = field("Label1", "Fichero 1", "Edit1", "", &Button2, "Button2");
@@ -45,14 +37,9 @@ TF_mezclar::TF_mezclar(QWidget* parent) : QWidget(parent, Qt::Window) {
   Edit3 = field("Label5", "Fichero de MEZCLA", "Edit3", "", nullptr, "");
   Edit4 = field("Label3", "Columna CLAVE del fichero 1", "Edit4", "", nullptr, "");
   Edit5 = field("Label4", "Columna CLAVE del fichero 2", "Edit5", "", nullptr, "");
-  CheckBox1 = new QCheckBox("Completar con columnas vacias el fichero MEZCLADO", this);
-  CheckBox1->setObjectName("CheckBox1");
-  CheckBox1->setAccessibleName(CheckBox1->text());
-  grid->addWidget(CheckBox1, row++, 0, 1, 3);
-  Button1 = new QPushButton("Mezclar", this);
-  Button1->setObjectName("Button1");
-  Button1->setAccessibleName("Mezclar");
-  grid->addWidget(Button1, row, 1);
+  CheckBox1 = NewCheck(this, "CheckBox1", "Completar con columnas vacias el fichero MEZCLADO");
+  Button1 = NewButton(this, "Button1", "Mezclar");
+  rows.Whole(CheckBox1).Cells({nullptr, Button1});
 
   connect(Button1, &QPushButton::clicked, this, &TF_mezclar::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TF_mezclar::Button2Click);

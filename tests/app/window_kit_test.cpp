@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include "app/form_rows.h"
+
 using zuruza::JobSlot;
 using zuruza::StatusLabel;
 using zuruza::ThrottledStatus;
@@ -45,6 +47,37 @@ class WindowKitTest : public QObject {
       QVERIFY(again);
     }
     QVERIFY(!slot.busy());
+  }
+
+  void aFormPlacesItsRowsAndNamesItsFieldsAfterTheirCaptions() {
+    QWidget form;
+    auto* grid = new QGridLayout(&form);
+    QLabel* caption = zuruza::NewCaption(&form, "Label1", "Fichero");
+    QLineEdit* field = zuruza::NewField(&form, "Edit1", caption, "a.txt");
+    QCOMPARE(caption->buddy(), field);
+    QCOMPARE(field->accessibleName(), QString("Fichero"));
+    QCOMPARE(zuruza::NewCheck(&form, "C", "de mas de ")->accessibleName(), QString("de mas de"));
+    auto* browse = zuruza::NewButton(&form, "Button1", "...", "Buscar fichero");
+    QCOMPARE(browse->accessibleName(), QString("Buscar fichero"));
+
+    auto* plain = new QLineEdit(&form);
+    auto* below = new QPushButton(&form);
+    zuruza::FormRows rows(grid, 3);
+    rows.Row(caption, field, browse).Row(nullptr, plain).Cells({nullptr, below});
+    QCOMPARE(rows.row(), 3);
+    struct Place {
+      QWidget* control;
+      int row, column, column_span;
+    };
+    for (const Place& place :
+         {Place{caption, 0, 0, 1}, Place{field, 0, 1, 1}, Place{browse, 0, 2, 1},
+          Place{plain, 1, 0, 3}, Place{below, 2, 1, 1}}) {
+      int row = -1, column = -1, row_span = 0, column_span = 0;
+      grid->getItemPosition(grid->indexOf(place.control), &row, &column, &row_span, &column_span);
+      QCOMPARE(row, place.row);
+      QCOMPARE(column, place.column);
+      QCOMPARE(column_span, place.column_span);
+    }
   }
 };
 
