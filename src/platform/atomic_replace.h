@@ -1,12 +1,13 @@
 // Rewrites a regular file without ever showing a partial result under its
-// name. The new content goes to a companion file in the same directory,
-// created without replacing any existing entry; Commit flushes it to the
-// disk, gives it the file's permissions (and owner, where allowed) and
-// renames it over the file in one step. At every moment the file's name holds
-// either all of the old content or all of the new one. A failure, or an
-// AtomicReplacement destroyed before Commit, removes the companion and leaves
-// the file as it was; only a process killed meanwhile leaves a companion
-// behind.
+// name. The new content goes to a companion file: the atomic writer's
+// temporary beside the file, which never replaces an existing entry; Commit
+// flushes it to the disk, gives it the file's permissions (and owner, where
+// allowed) and renames it over the file in one step. At every moment the
+// file's name holds either all of the old content or all of the new one. A
+// failure, or an AtomicReplacement destroyed before Commit, removes the
+// companion and leaves the file as it was; only a process killed meanwhile
+// leaves a companion behind, which a later run in that folder clears like any
+// other leftover temporary.
 //
 // Failures throw IoError (a missing file: "File not found"). Blocking.
 #pragma once
@@ -14,7 +15,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "platform/atomic_file.h"
 
 namespace zuruza {
 
@@ -30,11 +34,8 @@ class AtomicReplacement {
   // and so do links (never followed), directories and special files (never
   // opened).
   void OpenSource(const std::string& path);
-  // Creates the companion, after OpenSource: `companion` when no entry of
-  // that name exists, else the first free name of companion + "~1", "~2",
-  // ... An existing entry (a person's file, a leftover of a killed run) is
-  // never replaced.
-  void CreateCompanion(const std::string& companion);
+  // Creates the companion, after OpenSource.
+  void CreateCompanion();
   // Reads up to `size` bytes of the source; fewer only at its end.
   std::size_t Read(unsigned char* buffer, std::size_t size);
   // Appends to the companion.
@@ -44,19 +45,13 @@ class AtomicReplacement {
   // Closes both files and removes the companion; the source stays as it was.
   void Abandon();
 
-  const std::string& companion_path() const { return companion_path_; }
+  // Empty before CreateCompanion and after Commit or Abandon.
+  std::string companion_path() const;
 
  private:
-  // The same, as errno values (0 for success).
-  int TryOpenSource(const std::string& path);
-  int TryCreateCompanion(const std::string& companion);
-  int TryWrite(const unsigned char* data, std::size_t size);
-  int TryCommit();
-
   int source_fd_ = -1;
-  int companion_fd_ = -1;
+  std::unique_ptr<AtomicFile> companion_;
   std::string path_;
-  std::string companion_path_;
   std::uint32_t mode_ = 0;
   std::uint32_t owner_ = 0;
   std::uint32_t group_ = 0;

@@ -159,7 +159,7 @@ void SavePaneFile(const std::string& path, std::string_view text) {
   if (existing && existing->kind == EntryKind::kFile) {
     AtomicReplacement file;
     file.OpenSource(path);
-    file.CreateCompanion(path + ".zuruza-tmp");
+    file.CreateCompanion();
     file.Write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     file.Commit();
     return;

@@ -157,7 +157,7 @@ void FileCipher::RunFileJob(const std::string& path, CipherDirection direction) 
   const std::optional<std::string> key = AskKey(direction);
   if (!key) return;
   files_processed_ = 1;
-  CipherFile(path, path + ".2", direction, *key);
+  CipherFile(path, direction, *key);
 }
 
 void FileCipher::RunDirectoryJob(const std::string& directory, CipherDirection direction,
@@ -179,10 +179,10 @@ void FileCipher::RunDirectoryJob(const std::string& directory, CipherDirection d
                         (direction == CipherDirection::kEncipher ? " CIFRADOS." : " DESCIFRADOS."));
 }
 
-void FileCipher::CipherFile(const std::string& path, const std::string& companion,
-                            CipherDirection direction, std::string_view key) {
+void FileCipher::CipherFile(const std::string& path, CipherDirection direction,
+                            std::string_view key) {
   Run run{DoubledShift(key, direction)};
-  CipherOneFile(path, companion, run);
+  CipherOneFile(path, run);
 }
 
 void FileCipher::CipherDirectory(const std::string& directory, std::string_view key,
@@ -191,8 +191,7 @@ void FileCipher::CipherDirectory(const std::string& directory, std::string_view 
   CipherTree(directory, run);
 }
 
-bool FileCipher::CipherOneFile(const std::string& path, const std::string& companion, Run& run,
-                               bool skip_vanished) {
+bool FileCipher::CipherOneFile(const std::string& path, Run& run, bool skip_vanished) {
   sink_.SetStatus(StatusBar::kStatusBar1Panel1, path);
   // The file is opened before the companion is created: a file that cannot
   // be opened leaves no companion behind.
@@ -203,7 +202,7 @@ bool FileCipher::CipherOneFile(const std::string& path, const std::string& compa
     if (error.code() == kFileNotFound && skip_vanished) return false;
     throw;
   }
-  file.CreateCompanion(companion);
+  file.CreateCompanion();
   buffer_.resize(kReadSize);
   std::uint64_t total = 0;
   for (;;) {
@@ -243,7 +242,7 @@ void FileCipher::CipherTree(const std::string& directory, Run& run) {
         ++files_processed_;
         // Deleted since its directory was read: not there to cipher, and
         // no reason to stop the rest of the tree.
-        if (!CipherOneFile(path, path + ".2", run, /*skip_vanished=*/true)) --files_processed_;
+        if (!CipherOneFile(path, run, /*skip_vanished=*/true)) --files_processed_;
       }
     }
     // Links, fifos, sockets and devices are neither followed nor opened.

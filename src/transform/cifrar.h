@@ -5,10 +5,10 @@
 // offset p becomes b + 2*key[(p mod 50000) mod L] (minus, to decipher).
 // Nothing is added: the ciphered file has the plain file's length.
 //
-// A file is rewritten through its companion file (path + ".2", or
-// path + ".2~n" when that name is taken, which is never replaced), flushed
-// and renamed over the file in one step: the file's name always holds the
-// whole plain or the whole ciphered content. The result gets the file's
+// A file is rewritten through a companion file (the atomic writer's
+// temporary beside it, which never replaces a person's file), flushed and
+// renamed over the file in one step: the file's name always holds the whole
+// plain or the whole ciphered content. The result gets the file's
 // permissions and, as any rewritten file, the time of the rewrite.
 //
 // Blocking; lets events run after every file, on entering every
@@ -77,12 +77,11 @@ class FileCipher {
   void RunDirectoryJob(const std::string& directory, CipherDirection direction,
                        const std::function<void(const std::string&)>& show_directory = {});
 
-  // Ciphers one regular file in place through `companion`. Throws IoError
+  // Ciphers one regular file in place through a companion. Throws IoError
   // (the file unchanged, no companion left) when it cannot be opened for
   // reading and writing, the companion cannot be created, or writing,
   // flushing or renaming fails.
-  void CipherFile(const std::string& path, const std::string& companion, CipherDirection direction,
-                  std::string_view key);
+  void CipherFile(const std::string& path, CipherDirection direction, std::string_view key);
 
   // Ciphers every regular file of the tree below `directory` (ending in the
   // separator), depth first in listing order, hidden files too. Each
@@ -111,8 +110,7 @@ class FileCipher {
   // is refused with a message.
   std::optional<std::string> AskKey(CipherDirection direction);
   // False only when `skip_vanished` and the file no longer exists.
-  bool CipherOneFile(const std::string& path, const std::string& companion, Run& run,
-                     bool skip_vanished = false);
+  bool CipherOneFile(const std::string& path, Run& run, bool skip_vanished = false);
   void CipherTree(const std::string& directory, Run& run);
 
   ReportSink& sink_;

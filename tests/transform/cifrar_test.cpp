@@ -12,10 +12,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <thread>
 
 #include "core/errors.h"
+#include "platform/atomic_file.h"
 #include "platform/atomic_replace.h"
 #include "platform/fs.h"
 #include "support/as_nobody.h"
@@ -114,7 +116,7 @@ class CipherTest : public ::testing::Test {
   void Cipher(const std::string& relative, std::string_view key,
               CipherDirection direction = kEncipher) {
     const std::string path = tree_.Path(relative);
-    cipher_.CipherFile(path, path + ".2", direction, key);
+    cipher_.CipherFile(path, direction, key);
   }
   // The names of a directory, without "." and "..".
   Strings Names(const std::string& relative = "") const {
@@ -328,7 +330,7 @@ TEST_F(CipherTest, RefusalsChangeNothing) {
                "La clave sólo admite caracteres de un byte (página de códigos Windows-1252)."}));
   EXPECT_EQ(tree_.ReadFile("f.bin"), "contenido");
   EXPECT_EQ(Names(), (Strings{"d", "enlace", "f.bin", "fifo"}));
-  EXPECT_THROW(cipher_.CipherFile(path, path + ".2", kEncipher, ""), Error);
+  EXPECT_THROW(cipher_.CipherFile(path, kEncipher, ""), Error);
 }
 
 TEST_F(CipherTest, MissingFileIsNotFoundAndLeavesNoCompanion) {
@@ -361,7 +363,7 @@ TEST_F(CipherTest, ResultKeepsPermissionsAndOwnerAndTakesTheTimeOfTheRewrite) {
   EXPECT_GT(after.st_mtime, before.st_mtime);
 }
 
-TEST_F(CipherTest, ExistingFileUnderTheCompanionNameIsNeverReplaced) {
+TEST_F(CipherTest, APersonsFilesBesideTheFileAreNeverReplaced) {
   tree_.AddFile("x", "datos de x");
   tree_.AddFile("x.2", "el fichero x.2 de la persona");
   tree_.AddFile("x.2~1", "otro");
@@ -371,15 +373,14 @@ TEST_F(CipherTest, ExistingFileUnderTheCompanionNameIsNeverReplaced) {
     return 0;
   });
   Cipher("x", "k");
-  EXPECT_EQ(companions, Strings{tree_.Path("x.2~2")});
+  EXPECT_EQ(companions, Strings{TemporaryNameFor(tree_.Path("x"), 1)});
   EXPECT_EQ(tree_.ReadFile("x"), Expected("datos de x", "k", kEncipher));
   EXPECT_EQ(tree_.ReadFile("x.2"), "el fichero x.2 de la persona");
   EXPECT_EQ(tree_.ReadFile("x.2~1"), "otro");
   EXPECT_EQ(Names(), (Strings{"x", "x.2", "x.2~1"}));
-  // A file whose own name ends in ".2" has the companion ".2.2".
   companions.clear();
   Cipher("x.2", "k");
-  EXPECT_EQ(companions, Strings{tree_.Path("x.2.2")});
+  EXPECT_EQ(companions, Strings{TemporaryNameFor(tree_.Path("x.2"), 1)});
 }
 
 TEST_F(CipherTest, FailedWriteRemovesTheCompanionAndKeepsTheFile) {
@@ -423,7 +424,7 @@ TEST_F(CipherTest, FullDiskKeepsTheFileWhole) {
     FileCipher cipher(sink, prompter);
     bool disk_full = false;
     try {
-      cipher.CipherFile(path, path + ".2", kEncipher, "k");
+      cipher.CipherFile(path, kEncipher, "k");
     } catch (const IoError& error) {
       disk_full = error.code() == kDiskFull;
     }
@@ -448,12 +449,12 @@ TEST_F(CipherTest, KilledRunLeavesTheWholeOriginalOrTheWholeResult) {
   const std::string plain = RandomBytes(50u << 20, 6);
   const std::string result = Expected(plain, "k3y", kEncipher);
   const std::string path = tree_.Path("big.bin");
-  const std::string companion = path + ".2";
   bool saw_original = false;
+  std::string companion;
   for (int delay_ms : {0, 1, 10, 50}) {
     SCOPED_TRACE(delay_ms);
     WriteAll(path, plain);
-    unlink(companion.c_str());
+    if (!companion.empty()) std::remove(companion.c_str());
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -461,12 +462,15 @@ TEST_F(CipherTest, KilledRunLeavesTheWholeOriginalOrTheWholeResult) {
       ScriptedPrompter prompter;
       FileCipher cipher(sink, prompter);
       try {
-        cipher.CipherFile(path, companion, kEncipher, "k3y");
+        cipher.CipherFile(path, kEncipher, "k3y");
       } catch (...) {
         _exit(1);
       }
       _exit(0);
     }
+    // The child's companion: the atomic writer's first temporary name, with
+    // the child's pid in it.
+    companion = tree_.Path(".~big.bin." + std::to_string(child) + ".1.zuruza.tmp");
     int status = 0;
     pid_t ended = 0;
     while (!PathExists(companion) && (ended = waitpid(child, &status, WNOHANG)) == 0) {
@@ -486,13 +490,16 @@ TEST_F(CipherTest, KilledRunLeavesTheWholeOriginalOrTheWholeResult) {
   }
   EXPECT_TRUE(saw_original) << "the child was never caught while writing";
 
-  // The killed run left its companion. The next run never replaces it (it
-  // may be a person's file): it writes beside it and leaves it as it is.
+  // A companion left by a killed run (its process gone, an hour old) is
+  // cleared by the next run in that folder; a person's file is not.
   WriteAll(path, plain);
-  tree_.AddFile("big.bin.2", "restos");
+  WriteAll(companion, "restos");
+  std::filesystem::last_write_time(
+      companion, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+  tree_.AddFile("big.bin.2", "de la persona");
   Cipher("big.bin", "k3y");
   EXPECT_EQ(ReadAll(path), result);
-  EXPECT_EQ(tree_.ReadFile("big.bin.2"), "restos");
+  EXPECT_EQ(tree_.ReadFile("big.bin.2"), "de la persona");
   EXPECT_EQ(Names(), (Strings{"big.bin", "big.bin.2"}));
 }
 
@@ -515,9 +522,10 @@ TEST_F(CipherTest, ReadOnlyFileIsRefusedAndLeftAlone) {
     ScriptedPrompter prompter;
     FileCipher cipher(sink, prompter);
     try {
-      cipher.CipherFile(path, path + ".2", kEncipher, "k");
+      cipher.CipherFile(path, kEncipher, "k");
     } catch (const IoError& error) {
-      return std::string(error.what()) == "File access denied" && !PathExists(path + ".2");
+      return std::string(error.what()) == "File access denied" &&
+             !PathExists(TemporaryNameFor(path, 1));
     }
     return false;
   };
@@ -544,7 +552,7 @@ TEST_F(CipherTest, FileThatCannotBeReplacedStaysWithoutCompanion) {
                                           ScriptedPrompter prompter;
                                           FileCipher cipher(sink, prompter);
                                           try {
-                                            cipher.CipherFile(path, path + ".2", kEncipher, "k");
+                                            cipher.CipherFile(path, kEncipher, "k");
                                           } catch (const IoError& error) {
                                             return std::string(error.what()) ==
                                                    "File access denied";
@@ -611,7 +619,7 @@ TEST_F(CipherTest, ErrorStopsTheDirectoryRunAndKeepsWhatWasDone) {
   tree_.AddFile("b", "dos");
   tree_.AddFile("c", "tres");
   SetReplacementFaultForTesting([&](const std::string& companion, std::uint64_t) {
-    return companion == tree_.Path("b.2") ? EFBIG : 0;
+    return companion == TemporaryNameFor(tree_.Path("b"), 1) ? EFBIG : 0;
   });
   prompter_.input_answers = {"k"};
   try {
@@ -633,7 +641,7 @@ TEST_F(CipherTest, FileDeletedDuringTheDirectoryRunIsSkipped) {
   tree_.AddFile("c", "tres");
   // "b" goes away while "a" is ciphered, after the directory was read.
   SetReplacementFaultForTesting([&](const std::string& companion, std::uint64_t) {
-    if (companion == tree_.Path("a.2")) std::remove(tree_.Path("b").c_str());
+    if (companion == TemporaryNameFor(tree_.Path("a"), 1)) std::remove(tree_.Path("b").c_str());
     return 0;
   });
   prompter_.input_answers = {"k"};

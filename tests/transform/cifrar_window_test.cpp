@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/window_kit.h"
+#include "platform/atomic_file.h"
 #include "support/accessibility_check.h"
 #include "support/qt_text_helpers.h"
 #include "support/scripted_prompter.h"
@@ -106,7 +107,7 @@ class CifrarWindowTest : public QObject {
     QCOMPARE(prompter_.captions, (Strings{"Clave de Cifrado: ", "Clave de Descifrado: "}));
     QCOMPARE(prompter_.prompts, (Strings{"Clave: ", "Clave: "}));
     QVERIFY(prompter_.messages.empty() && prompter_.errors.empty());
-    QVERIFY(!QFile::exists(Q(path + ".2")));
+    QVERIFY(!QFile::exists(Q(zuruza::TemporaryNameFor(path, 1))));
   }
 
   void SeleccionarPutsTheChosenFileInTheField() {
