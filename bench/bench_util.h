@@ -3,12 +3,11 @@
 // that asks nobody.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -26,8 +25,8 @@ namespace zuruza::bench {
 inline std::string EnsureTree(const std::string& root, int dirs = 20000, int files_per_dir = 10) {
   const std::string marker =
       root + "/.tree-" + std::to_string(dirs) + "x" + std::to_string(files_per_dir);
-  struct stat st;
-  if (stat(marker.c_str(), &st) == 0) return root;
+  std::error_code error;
+  if (std::filesystem::exists(marker, error)) return root;
   std::string cmd = "rm -rf '" + root + "' && mkdir -p '" + root + "'";
   if (std::system(cmd.c_str()) != 0) std::exit(1);
   std::fprintf(stderr, "building %d directories x %d files in %s ...\n", dirs, files_per_dir,
@@ -35,12 +34,12 @@ inline std::string EnsureTree(const std::string& root, int dirs = 20000, int fil
   std::string content(4096, 'z');
   for (int d = 0; d < dirs; ++d) {
     std::string dir = root + "/top" + std::to_string(d % 100);
-    mkdir(dir.c_str(), 0777);
+    std::filesystem::create_directory(dir, error);
     if (d >= 100) {
       dir += "/mid" + std::to_string((d / 100) % 20);
-      mkdir(dir.c_str(), 0777);
+      std::filesystem::create_directory(dir, error);
       dir += "/leaf" + std::to_string(d);
-      mkdir(dir.c_str(), 0777);
+      std::filesystem::create_directory(dir, error);
     }
     for (int f = 0; f < files_per_dir; ++f) {
       std::ofstream out(dir + "/file_" + std::to_string(f) + "_" + std::to_string(d) + ".dat",

@@ -2,9 +2,8 @@
 // 2000000 bytes against split -b 2000000, and joining them back against cat
 // of the pieces. The source is made once and kept; the pieces are removed.
 // Usage: fragment_bench [DATA_DIR] (default ./bench-data).
-#include <sys/stat.h>
-
 #include <cstdio>
+#include <filesystem>
 
 #include "bench/bench_util.h"
 #include "core/prompter.h"
@@ -22,8 +21,8 @@ double Timed(const std::function<void()>& prepare, const std::function<void()>& 
 int main(int argc, char** argv) {
   const std::string data = argc > 1 ? argv[1] : "bench-data";
   const std::string source = data + "/fragment-1g.bin";
-  struct stat st;
-  if (stat(source.c_str(), &st) != 0 || st.st_size != (1LL << 30)) {
+  std::error_code error;
+  if (std::filesystem::file_size(source, error) != (1ULL << 30) || error) {
     std::fprintf(stderr, "making %s ...\n", source.c_str());
     bench::Shell("mkdir -p '" + data + "' && head -c 1G /dev/urandom > '" + source + "'");
   }

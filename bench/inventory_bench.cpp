@@ -3,13 +3,12 @@
 // listing of about 1,000,000 lines for a text in about 1% of them against
 // grep -i -F -c TEXT LISTING. Prints the ratios and the peak memory.
 // Usage: inventory_bench [TREE_DIR] (default ./bench-data/tree).
-#include <sys/resource.h>
-
 #include <cstdio>
 
 #include "bench/bench_util.h"
 #include "core/dates.h"
 #include "core/text_file.h"
+#include "platform/testing/process_settings.h"
 #include "search/busca.h"
 #include "search/inventario.h"
 
@@ -17,11 +16,7 @@ using namespace zuruza;
 
 namespace {
 
-long PeakMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024;
-}
+long PeakMegabytes() { return static_cast<long>(testing::PeakMemoryBytes() / (1024 * 1024)); }
 
 }  // namespace
 

@@ -16,12 +16,9 @@
 #include "transform/fragment_window.h"
 
 using namespace zuruza;
+using zuruza::testing::Q;
 using zuruza::testing::ScriptedPrompter;
 using zuruza::testing::TempTree;
-
-namespace {
-using zuruza::testing::Q;
-}  // namespace
 
 class DiscoWindowTest : public QObject {
   Q_OBJECT
@@ -42,28 +39,16 @@ class DiscoWindowTest : public QObject {
     QCOMPARE(window.pos(), QPoint(0, 0));
   }
 
-  void SaveItemIsNamedAfterItsCaption_data() {
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("form_disco") << "form_disco"
-                                << "GrabarFichero1"
-                                << "Grabar Fichero";
-    QTest::newRow("Form_comp") << "Form_comp"
-                               << "GrabarenFichero1"
-                               << "Grabar en Fichero";
-  }
-
   void SaveItemIsNamedAfterItsCaption() {
-    QFETCH(QString, window);
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
     Tform_disco disco;
     TForm_comp comp;
-    QMainWindow* shown = window == "form_disco" ? static_cast<QMainWindow*>(&disco) : &comp;
-    auto* item = shown->findChild<QAction*>(name);
-    QVERIFY(item);
-    QCOMPARE(item->text(), caption);
+    for (auto [window, name, caption] : {std::tuple<QMainWindow*, const char*, const char*>{
+                                             &disco, "GrabarFichero1", "Grabar Fichero"},
+                                         {&comp, "GrabarenFichero1", "Grabar en Fichero"}}) {
+      auto* item = window->findChild<QAction*>(name);
+      QVERIFY2(item, name);
+      QCOMPARE(item->text(), QString(caption));
+    }
   }
 
   void ComparatorListsDifferencesAndSaysHowMany() {

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <time.h>
-#include <unistd.h>
+
+#include <filesystem>
 
 #include "core/errors.h"
 #include "platform/fs.h"
-#include "support/deep_tree.h"
+#include "platform/testing/deep_tree.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
@@ -237,12 +238,12 @@ TEST_F(DuplicateFinderTest, BaseEndingInSeparatorGetsAnotherOne) {
 TEST_F(DuplicateFinderTest, EmptyBaseWalksTheCurrentDirectory) {
   tree_.AddFile("a/f", "1");
   tree_.AddFile("b/f", "1");
-  char saved[4096];
-  ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
-  ASSERT_EQ(chdir(tree_.root().c_str()), 0);
+  std::filesystem::path saved;
+  ASSERT_NO_THROW(saved = std::filesystem::current_path());
+  ASSERT_NO_THROW(std::filesystem::current_path(tree_.root()));
   DuplicateRequest request;
   finder_.RunDuplicateSearch(request);
-  EXPECT_EQ(chdir(saved), 0);
+  EXPECT_NO_THROW(std::filesystem::current_path(saved));
   EXPECT_EQ(Found(), Lines{"./b/f"});
 }
 

@@ -1,8 +1,6 @@
 #include "analysis/spreadsheet_export.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +15,7 @@
 #include "core/errors.h"
 #include "platform/paths.h"
 #include "platform/spreadsheet.h"
+#include "platform/testing/identity.h"
 #include "support/as_nobody.h"
 #include "support/temp_tree.h"
 
@@ -783,9 +782,9 @@ TEST(SpreadsheetXlsx, DirectoryThatCannotBeWrittenThrowsAndLeavesNothing) {
   TempTree tree("solo-lectura/\n");
   const std::string directory = tree.Path("solo-lectura");
   ASSERT_TRUE(testing::MakeWorldTraversable(tree.root()));
-  ASSERT_EQ(::chmod(directory.c_str(), 0555), 0);
+  ASSERT_NO_THROW(std::filesystem::permissions(directory, std::filesystem::perms(0555)));
   EXPECT_AS_NOBODY(testing::RunAsNobody(
-      [&] { return ::access(directory.c_str(), R_OK | X_OK) == 0; },
+      [&] { return testing::UserMay(directory, testing::kMayRead | testing::kMayEnter); },
       [&] {
         bool opened = false;
         std::unique_ptr<Spreadsheet> sheet =
@@ -804,7 +803,7 @@ TEST(SpreadsheetXlsx, DirectoryThatCannotBeWrittenThrowsAndLeavesNothing) {
           return error.code() == kFileAccessDenied && !opened && DirectoryNames(directory).empty();
         }
       }));
-  ::chmod(directory.c_str(), 0755);
+  std::filesystem::permissions(directory, std::filesystem::perms(0755));
 }
 
 TEST(SpreadsheetXlsx, ExistingFileIsReplaced) {

@@ -1,15 +1,15 @@
 #include "core/text_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/errors.h"
 #include "platform/fs.h"
+#include "platform/testing/identity.h"
+#include "platform/testing/special_files.h"
 #include "support/temp_tree.h"
 
 namespace zuruza {
@@ -246,8 +246,9 @@ TEST(TextFile, OpenFailuresThrowRuntimeCodes) {
     EXPECT_EQ(IoCodeOf([&] { TextWriter writer(row.path, TextWriter::Mode::kAppend); }),
               row.writer_code);
   }
-  if (geteuid() != 0) {  // root reads every file
-    ASSERT_EQ(chmod(tree.Path("file.txt").c_str(), 0), 0);
+  if (!testing::IsSuperuser()) {  // root reads every file
+    ASSERT_NO_THROW(
+        std::filesystem::permissions(tree.Path("file.txt"), std::filesystem::perms::none));
     EXPECT_EQ(IoCodeOf([&] { TextReader reader(tree.Path("file.txt")); }), kFileAccessDenied);
   }
 }
@@ -255,7 +256,7 @@ TEST(TextFile, OpenFailuresThrowRuntimeCodes) {
 TEST(TextFile, FifoIsRefusedAtOnceInsteadOfWaitingForTheOtherEnd) {
   TempTree tree;
   const std::string fifo = tree.Path("pipe");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_TRUE(testing::MakeFifo(fifo, 0600));
   // A blocking open would wait here forever: nobody writes or reads the fifo.
   EXPECT_EQ(IoCodeOf([&] { TextReader reader(fifo); }), kFileAccessDenied);
   EXPECT_EQ(IoCodeOf([&] { TextWriter writer(fifo, TextWriter::Mode::kReplace); }),
@@ -339,18 +340,18 @@ TEST(TextWriter, AtomicOutputReplacesOnlyWhenClosed) {
   // A device as the output (a null device of our own, so a fault cannot
   // replace the machine's) is written to and stays a device.
   const std::string null_device = tree.Path("null");
-  if (mknod(null_device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+  if (testing::MakeNullDevice(null_device)) {
     TextWriter device(null_device, TextWriter::Mode::kAtomic);
     device.WriteLine("nada");
     device.Close();
-    struct stat info {};
-    ASSERT_EQ(lstat(null_device.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    std::filesystem::file_status status;
+    ASSERT_NO_THROW(status = std::filesystem::symlink_status(null_device));
+    EXPECT_TRUE(std::filesystem::is_character_file(status));
   }
 }
 
 TEST(TextWriter, FullDiskThrowsDiskFullAtFlushWriteAndClose) {
-  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full here";
+  if (!testing::UserMay("/dev/full", testing::kMayWrite)) GTEST_SKIP() << "no /dev/full here";
   {
     TextWriter writer("/dev/full", TextWriter::Mode::kReplace);
     writer.WriteLine("buffered");

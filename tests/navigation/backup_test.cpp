@@ -1,16 +1,16 @@
 #include "navigation/backup.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <functional>
 
 #include "core/errors.h"
 #include "platform/copy.h"
 #include "platform/fs.h"
+#include "platform/testing/file_times.h"
+#include "platform/testing/special_files.h"
 #include "platform/time_resolution.h"
 #include "support/as_nobody.h"
 #include "support/recording_sink.h"
@@ -48,13 +48,13 @@ class BackupTest : public ::testing::Test {
 
 TEST_F(BackupTest, FirstRunCopiesEverythingAndSecondRunNothing) {
   tree_.SetWriteTime("src/sub/deep/b.bin", kSomeTime);
-  chmod(tree_.Path("src/a.txt").c_str(), 0640);
+  std::filesystem::permissions(tree_.Path("src/a.txt"), std::filesystem::perms(0640));
   EXPECT_EQ(Run(), BackupEnd::kFinished);
   EXPECT_EQ(tree_.ReadFile("dst/sub/deep/b.bin"), "1234567890");
   EXPECT_EQ(StatPath(tree_.Path("dst/sub/deep/b.bin"))->write_time, kSomeTime * 1'000'000'000);
-  struct stat st {};
-  stat(tree_.Path("dst/a.txt").c_str(), &st);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(
+      std::filesystem::status(tree_.Path("dst/a.txt")).permissions() & std::filesystem::perms::all,
+      std::filesystem::perms(0640));
   EXPECT_EQ(Summary(), "3 ficheros copiados. (15 bytes)");
   EXPECT_EQ(prompter_.messages, Lines{"Finalizado."});
   EXPECT_EQ(sink_.status1_panel1, "Ficheros Procesados: 3 (15 bytes)");
@@ -76,12 +76,11 @@ TEST_F(BackupTest, OnlyAnOlderDestinationIsReplacedToTheMillisecond) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     tree_.AddFile("src/a.txt", "nuevo");
-    timespec src_times[2] = {{kSomeTime, 500'700'000}, {kSomeTime, 500'700'000}};
-    utimensat(AT_FDCWD, tree_.Path("src/a.txt").c_str(), src_times, 0);
+    testing::SetFileTimes(tree_.Path("src/a.txt"), {kSomeTime, 500'700'000},
+                          {kSomeTime, 500'700'000});
     tree_.AddFile("dst/a.txt", "viejo");
     long long dst_ns = 500'700'000 + row.dest_ns_offset;
-    timespec dst_times[2] = {{kSomeTime, dst_ns}, {kSomeTime, dst_ns}};
-    utimensat(AT_FDCWD, tree_.Path("dst/a.txt").c_str(), dst_times, 0);
+    testing::SetFileTimes(tree_.Path("dst/a.txt"), {kSomeTime, dst_ns}, {kSomeTime, dst_ns});
     Run();
     EXPECT_EQ(tree_.ReadFile("dst/a.txt"), row.copied ? "nuevo" : "viejo");
   }
@@ -106,13 +105,12 @@ TEST_F(BackupTest, CoarseTimesOfTheDestinationAreNotOlderThanTheirSource) {
     // The source was written at an odd second and a half; the copy holds
     // what the destination's steps keep of that.
     tree_.AddFile("src/a.txt", "nuevo");
-    timespec src_times[2] = {{kSomeTime, 500'700'000}, {kSomeTime, 500'700'000}};
-    utimensat(AT_FDCWD, tree_.Path("src/a.txt").c_str(), src_times, 0);
+    testing::SetFileTimes(tree_.Path("src/a.txt"), {kSomeTime, 500'700'000},
+                          {kSomeTime, 500'700'000});
     tree_.AddFile("dst/a.txt", "viejo");
     const long long dst_ns = kSomeTime * 1'000'000'000LL + row.dest_ns;  // kSomeTime is even
-    timespec dst_times[2] = {{dst_ns / 1'000'000'000, dst_ns % 1'000'000'000},
-                             {dst_ns / 1'000'000'000, dst_ns % 1'000'000'000}};
-    utimensat(AT_FDCWD, tree_.Path("dst/a.txt").c_str(), dst_times, 0);
+    testing::SetFileTimes(tree_.Path("dst/a.txt"), {dst_ns / 1'000'000'000, dst_ns % 1'000'000'000},
+                          {dst_ns / 1'000'000'000, dst_ns % 1'000'000'000});
     Run();
     EXPECT_EQ(tree_.ReadFile("dst/a.txt"), row.copied ? "nuevo" : "viejo");
   }
@@ -177,7 +175,7 @@ TEST_F(BackupTest, StopBetweenFilesCancelsTheCopy) {
 }
 
 TEST_F(BackupTest, VanishedSourceFileIsSkippedNotCounted) {
-  sink_.on_events = [&] { unlink(tree_.Path("src/a.txt").c_str()); };
+  sink_.on_events = [&] { std::filesystem::remove(tree_.Path("src/a.txt")); };
   EXPECT_EQ(Run(), BackupEnd::kFinished);
   EXPECT_FALSE(PathExists(tree_.Path("dst/a.txt")));
   EXPECT_EQ(Summary(), "2 ficheros copiados. (11 bytes)");
@@ -201,8 +199,8 @@ TEST_F(BackupTest, DirectoriesThatCannotBeReadAreSkippedAndNamed) {
   tree_.AddFile("src/shut/x.txt", "x");
   ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
   tree_.AddDirectory("dst");
-  chmod(tree_.Path("dst").c_str(), 0777);
-  chmod(tree_.Path("src/shut").c_str(), 0);
+  std::filesystem::permissions(tree_.Path("dst"), std::filesystem::perms(0777));
+  std::filesystem::permissions(tree_.Path("src/shut"), std::filesystem::perms::none);
   EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingDirectory(tree_.Path("src")); },
                                         [&] {
                                           Run();
@@ -220,7 +218,7 @@ TEST_F(BackupTest, DirectoriesTheDestinationCannotTakeAreSkippedAndNamed) {
   ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
   tree_.AddFile("dst/a.txt", "hola");  // newer than the source's files:
   tree_.AddFile("dst/.hidden", "x");   // nothing to copy at the top
-  chmod(tree_.Path("dst").c_str(), 0555);
+  std::filesystem::permissions(tree_.Path("dst"), std::filesystem::perms(0555));
   EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingDirectory(tree_.Path("src")); },
                                         [&] {
                                           Run();
@@ -260,9 +258,9 @@ TEST_F(BackupTest, LinksAreRecreatedAsLinks) {
   tree_.AddLink("src/enlace", "a.txt");
   tree_.AddLink("src/arriba", "..");
   Run();
-  char target[64] = {};
-  ASSERT_GT(readlink(tree_.Path("dst/enlace").c_str(), target, sizeof target - 1), 0);
-  EXPECT_STREQ(target, "a.txt");
+  std::filesystem::path target;
+  ASSERT_NO_THROW(target = std::filesystem::read_symlink(tree_.Path("dst/enlace")));
+  EXPECT_EQ(target.string(), "a.txt");
   EXPECT_EQ(StatPath(tree_.Path("dst/arriba"))->kind, EntryKind::kSymlink);
 }
 
@@ -292,7 +290,7 @@ TEST_F(BackupTest, NeverCopiesThroughALinkOrAFileWhereADirectoryGoes) {
 TEST_F(BackupTest, LongNamesAreCopiedAndFifosNeitherOpenedNorListed) {
   const std::string long_name(240, 'n');
   tree_.AddFile("src/" + long_name, "largo");
-  ASSERT_EQ(mkfifo(tree_.Path("src/tubo").c_str(), 0600), 0);
+  ASSERT_TRUE(testing::MakeFifo(tree_.Path("src/tubo"), 0600));
   EXPECT_EQ(Run(), BackupEnd::kFinished);
   EXPECT_EQ(tree_.ReadFile("dst/" + long_name), "largo");
   EXPECT_FALSE(PathExists(tree_.Path("dst/tubo")));

@@ -2,58 +2,26 @@
 // person would start them, without a display.
 #include "navigation/backup_window.h"
 
-#include <QProcess>
 #include <QtTest>
 #include <algorithm>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "platform/testing/deep_tree.h"
 #include "shell/batch_window.h"
 #include "shell/launcher_window.h"
-#include "support/deep_tree.h"
 #include "support/qt_text_helpers.h"
-#include "support/run_program.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
+#include "support/window_test_fixture.h"
 
 using namespace zuruza;
+using zuruza::testing::ProgramRun;
+using zuruza::testing::Q;
+using zuruza::testing::RunZuruza;
 using zuruza::testing::ScriptedPrompter;
 using zuruza::testing::TempTree;
-
-using zuruza::testing::ProgramRun;
-using Env = std::vector<std::pair<std::string, std::optional<std::string>>>;
-
-namespace {
-using zuruza::testing::Q;
-
-// Started as cron starts it: no display at all.
-ProgramRun Batch(const std::vector<std::string>& parameters,
-                 const Env& environment = {{"DISPLAY", std::nullopt},
-                                           {"WAYLAND_DISPLAY", std::nullopt},
-                                           {"QT_QPA_PLATFORM", std::nullopt}}) {
-  return zuruza::testing::RunProgramBytes(qEnvironmentVariable("ZURUZA_TEST_BINARY").toStdString(),
-                                          parameters, environment);
-}
-
-struct Run {
-  int exit_code;
-  QString errors;
-};
-
-Run RunProgram(const QStringList& parameters) {
-  QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove("DISPLAY");
-  env.remove("WAYLAND_DISPLAY");
-  env.remove("QT_QPA_PLATFORM");
-  process.setProcessEnvironment(env);
-  process.start(qEnvironmentVariable("ZURUZA_TEST_BINARY"), parameters);
-  process.waitForFinished(30000);
-  return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
-}
-}  // namespace
 
 class BackupWindowTest : public QObject {
   Q_OBJECT
@@ -77,7 +45,6 @@ class BackupWindowTest : public QObject {
     window_->Button4->click();
     QCOMPARE(prompter_.messages, std::vector<std::string>{"Finalizado."});
     QCOMPARE(tree_->ReadFile("dst/d/b.txt"), std::string("12"));
-    QCOMPARE(window_->Memo1->LineCount(), std::size_t{4});
     QCOMPARE(window_->Memo1->Line(3), std::string("2 ficheros copiados. (6 bytes)"));
     QCOMPARE(window_->StatusText(StatusBar::kStatusBar1), QString("Directorios Procesados: 1 (d)"));
     QCOMPARE(window_->StatusText(StatusBar::kStatusBar1Panel1),
@@ -120,34 +87,35 @@ class BackupWindowTest : public QObject {
   }
 
   void BatchCommandsRunWithoutDisplay() {
-    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
-    Run backup = RunProgram(
-        {"/BACKUP", Q(tree_->Path("src")), Q(tree_->Path("copia")), Q(tree_->Path("informe.txt"))});
+    ZURUZA_SKIP_WITHOUT_PROGRAM();
+    ProgramRun backup = RunZuruza(
+        {"/BACKUP", tree_->Path("src"), tree_->Path("copia"), tree_->Path("informe.txt")});
     QCOMPARE(backup.exit_code, 0);
     QCOMPARE(tree_->ReadFile("copia/a.txt"), std::string("1234"));
     QVERIFY(tree_->ReadFile("informe.txt").find(" \r\n2 ficheros copiados. (6 bytes)\r\n") !=
             std::string::npos);
-    QVERIFY(!backup.errors.contains("Finalizado."));
+    QVERIFY(backup.errors.find("Finalizado.") == std::string::npos);
 
-    Run again = RunProgram(
-        {"/backup", Q(tree_->Path("src")), Q(tree_->Path("copia")), Q(tree_->Path("informe.txt"))});
+    ProgramRun again = RunZuruza(
+        {"/backup", tree_->Path("src"), tree_->Path("copia"), tree_->Path("informe.txt")});
     QCOMPARE(again.exit_code, 0);
     QVERIFY(tree_->ReadFile("informe.txt") == " \r\n0 ficheros copiados. (0 bytes)\r\n");
 
-    for (const QStringList& wrong :
-         {QStringList{"/BACKUP", "a", "b"}, QStringList{"/BACKUP", "a", "b", "c", "d"},
-          QStringList{"/BUSCA"}, QStringList{"fichero.txt"}}) {
-      Run usage = RunProgram(wrong);
+    const std::vector<std::string> wrong_commands[] = {
+        {"/BACKUP", "a", "b"}, {"/BACKUP", "a", "b", "c", "d"}, {"/BUSCA"}, {"fichero.txt"}};
+    for (const std::vector<std::string>& wrong : wrong_commands) {
+      ProgramRun usage = RunZuruza(wrong);
       QCOMPARE(usage.exit_code, 2);
-      QVERIFY(usage.errors.contains(QString("Parametros detectados: %1\r\n").arg(wrong.size())));
-      QVERIFY(usage.errors.contains(
-          "VANTREX /BACKUP directorio_origen dir_destino fich_informe\r\n\r\nAVISO:"));
+      QVERIFY(usage.errors.find("Parametros detectados: " + std::to_string(wrong.size()) +
+                                "\r\n") != std::string::npos);
+      QVERIFY(usage.errors.find("VANTREX /BACKUP directorio_origen dir_destino "
+                                "fich_informe\r\n\r\nAVISO:") != std::string::npos);
     }
     QVERIFY(!QFile::exists(Q(tree_->Path("copia/d/b.txt.tmp"))));
   }
 
   void BatchStartDirectoryThatCannotBeReadEndsWithOne() {
-    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
+    ZURUZA_SKIP_WITHOUT_PROGRAM();
     const std::string missing = tree_->Path("nowhere");
     const std::string report = tree_->Path("informe.txt");
     const std::vector<std::string> commands[] = {
@@ -155,7 +123,7 @@ class BackupWindowTest : public QObject {
         {"/REPES", missing, report, "0"},
         {"/BACKUP", missing, tree_->Path("copia"), report}};
     for (const std::vector<std::string>& command : commands) {
-      ProgramRun run = Batch(command);
+      ProgramRun run = RunZuruza(command);
       QCOMPARE(run.exit_code, 1);
       QCOMPARE(run.errors, "No existe el directorio: " + missing + "/\n");
       QVERIFY(!QFile::exists(Q(report)));
@@ -164,12 +132,12 @@ class BackupWindowTest : public QObject {
   }
 
   void BatchSkippedEntriesAreNamedAndEndWithThree() {
-    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
+    ZURUZA_SKIP_WITHOUT_PROGRAM();
     tree_->AddDirectory("src/deep");
     QVERIFY(zuruza::testing::MakeDeepChain(tree_->Path("src/deep")));
     const std::string report = tree_->Path("informe.txt");
-    ProgramRun search = Batch({"/BUSCA", tree_->Path("src"), "b.txt", "0", report});
-    ProgramRun repes = Batch({"/REPES", tree_->Path("src"), tree_->Path("repes.txt"), "0"});
+    ProgramRun search = RunZuruza({"/BUSCA", tree_->Path("src"), "b.txt", "0", report});
+    ProgramRun repes = RunZuruza({"/REPES", tree_->Path("src"), tree_->Path("repes.txt"), "0"});
     zuruza::testing::RemoveDeep(tree_->Path("src/deep"));
     for (const ProgramRun& run : {search, repes}) {
       QCOMPARE(run.exit_code, 3);
@@ -181,8 +149,8 @@ class BackupWindowTest : public QObject {
   }
 
   void BatchDestinationInsideTheSourceEndsWithOne() {
-    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
-    ProgramRun run = Batch(
+    ZURUZA_SKIP_WITHOUT_PROGRAM();
+    ProgramRun run = RunZuruza(
         {"/BACKUP", tree_->Path("src"), tree_->Path("src/d/copia"), tree_->Path("informe.txt")});
     QCOMPARE(run.exit_code, 1);
     QVERIFY(run.errors.find("dentro del directorio origen") != std::string::npos);
@@ -191,49 +159,49 @@ class BackupWindowTest : public QObject {
   }
 
   void BatchParametersAreBytes() {
-    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
+    ZURUZA_SKIP_WITHOUT_PROGRAM();
     tree_->AddFile("caf\xe9/t\xe9.txt", "x");
     const std::string report = tree_->Path("informe.txt");
-    ProgramRun run = Batch({"/BUSCA", tree_->Path("caf\xe9"), "\xe9.", "0", report});
+    ProgramRun run = RunZuruza({"/BUSCA", tree_->Path("caf\xe9"), "\xe9.", "0", report});
     QCOMPARE(run.exit_code, 0);
     QVERIFY(tree_->ReadFile("informe.txt")
                 .starts_with(tree_->Path("caf\xe9/t\xe9.txt\r\n\r\nSe han encontrado 1 ")));
-    run = Batch({"/BACKUP", tree_->Path("caf\xe9"), tree_->Path("copia\xf1"), report});
+    run = RunZuruza({"/BACKUP", tree_->Path("caf\xe9"), tree_->Path("copia\xf1"), report});
     QCOMPARE(run.exit_code, 0);
     QCOMPARE(tree_->ReadFile("copia\xf1/t\xe9.txt"), std::string("x"));
   }
 
   void BatchRunsWhateverTheDisplaySays() {
-    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
+    ZURUZA_SKIP_WITHOUT_PROGRAM();
     // A display that does not answer (a stale session, say).
     int number = 93;
     while (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(number))) ++number;
-    Env silent = {{"DISPLAY", ":" + std::to_string(number)},
-                  {"WAYLAND_DISPLAY", std::nullopt},
-                  {"QT_QPA_PLATFORM", std::nullopt}};
-    ProgramRun run = Batch(
+    zuruza::testing::Environment silent = {{"DISPLAY", ":" + std::to_string(number)},
+                                           {"WAYLAND_DISPLAY", std::nullopt},
+                                           {"QT_QPA_PLATFORM", std::nullopt}};
+    ProgramRun run = RunZuruza(
         {"/BACKUP", tree_->Path("src"), tree_->Path("copia"), tree_->Path("informe.txt")}, silent);
     QCOMPARE(run.exit_code, 0);
     QCOMPARE(tree_->ReadFile("copia/d/b.txt"), std::string("12"));
-    ProgramRun desktop = Batch({}, silent);  // the windows need a display
+    ProgramRun desktop = RunZuruza({}, silent);  // the windows need a display
     QCOMPARE(desktop.exit_code, 1);
     QVERIFY(desktop.errors.starts_with("zuruza: no hay ninguna pantalla disponible"));
     QCOMPARE(std::count(desktop.errors.begin(), desktop.errors.end(), '\n'), 1);
   }
 
   void SuccessfulBatchWritesNothingOnStandardError() {
-    if (qEnvironmentVariableIsEmpty("ZURUZA_TEST_BINARY")) QSKIP("ZURUZA_TEST_BINARY not set");
+    ZURUZA_SKIP_WITHOUT_PROGRAM();
     // As cron starts it: no runtime directory; the offscreen platform chosen.
-    Env cron = {{"DISPLAY", std::nullopt},
-                {"XDG_RUNTIME_DIR", std::nullopt},
-                {"QT_QPA_PLATFORM", "offscreen"}};
+    zuruza::testing::Environment cron = {{"DISPLAY", std::nullopt},
+                                         {"XDG_RUNTIME_DIR", std::nullopt},
+                                         {"QT_QPA_PLATFORM", "offscreen"}};
     const std::string report = tree_->Path("informe.txt");
     const std::vector<std::string> commands[] = {
         {"/BACKUP", tree_->Path("src"), tree_->Path("copia"), report},
         {"/BUSCA", tree_->Path("src"), "a", "0", report},
         {"/REPES", tree_->Path("src"), report, "0"}};
     for (const std::vector<std::string>& command : commands) {
-      ProgramRun run = Batch(command, cron);
+      ProgramRun run = RunZuruza(command, cron);
       QCOMPARE(run.exit_code, 0);
       QCOMPARE(run.errors, std::string());
     }

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -291,7 +291,7 @@ TEST_F(VcdCache, AFailedWriteLeavesThePreviousCache) {
   // The cache's folder takes no new file: the write cannot start.
   ASSERT_TRUE(::zuruza::testing::MakeWorldTraversable(cache_.root()));
   const std::string folder = cache_.Path("zuruza/vcd");
-  chmod(folder.c_str(), 0555);
+  std::filesystem::permissions(folder, std::filesystem::perms(0555));
   vcd.SetEntries({"/new", "/newer"});
   const std::string cache = CacheFilePath(drive_.root());
   EXPECT_AS_NOBODY(::zuruza::testing::RunAsNobody([&] { return IsExistingFile(cache); },
@@ -303,7 +303,7 @@ TEST_F(VcdCache, AFailedWriteLeavesThePreviousCache) {
                                                     }
                                                     return false;
                                                   }));
-  chmod(folder.c_str(), 0755);
+  std::filesystem::permissions(folder, std::filesystem::perms(0755));
   EXPECT_EQ(CacheText(drive_.root()), "/kept\r\n");
 }
 

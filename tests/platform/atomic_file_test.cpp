@@ -1,15 +1,14 @@
 #include "platform/atomic_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <ctime>
 #include <string>
 
 #include "core/errors.h"
 #include "platform/fs.h"
+#include "platform/testing/child_process.h"
+#include "platform/testing/special_files.h"
 #include "support/temp_tree.h"
 
 namespace zuruza {
@@ -17,11 +16,9 @@ namespace {
 
 // The pid of a process that has ended.
 long GonePid() {
-  const pid_t child = fork();
-  if (child == 0) _exit(0);
-  int status = 0;
-  waitpid(child, &status, 0);
-  return child;
+  testing::ChildProcess child([] { return 0; });
+  child.Wait();
+  return child.pid();
 }
 
 TEST(AtomicFileTest, TheFirstOutputInAFolderClearsOldTemporariesOfKilledRunsOnly) {
@@ -35,7 +32,8 @@ TEST(AtomicFileTest, TheFirstOutputInAFolderClearsOldTemporariesOfKilledRunsOnly
   } entries[] = {
       {".~informe.txt." + gone + ".1.zuruza.tmp", true, true},
       {".~informe.txt." + gone + ".2.zuruza.tmp", false, false},  // touched lately
-      {".~informe.txt." + std::to_string(getppid()) + ".1.zuruza.tmp", true, false},  // alive
+      {".~informe.txt." + std::to_string(testing::ParentProcessId()) + ".1.zuruza.tmp", true,
+       false},                                            // alive
       {".~informe.txt." + gone + ".1.tmp", true, false},  // a person's name of a like shape
       {".~datos." + gone + ".x.zuruza.tmp", true, false},
   };
@@ -55,7 +53,7 @@ TEST(AtomicFileTest, TheFirstOutputInAFolderClearsOldTemporariesOfKilledRunsOnly
 
 TEST(AtomicFileTest, ASpecialFileIsReplacedOnlyWhenAsked) {
   testing::TempTree tree;
-  ASSERT_EQ(mkfifo(tree.Path("tubo").c_str(), 0600), 0);
+  ASSERT_TRUE(testing::MakeFifo(tree.Path("tubo"), 0600));
   AtomicFile refused(tree.Path("tubo"));
   EXPECT_THROW(refused.Commit(), IoError);
   AtomicFile mirrored(tree.Path("tubo"));

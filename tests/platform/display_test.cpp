@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -37,8 +37,8 @@ class ScopedEnv {
 TEST(DisplayAnswers, NoDisplayOrOneThatDoesNotAnswer) {
   // A display number whose socket does not exist.
   int number = 93;
-  struct stat info;
-  while (stat(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), &info) == 0) ++number;
+  std::error_code unknown;
+  while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number), unknown)) ++number;
   const std::string missing = ":" + std::to_string(number);
   const struct Row {
     const char* display;

@@ -1,19 +1,20 @@
 #include "platform/fs.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/testing/file_times.h"
+#include "platform/testing/identity.h"
+#include "platform/testing/special_files.h"
 #include "support/as_nobody.h"
 #include "support/temp_tree.h"
 
@@ -36,17 +37,15 @@ const DirEntry* Find(const std::vector<DirEntry>& entries, const std::string& na
   return nullptr;
 }
 
-void SetTimes(const std::string& path, timespec access, timespec write) {
-  timespec times[2] = {access, write};
-  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+// Access and write times as {seconds, nanoseconds}, the link itself for a link.
+void SetTimes(const std::string& path, testing::FileTime access, testing::FileTime write) {
+  ASSERT_NO_THROW(testing::SetFileTimes(path, access, write)) << path;
 }
 
-struct statx StatxOf(const std::string& path) {
-  struct statx info {};
-  EXPECT_EQ(
-      statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info), 0)
-      << path;
-  return info;
+testing::FileTimes TimesOf(const std::string& path) {
+  testing::FileTimes times;
+  EXPECT_NO_THROW(times = testing::FileTimesOf(path)) << path;
+  return times;
 }
 
 // --- ListDirectory ---
@@ -98,7 +97,7 @@ TEST(ListDirectory, DotEntriesAreDirectoriesOfSizeZeroWithTimes) {
 
 TEST(ListDirectory, KindsOfEntries) {
   TempTree tree("file=x\ndir/\nlink_to_dir->dir\nlink_to_file->file\ndangling->nowhere\n");
-  ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0644), 0);
+  ASSERT_TRUE(testing::MakeFifo(tree.Path("fifo"), 0644));
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(tree.root(), entries));
   struct Row {
@@ -130,7 +129,7 @@ TEST(ListDirectory, SizesOfFilesAndZeroForDirectories) {
 TEST(ListDirectory, SizeBeyondFourGibibytesKeepsAllBits) {
   TempTree tree("big\n");
   const std::uint64_t size = (5ull << 30) + 7;  // sparse: takes no disk space
-  ASSERT_EQ(truncate(tree.Path("big").c_str(), static_cast<off_t>(size)), 0);
+  ASSERT_NO_THROW(std::filesystem::resize_file(tree.Path("big"), size));
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(tree.root(), entries));
   ASSERT_NE(Find(entries, "big"), nullptr);
@@ -158,11 +157,11 @@ TEST(ListDirectory, CreationTimeIsBirthTimeOrElseWriteTime) {
   SetTimes(tree.Path("f"), {1'000'000'000, 0}, {1'100'000'000, 0});
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(tree.root(), entries));
-  const struct statx info = StatxOf(tree.Path("f"));
+  const testing::FileTimes times = TimesOf(tree.Path("f"));
   const DirEntry* f = Find(entries, "f");
   ASSERT_NE(f, nullptr);
-  if (info.stx_mask & STATX_BTIME) {
-    EXPECT_EQ(f->creation_time, info.stx_btime.tv_sec * kSecond + info.stx_btime.tv_nsec);
+  if (times.birth) {
+    EXPECT_EQ(f->creation_time, times.birth->seconds * kSecond + times.birth->nanoseconds);
     // The birth time was not touched by setting the write time.
     EXPECT_NE(f->creation_time, f->write_time);
   } else {
@@ -222,9 +221,9 @@ TEST(ListDirectory, FailuresReturnFalseAndClearEntries) {
 TEST(ListDirectory, UnreadableDirectoryFailsAndSaysWhy) {
   TempTree tree("locked/\nlocked/secret\nopen/\nblind/\nblind/x\n");
   ASSERT_TRUE(testing::MakeWorldTraversable(tree.root()));
-  ASSERT_EQ(chmod(tree.Path("locked").c_str(), 0), 0);
+  ASSERT_NO_THROW(std::filesystem::permissions(tree.Path("locked"), std::filesystem::perms::none));
   // "blind" can be listed, but its entries cannot be stat'ed.
-  ASSERT_EQ(chmod(tree.Path("blind").c_str(), 0744), 0);
+  ASSERT_NO_THROW(std::filesystem::permissions(tree.Path("blind"), std::filesystem::perms(0744)));
   const std::string root = tree.root();
   const std::string locked = tree.Path("locked");
   EXPECT_AS_NOBODY(testing::RunAsNobody(
@@ -297,7 +296,8 @@ class Churn {
     thread_ = std::thread([this] {
       for (int round = 0; !stop_.load(); ++round) {
         const int i = (round * 7) % files_;
-        unlink(tree_.Path(ListedName(i)).c_str());
+        std::error_code gone;
+        std::filesystem::remove(tree_.Path(ListedName(i)), gone);
         Create(tree_, i);
       }
     });
@@ -318,9 +318,12 @@ class Churn {
   // Made aside and renamed into place, so a listing never sees a half-made file.
   static void Create(const TempTree& tree, int i) {
     const std::string staged = tree.Path("staging/" + Name(i));
-    const int fd = open(staged.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0 || ftruncate(fd, i) != 0 || close(fd) != 0) std::abort();
-    if (rename(staged.c_str(), tree.Path(ListedName(i)).c_str()) != 0) std::abort();
+    if (!std::ofstream(staged, std::ios::binary | std::ios::trunc)) std::abort();
+    std::error_code error;
+    std::filesystem::resize_file(staged, static_cast<std::uintmax_t>(i), error);
+    if (error) std::abort();
+    std::filesystem::rename(staged, tree.Path(ListedName(i)), error);
+    if (error) std::abort();
   }
 
  private:
@@ -402,9 +405,9 @@ TEST(StatPath, NameIsLastComponent) {
 TEST(StatPath, RelativePathUsesWorkingDirectory) {
   TempTree tree("f=abc\n");
   const std::string previous = CurrentDirectory();
-  ASSERT_EQ(chdir(tree.root().c_str()), 0);
+  ASSERT_NO_THROW(std::filesystem::current_path(tree.root()));
   const auto entry = StatPath("f");
-  ASSERT_EQ(chdir(previous.c_str()), 0);
+  ASSERT_NO_THROW(std::filesystem::current_path(previous));
   ASSERT_TRUE(entry.has_value());
   EXPECT_EQ(entry->name, "f");
   EXPECT_EQ(entry->size, 3u);
@@ -421,7 +424,7 @@ TEST(StatPath, MissingOrEmptyPathHasNoEntry) {
 
 TEST(ExistenceChecks, LinksFollowedForFileAndDirectoryButNotForExistence) {
   TempTree tree("file=x\ndir/\nlink_to_file->file\nlink_to_dir->dir\ndangling->missing\n");
-  ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0644), 0);
+  ASSERT_TRUE(testing::MakeFifo(tree.Path("fifo"), 0644));
   struct Row {
     std::string relative;
     bool file, directory, exists;
@@ -468,16 +471,16 @@ TEST(SetWriteTime, InstantsAroundEpochAreStoredExactly) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.when);
     ASSERT_TRUE(SetWriteTime(tree.Path("f"), row.when));
-    const struct statx info = StatxOf(tree.Path("f"));
-    EXPECT_EQ(info.stx_mtime.tv_sec * kSecond + info.stx_mtime.tv_nsec, row.when);
-    EXPECT_GE(info.stx_mtime.tv_nsec, 0u);
-    EXPECT_LT(info.stx_mtime.tv_nsec, 1'000'000'000u);
+    const testing::FileTimes times = TimesOf(tree.Path("f"));
+    EXPECT_EQ(times.write.seconds * kSecond + times.write.nanoseconds, row.when);
+    EXPECT_GE(times.write.nanoseconds, 0);
+    EXPECT_LT(times.write.nanoseconds, 1'000'000'000);
   }
 }
 
 TEST(SetWriteTime, RefusesAnythingButARegularFile) {
   TempTree tree("file=x\ndir/\nlink->file\n");
-  ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0644), 0);
+  ASSERT_TRUE(testing::MakeFifo(tree.Path("fifo"), 0644));
   SetTimes(tree.Path("file"), {500, 0}, {500, 0});
   const std::string rows[] = {"dir", "link", "fifo", "missing", "file/x"};
   for (const std::string& relative : rows) {
@@ -498,10 +501,10 @@ TEST(SetWriteTime, RefusesReadOnlyFile) {
   TempTree tree("readonly=x\n");
   ASSERT_TRUE(testing::MakeWorldTraversable(tree.root()));
   const std::string path = tree.Path("readonly");
-  if (geteuid() == 0) {
-    ASSERT_EQ(chown(path.c_str(), testing::kNobodyId, testing::kNobodyId), 0);
+  if (testing::IsSuperuser()) {
+    ASSERT_NO_THROW(testing::SetOwnership(path, {testing::kNobodyId, testing::kNobodyId}));
   }
-  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  ASSERT_NO_THROW(std::filesystem::permissions(path, std::filesystem::perms(0444)));
   SetTimes(path, {500, 0}, {500, 0});
   EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingFile(path); },
                                         [&] { return !SetWriteTime(path, 42 * kSecond); }));
@@ -533,19 +536,19 @@ TEST(CurrentDirectory, IsWorkingDirectoryWithTrailingSeparator) {
   const std::string previous = CurrentDirectory();
   ASSERT_FALSE(previous.empty());
   EXPECT_EQ(previous.back(), '/');
-  char resolved[PATH_MAX];
-  ASSERT_NE(realpath(tree.Path("sub").c_str(), resolved), nullptr);
-  ASSERT_EQ(chdir(resolved), 0);
+  std::string resolved;
+  ASSERT_NO_THROW(resolved = std::filesystem::canonical(tree.Path("sub")).string());
+  ASSERT_NO_THROW(std::filesystem::current_path(resolved));
   const std::string inside = CurrentDirectory();
-  ASSERT_EQ(chdir(previous.c_str()), 0);
-  EXPECT_EQ(inside, std::string(resolved) + "/");
+  ASSERT_NO_THROW(std::filesystem::current_path(previous));
+  EXPECT_EQ(inside, resolved + "/");
 }
 
 TEST(CurrentDirectory, RootIsASingleSeparator) {
   const std::string previous = CurrentDirectory();
-  ASSERT_EQ(chdir("/"), 0);
+  ASSERT_NO_THROW(std::filesystem::current_path("/"));
   const std::string root = CurrentDirectory();
-  ASSERT_EQ(chdir(previous.c_str()), 0);
+  ASSERT_NO_THROW(std::filesystem::current_path(previous));
   EXPECT_EQ(root, "/");
 }
 

@@ -2,15 +2,15 @@
 
 #include <errno.h>
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
 #include "platform/fs.h"
+#include "platform/testing/identity.h"
+#include "platform/testing/process_settings.h"
 #include "support/as_nobody.h"
 #include "support/temp_tree.h"
 
@@ -72,10 +72,9 @@ TEST_F(HomeDirectory, HomeVariableWithOneTrailingSeparator) {
 }
 
 TEST_F(HomeDirectory, PasswordEntryWhenHomeUnsetOrEmpty) {
-  const passwd* entry = getpwuid(getuid());
-  if (entry == nullptr || entry->pw_dir == nullptr || entry->pw_dir[0] == '\0')
-    GTEST_SKIP() << "no password entry with a home directory for this user";
-  const std::string expected = zuruza::WithTrailingSep(entry->pw_dir);
+  const std::optional<std::string> home = zuruza::testing::PasswordHomeDirectory();
+  if (!home) GTEST_SKIP() << "no password entry with a home directory for this user";
+  const std::string expected = zuruza::WithTrailingSep(*home);
   for (const char* value : {static_cast<const char*>(nullptr), ""}) {
     SCOPED_TRACE(value ? "empty" : "unset");
     Set("HOME", value);
@@ -186,31 +185,32 @@ TEST(MakeDirectories, FileInTheWayOrEmptyPathFails) {
 TEST(MakeDirectories, RelativePathFromWorkingDirectory) {
   TempTree tree;
   const std::string previous = zuruza::CurrentDirectory();
-  ASSERT_EQ(chdir(tree.root().c_str()), 0);
+  ASSERT_NO_THROW(std::filesystem::current_path(tree.root()));
   const bool made = zuruza::MakeDirectories("rel/sub");
-  ASSERT_EQ(chdir(previous.c_str()), 0);
+  ASSERT_NO_THROW(std::filesystem::current_path(previous));
   EXPECT_TRUE(made);
   EXPECT_TRUE(zuruza::IsExistingDirectory(tree.Path("rel/sub")));
 }
 
 TEST(MakeDirectories, NewDirectoriesFollowTheUmask) {
   TempTree tree;
-  const mode_t previous = umask(027);
+  const unsigned previous = zuruza::testing::SetFileCreationMask(027);
   const bool made = zuruza::MakeDirectories(tree.Path("a/b"));
-  umask(previous);
+  zuruza::testing::SetFileCreationMask(previous);
   ASSERT_TRUE(made);
   for (const char* relative : {"a", "a/b"}) {
     SCOPED_TRACE(relative);
-    struct stat info {};
-    ASSERT_EQ(stat(tree.Path(relative).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0750u);
+    std::filesystem::perms perms{};
+    ASSERT_NO_THROW(perms = std::filesystem::status(tree.Path(relative)).permissions());
+    EXPECT_EQ(perms & std::filesystem::perms::mask, std::filesystem::perms(0750));
   }
 }
 
 TEST(MakeDirectories, UnwritableParentFailsAndLeavesNothing) {
   TempTree tree("readonly/\n");
   ASSERT_TRUE(zuruza::testing::MakeWorldTraversable(tree.root()));
-  ASSERT_EQ(chmod(tree.Path("readonly").c_str(), 0555), 0);
+  ASSERT_NO_THROW(
+      std::filesystem::permissions(tree.Path("readonly"), std::filesystem::perms(0555)));
   const std::string root = tree.root();
   const std::string target = tree.Path("readonly/new/deeper");
   const std::string first = tree.Path("readonly/new");

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <time.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,8 +14,8 @@
 
 #include "core/errors.h"
 #include "platform/fs.h"
+#include "platform/testing/deep_tree.h"
 #include "support/as_nobody.h"
-#include "support/deep_tree.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
@@ -517,8 +517,8 @@ TEST_F(FileSearchTest, EntriesThatCannotBeReadAreSkippedAndNamed) {
   // As an ordinary user: a folder that cannot be read, one that cannot be
   // searched (its entries cannot be stat'ed).
   ASSERT_TRUE(::zuruza::testing::MakeWorldTraversable(root));
-  chmod(tree.Path("shut").c_str(), 0);
-  chmod(tree.Path("blind").c_str(), 0744);
+  std::filesystem::permissions(tree.Path("shut"), std::filesystem::perms::none);
+  std::filesystem::permissions(tree.Path("blind"), std::filesystem::perms(0744));
   EXPECT_AS_NOBODY(::zuruza::testing::RunAsNobody(
       [&] { return IsExistingDirectory(root); },
       [&] {

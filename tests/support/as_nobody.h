@@ -3,41 +3,39 @@
 // nobody; other users run the check in place.
 #pragma once
 
-#include <grp.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <filesystem>
 #include <functional>
+#include <optional>
+#include <stdexcept>
 #include <string>
+
+#include "platform/testing/child_process.h"
+#include "platform/testing/identity.h"
 
 namespace zuruza::testing {
 
 enum class AsNobodyResult { kPassed, kFailed, kCannotDropPrivileges, kSetupUnreachable };
-
-inline constexpr uid_t kNobodyId = 65534;
 
 // `reachable` must hold for the unprivileged user (e.g. the temp tree can be
 // listed), so that a failure of `check` is due to the permission under test
 // and not to a parent directory nobody can enter.
 inline AsNobodyResult RunAsNobody(const std::function<bool()>& reachable,
                                   const std::function<bool()>& check) {
-  if (geteuid() != 0) {
+  if (!IsSuperuser()) {
     if (!reachable()) return AsNobodyResult::kSetupUnreachable;
     return check() ? AsNobodyResult::kPassed : AsNobodyResult::kFailed;
   }
-  const pid_t child = fork();
-  if (child < 0) return AsNobodyResult::kCannotDropPrivileges;
-  if (child == 0) {
-    if (setgroups(0, nullptr) != 0 || setresgid(kNobodyId, kNobodyId, kNobodyId) != 0 ||
-        setresuid(kNobodyId, kNobodyId, kNobodyId) != 0 || geteuid() == 0)
-      _exit(2);
-    if (!reachable()) _exit(3);
-    _exit(check() ? 0 : 1);
+  std::optional<int> code;
+  try {
+    code = RunInChild([&] {
+      if (!DropToNobody()) return 2;
+      if (!reachable()) return 3;
+      return check() ? 0 : 1;
+    });
+  } catch (const std::runtime_error&) {
+    return AsNobodyResult::kCannotDropPrivileges;
   }
-  int status = 0;
-  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return AsNobodyResult::kFailed;
-  switch (WEXITSTATUS(status)) {
+  switch (code.value_or(-1)) {
     case 0:
       return AsNobodyResult::kPassed;
     case 2:
@@ -50,7 +48,12 @@ inline AsNobodyResult RunAsNobody(const std::function<bool()>& reachable,
 }
 
 // Opens a temp tree root (mkdtemp makes it owner-only) to every user.
-inline bool MakeWorldTraversable(const std::string& path) { return chmod(path.c_str(), 0755) == 0; }
+inline bool MakeWorldTraversable(const std::string& path) {
+  std::error_code error;
+  std::filesystem::permissions(path, std::filesystem::perms(0755),
+                               std::filesystem::perm_options::replace, error);
+  return !error;
+}
 
 }  // namespace zuruza::testing
 

@@ -1,23 +1,19 @@
 #include "support/temp_tree.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "platform/testing/file_times.h"
+#include "platform/testing/scratch_space.h"
 
 namespace zuruza::testing {
 
 namespace fs = std::filesystem;
 
 TempTree::TempTree(std::string_view description) {
-  std::string pattern = (fs::temp_directory_path() / "zuruza-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  root_ = pattern + "/";
+  root_ = MakeScratchDirectory((fs::temp_directory_path() / "zuruza-test-").string()) + "/";
   std::istringstream lines{std::string(description)};
   std::string line;
   while (std::getline(lines, line)) {
@@ -67,11 +63,7 @@ void TempTree::AddLink(std::string_view relative, std::string_view target) {
 }
 
 void TempTree::SetWriteTime(std::string_view relative, long long unix_seconds) {
-  timespec times[2];
-  times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(unix_seconds);
-  times[0].tv_nsec = times[1].tv_nsec = 0;
-  if (utimensat(AT_FDCWD, Path(relative).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
-    throw std::runtime_error("utimensat failed");
+  SetFileTimes(Path(relative), {unix_seconds, 0}, {unix_seconds, 0});
 }
 
 std::string TempTree::ReadFile(std::string_view relative) const {

@@ -1,20 +1,22 @@
 #include "text/busca2.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/inotify.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <future>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "core/errors.h"
 #include "core/text_rules.h"
+#include "platform/testing/identity.h"
+#include "platform/testing/open_watch.h"
+#include "platform/testing/special_files.h"
 #include "support/as_nobody.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
@@ -380,13 +382,12 @@ TEST_F(InFileSearchTest, NameThatCannotBeOpenedStopsTheRunKeepingEarlierNames) {
 TEST_F(InFileSearchTest, FifoInTheListIsRefusedWithoutWaitingForAWriter) {
   tree_.AddFile("a.txt", "jpg");
   tree_.AddFile("c.txt", "jpg");
-  ASSERT_EQ(mkfifo(tree_.Path("fifo").c_str(), 0644), 0);
+  ASSERT_TRUE(testing::MakeFifo(tree_.Path("fifo"), 0644));
   tree_.AddLink("enlace-fifo", tree_.Path("fifo"));
   tree_.AddLink("enlace-fichero", tree_.Path("c.txt"));
   // The kernel tells every open of the fifo; there must be none.
-  const int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  ASSERT_GE(watcher, 0);
-  ASSERT_GE(inotify_add_watch(watcher, tree_.Path("fifo").c_str(), IN_OPEN), 0);
+  std::optional<testing::OpenWatch> watch;
+  ASSERT_NO_THROW(watch.emplace(tree_.Path("fifo")));
   for (const std::string& special : {tree_.Path("fifo"), tree_.Path("enlace-fifo")}) {
     SCOPED_TRACE(special);
     // Run aside: opening the fifo would block until a writer came.
@@ -396,16 +397,14 @@ TEST_F(InFileSearchTest, FifoInTheListIsRefusedWithoutWaitingForAWriter) {
       });
     });
     if (run.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
-      const int writer = ::open(tree_.Path("fifo").c_str(), O_WRONLY);  // lets the search go on
-      if (writer >= 0) ::close(writer);
+      std::ofstream writer(tree_.Path("fifo"));  // lets the search go on
       ADD_FAILURE() << "the search opened the fifo and waited";
     }
     EXPECT_EQ(run.get(), "File access denied");
     EXPECT_EQ(sink_.lines, std::vector<std::string>{tree_.Path("a.txt")});
   }
-  char events[4096];
-  EXPECT_LT(::read(watcher, events, sizeof events), 0) << "the fifo was opened";
-  ::close(watcher);
+  EXPECT_FALSE(watch->SawOpen()) << "the fifo was opened";
+  watch.reset();
   // A link to a regular file is searched like the file.
   EXPECT_EQ(FindInFiles({tree_.Path("enlace-fichero")}, "JPG"),
             std::vector<std::string>{tree_.Path("enlace-fichero")});
@@ -418,14 +417,15 @@ TEST_F(InFileSearchTest, FifoInTheListIsRefusedWithoutWaitingForAWriter) {
 
 TEST_F(InFileSearchTest, UnreadableFileIsRefusedWithAccessDenied) {
   tree_.AddFile("secreto.txt", "jpg");
-  ASSERT_EQ(chmod(tree_.Path("secreto.txt").c_str(), 0), 0);
+  ASSERT_NO_THROW(
+      std::filesystem::permissions(tree_.Path("secreto.txt"), std::filesystem::perms::none));
   ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
-  EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return access(tree_.root().c_str(), X_OK) == 0; },
-                                        [&] {
-                                          return ErrorOf([&] {
-                                                   FindInFiles({tree_.Path("secreto.txt")}, "jpg");
-                                                 }) == "File access denied";
-                                        }));
+  EXPECT_AS_NOBODY(testing::RunAsNobody(
+      [&] { return testing::UserMay(tree_.root(), testing::kMayEnter); },
+      [&] {
+        return ErrorOf([&] { FindInFiles({tree_.Path("secreto.txt")}, "jpg"); }) ==
+               "File access denied";
+      }));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "text/edit_sort.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -44,10 +44,9 @@ class SortTest : public ::testing::Test {
   // Entries of the scratch directory besides "." and "..".
   int ScratchEntries() const {
     int count = 0;
-    DIR* dir = opendir((tree_.root() + "scratch").c_str());
-    while (dirent* entry = readdir(dir))
-      count += std::string_view(entry->d_name) != "." && std::string_view(entry->d_name) != "..";
-    closedir(dir);
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator(tree_.root() + "scratch"))
+      ++count;
     return count;
   }
 

@@ -3,16 +3,15 @@
 #include "text/edit.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "core/errors.h"
 #include "platform/fs.h"
+#include "platform/testing/child_process.h"
+#include "platform/testing/process_settings.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
@@ -53,7 +52,7 @@ class EditorTest : public ::testing::Test {
   std::optional<std::string> In() const { return tree_.Path("in.txt"); }
   std::optional<std::string> Out() const { return tree_.Path("out.txt"); }
   bool Exists(const std::string& relative) const {
-    return access(tree_.Path(relative).c_str(), F_OK) == 0;
+    return std::filesystem::exists(tree_.Path(relative));
   }
 
   TempTree tree_;
@@ -215,7 +214,7 @@ TEST_F(EditorTest, ColumnsOfAFileCountCharacters) {
 
 TEST_F(EditorTest, AnEarlierOutputIsReplacedNeverWrittenThrough) {
   tree_.AddFile("otro.txt", "ajeno");
-  ASSERT_EQ(link(tree_.Path("otro.txt").c_str(), tree_.Path("out.txt").c_str()), 0);
+  ASSERT_NO_THROW(std::filesystem::create_hard_link(tree_.Path("otro.txt"), tree_.Path("out.txt")));
   EXPECT_EQ(RunOnFile(EditOperation::kInsertAtStart, "b\r\na\r\n", {In(), Out()}, "-"),
             "-b\r\n-a\r\n");
   EXPECT_EQ(tree_.ReadFile("otro.txt"), "ajeno");
@@ -241,31 +240,20 @@ TEST_F(EditorTest, ALineLargerThanTheMemoryEndsWithAMessageAndChangesNoFile) {
   tree_.AddFile("out.txt", "antiguo");
   for (EditOperation operation : {EditOperation::kInsertAtEnd, EditOperation::kSortFile}) {
     SCOPED_TRACE(static_cast<int>(operation));
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      long pages = 0;
-      std::FILE* statm = std::fopen("/proc/self/statm", "r");
-      if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1) _exit(3);
-      std::fclose(statm);
-      const rlim_t cap =
-          static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (16u << 20);
-      const rlimit limit{cap, cap};
-      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
-      prompter_.input_answers = {In(), Out()};
-      try {
-        Run(operation, "!", true);
-      } catch (const Error& error) {
-        _exit(std::string(error.what()) == kLineTooLongMessage ? 0 : 1);
-      }
-      _exit(2);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_NE(WEXITSTATUS(status), 3) << "the address space could not be capped";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the operation did not end with the message";
+    std::optional<int> code;
+    ASSERT_NO_THROW(code = testing::RunInChild([&] {
+                      if (!testing::CapAddressSpace(16u << 20)) return 3;
+                      prompter_.input_answers = {In(), Out()};
+                      try {
+                        Run(operation, "!", true);
+                      } catch (const Error& error) {
+                        return std::string(error.what()) == kLineTooLongMessage ? 0 : 1;
+                      }
+                      return 2;
+                    }));
+    ASSERT_TRUE(code.has_value()) << "the child did not exit";
+    ASSERT_NE(*code, 3) << "the address space could not be capped";
+    EXPECT_EQ(*code, 0) << "the operation did not end with the message";
     EXPECT_EQ(tree_.ReadFile("out.txt"), "antiguo");
     std::vector<DirEntry> entries;
     ListDirectory(tree_.root(), entries);
@@ -341,7 +329,7 @@ TEST_F(EditorTest, RefusesAnOutputThatIsTheInputFileUnderAnyName) {
   const std::string content = "b\r\na\r\n";
   tree_.AddFile("in.txt", content);
   tree_.AddDirectory("sub");
-  ASSERT_EQ(link(tree_.Path("in.txt").c_str(), tree_.Path("duro.txt").c_str()), 0);
+  ASSERT_NO_THROW(std::filesystem::create_hard_link(tree_.Path("in.txt"), tree_.Path("duro.txt")));
   tree_.AddLink("enlace.txt", tree_.Path("in.txt"));
   const std::string spellings[] = {
       tree_.Path("in.txt"),   tree_.Path("sub/../in.txt"), tree_.root() + "./in.txt",
@@ -371,9 +359,10 @@ TEST_F(EditorTest, OneLineOfAHundredMegabytesStreamsThrough) {
   const std::string line(100u << 20, 'z');
   tree_.AddFile("in.txt", line);
   auto output_size = [&] {
-    struct stat info {};
-    EXPECT_EQ(stat(tree_.Path("out.txt").c_str(), &info), 0);
-    return static_cast<std::size_t>(info.st_size);
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(tree_.Path("out.txt"), error);
+    EXPECT_FALSE(error);
+    return error ? 0 : static_cast<std::size_t>(size);
   };
   prompter_.input_answers = {In(), Out()};
   Run(EditOperation::kInsertAtEnd, "!", true);

@@ -1,18 +1,13 @@
 #include "transform/cifrar.h"
 
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <signal.h>
-#include <sys/mount.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -20,6 +15,11 @@
 #include "platform/atomic_file.h"
 #include "platform/atomic_replace.h"
 #include "platform/fs.h"
+#include "platform/testing/child_process.h"
+#include "platform/testing/file_times.h"
+#include "platform/testing/identity.h"
+#include "platform/testing/scratch_space.h"
+#include "platform/testing/special_files.h"
 #include "support/as_nobody.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
@@ -71,9 +71,10 @@ std::string Ramp(std::size_t size) {
 // Reads a whole file at once (a stream copy takes seconds for 50 MB).
 std::string ReadAll(const std::string& path) {
   std::string bytes;
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return bytes;
-  bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error) return bytes;
+  bytes.resize(static_cast<std::size_t>(size) + 1);
   if (FILE* in = std::fopen(path.c_str(), "rb")) {
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
     std::fclose(in);
@@ -291,7 +292,7 @@ TEST_F(CipherTest, RefusalsChangeNothing) {
   tree_.AddFile("f.bin", "contenido");
   tree_.AddDirectory("d");
   tree_.AddLink("enlace", "f.bin");
-  ASSERT_EQ(mkfifo(tree_.Path("fifo").c_str(), 0644), 0);
+  ASSERT_TRUE(testing::MakeFifo(tree_.Path("fifo"), 0644));
   const std::string path = tree_.Path("f.bin");
 
   cipher_.RunFileJob("", kEncipher);
@@ -346,21 +347,26 @@ TEST_F(CipherTest, MissingFileIsNotFoundAndLeavesNoCompanion) {
 
 TEST_F(CipherTest, ResultKeepsPermissionsAndOwnerAndTakesTheTimeOfTheRewrite) {
   tree_.AddFile("f.bin", "abc");
-  ASSERT_EQ(chmod(tree_.Path("f.bin").c_str(), 0640), 0);
+  const std::string path = tree_.Path("f.bin");
+  ASSERT_NO_THROW(std::filesystem::permissions(path, std::filesystem::perms(0640)));
   tree_.SetWriteTime("f.bin", 981195630);
-  if (geteuid() == 0) {
-    ASSERT_EQ(chown(tree_.Path("f.bin").c_str(), testing::kNobodyId, testing::kNobodyId), 0);
+  if (testing::IsSuperuser()) {
+    ASSERT_NO_THROW(testing::SetOwnership(path, {testing::kNobodyId, testing::kNobodyId}));
   }
-  struct stat before {};
-  ASSERT_EQ(stat(tree_.Path("f.bin").c_str(), &before), 0);
+  testing::Ownership owner_before, owner_after;
+  testing::FileTimes times_before, times_after;
+  ASSERT_NO_THROW(owner_before = testing::OwnershipOf(path));
+  ASSERT_NO_THROW(times_before = testing::FileTimesOf(path));
   Cipher("f.bin", "k");
-  struct stat after {};
-  ASSERT_EQ(stat(tree_.Path("f.bin").c_str(), &after), 0);
-  EXPECT_EQ(after.st_mode & 07777, 0640u);
-  EXPECT_EQ(after.st_uid, before.st_uid);
-  EXPECT_EQ(after.st_gid, before.st_gid);
+  std::filesystem::perms perms_after{};
+  ASSERT_NO_THROW(perms_after = std::filesystem::status(path).permissions());
+  ASSERT_NO_THROW(owner_after = testing::OwnershipOf(path));
+  ASSERT_NO_THROW(times_after = testing::FileTimesOf(path));
+  EXPECT_EQ(perms_after & std::filesystem::perms::mask, std::filesystem::perms(0640));
+  EXPECT_EQ(owner_after.user, owner_before.user);
+  EXPECT_EQ(owner_after.group, owner_before.group);
   // The content changed, so the date does too: a backup sees the new file.
-  EXPECT_GT(after.st_mtime, before.st_mtime);
+  EXPECT_GT(times_after.write.seconds, times_before.write.seconds);
 }
 
 TEST_F(CipherTest, APersonsFilesBesideTheFileAreNeverReplaced) {
@@ -404,43 +410,38 @@ TEST_F(CipherTest, FailedWriteRemovesTheCompanionAndKeepsTheFile) {
 TEST_F(CipherTest, FullDiskKeepsTheFileWhole) {
   const std::string dir = tree_.Path("mnt");
   tree_.AddDirectory("mnt");
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (unshare(CLONE_NEWNS) != 0 ||
-        mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=1m") != 0)
-      _exit(3);
-    const std::string plain = Ramp(700000);
-    const std::string path = dir + "/f.bin";
-    {
-      FILE* out = std::fopen(path.c_str(), "wb");
-      if (out == nullptr || std::fwrite(plain.data(), 1, plain.size(), out) != plain.size() ||
-          std::fclose(out) != 0)
-        _exit(4);
-    }
-    RecordingSink sink;
-    ScriptedPrompter prompter;
-    FileCipher cipher(sink, prompter);
-    bool disk_full = false;
-    try {
-      cipher.CipherFile(path, kEncipher, "k");
-    } catch (const IoError& error) {
-      disk_full = error.code() == kDiskFull;
-    }
-    std::vector<DirEntry> entries;
-    ListDirectory(dir, entries);
-    FILE* in = std::fopen(path.c_str(), "rb");
-    std::string now(plain.size() + 1, '\0');
-    const std::size_t got = in ? std::fread(now.data(), 1, now.size(), in) : 0;
-    now.resize(got);
-    _exit(disk_full && entries.size() == 3 && now == plain ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot mount a small tmpfs here";
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  std::optional<int> code;
+  ASSERT_NO_THROW(code = testing::RunInChild([&] {
+                    if (!testing::MountScratchTmpfs(dir, 1u << 20)) return 3;
+                    const std::string plain = Ramp(700000);
+                    const std::string path = dir + "/f.bin";
+                    {
+                      FILE* out = std::fopen(path.c_str(), "wb");
+                      if (out == nullptr ||
+                          std::fwrite(plain.data(), 1, plain.size(), out) != plain.size() ||
+                          std::fclose(out) != 0)
+                        return 4;
+                    }
+                    RecordingSink sink;
+                    ScriptedPrompter prompter;
+                    FileCipher cipher(sink, prompter);
+                    bool disk_full = false;
+                    try {
+                      cipher.CipherFile(path, kEncipher, "k");
+                    } catch (const IoError& error) {
+                      disk_full = error.code() == kDiskFull;
+                    }
+                    std::vector<DirEntry> entries;
+                    ListDirectory(dir, entries);
+                    FILE* in = std::fopen(path.c_str(), "rb");
+                    std::string now(plain.size() + 1, '\0');
+                    const std::size_t got = in ? std::fread(now.data(), 1, now.size(), in) : 0;
+                    now.resize(got);
+                    return disk_full && entries.size() == 3 && now == plain ? 0 : 1;
+                  }));
+  ASSERT_TRUE(code.has_value()) << "the child did not exit";
+  if (*code == 3) GTEST_SKIP() << "cannot mount a small tmpfs here";
+  EXPECT_EQ(*code, 0);
 }
 
 // A run killed at any moment leaves under the file's name either the whole
@@ -455,35 +456,32 @@ TEST_F(CipherTest, KilledRunLeavesTheWholeOriginalOrTheWholeResult) {
     SCOPED_TRACE(delay_ms);
     WriteAll(path, plain);
     if (!companion.empty()) std::remove(companion.c_str());
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    std::optional<testing::ChildProcess> child;
+    ASSERT_NO_THROW(child.emplace([&] {
       RecordingSink sink;
       ScriptedPrompter prompter;
       FileCipher cipher(sink, prompter);
       try {
         cipher.CipherFile(path, kEncipher, "k3y");
       } catch (...) {
-        _exit(1);
+        return 1;
       }
-      _exit(0);
-    }
+      return 0;
+    }));
     // The child's companion: the atomic writer's first temporary name, with
     // the child's pid in it.
-    companion = tree_.Path(".~big.bin." + std::to_string(child) + ".1.zuruza.tmp");
-    int status = 0;
-    pid_t ended = 0;
-    while (!PathExists(companion) && (ended = waitpid(child, &status, WNOHANG)) == 0) {
+    companion = tree_.Path(".~big.bin." + std::to_string(child->pid()) + ".1.zuruza.tmp");
+    bool ended = false;
+    while (!PathExists(companion) && !(ended = child->Ended())) {
       std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
-    if (ended == 0) {
+    if (!ended) {
       std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
-      kill(child, SIGKILL);
-      ASSERT_EQ(waitpid(child, &status, 0), child);
+      ASSERT_NO_THROW(child->Kill());
     }
     const std::string now = ReadAll(path);
     EXPECT_TRUE(now == plain || now == result) << "a partial file under the original name";
-    if (WIFEXITED(status)) {
+    if (child->Wait().has_value()) {  // it exited before it was killed
       EXPECT_EQ(now, result);
     }
     saw_original = saw_original || now == plain;
@@ -505,17 +503,20 @@ TEST_F(CipherTest, KilledRunLeavesTheWholeOriginalOrTheWholeResult) {
 
 TEST_F(CipherTest, ReadOnlyFileIsRefusedAndLeftAlone) {
   ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
-  ASSERT_EQ(chmod(tree_.root().c_str(), 0777), 0);  // so the companion could be created
+  ASSERT_NO_THROW(std::filesystem::permissions(
+      tree_.root(), std::filesystem::perms(0777)));  // so the companion could be created
   tree_.AddFile("ro.txt", "solo lectura");
   tree_.AddDirectory("rodir");
   tree_.AddFile("rodir/f.txt", "en directorio de solo lectura");
-  if (geteuid() == 0) {
+  if (testing::IsSuperuser()) {
     for (const char* name : {"ro.txt", "rodir/f.txt", "rodir"})
-      ASSERT_EQ(chown(tree_.Path(name).c_str(), testing::kNobodyId, testing::kNobodyId), 0);
+      ASSERT_NO_THROW(
+          testing::SetOwnership(tree_.Path(name), {testing::kNobodyId, testing::kNobodyId}));
   }
-  ASSERT_EQ(chmod(tree_.Path("ro.txt").c_str(), 0444), 0);
-  ASSERT_EQ(chmod(tree_.Path("rodir/f.txt").c_str(), 0666), 0);
-  ASSERT_EQ(chmod(tree_.Path("rodir").c_str(), 0555), 0);
+  ASSERT_NO_THROW(std::filesystem::permissions(tree_.Path("ro.txt"), std::filesystem::perms(0444)));
+  ASSERT_NO_THROW(
+      std::filesystem::permissions(tree_.Path("rodir/f.txt"), std::filesystem::perms(0666)));
+  ASSERT_NO_THROW(std::filesystem::permissions(tree_.Path("rodir"), std::filesystem::perms(0555)));
   const std::string root = tree_.root();
   auto refused = [&](const std::string& path) {
     RecordingSink sink;
@@ -540,11 +541,12 @@ TEST_F(CipherTest, ReadOnlyFileIsRefusedAndLeftAlone) {
 // In a sticky directory a person may write another's file but not replace
 // it: the rename fails, and the file stays as it was with no companion.
 TEST_F(CipherTest, FileThatCannotBeReplacedStaysWithoutCompanion) {
-  if (geteuid() != 0) GTEST_SKIP() << "needs a file of another user";
+  if (!testing::IsSuperuser()) GTEST_SKIP() << "needs a file of another user";
   ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
-  ASSERT_EQ(chmod(tree_.root().c_str(), 01777), 0);
+  ASSERT_NO_THROW(std::filesystem::permissions(tree_.root(), std::filesystem::perms(01777)));
   tree_.AddFile("ajeno.txt", "de root");
-  ASSERT_EQ(chmod(tree_.Path("ajeno.txt").c_str(), 0666), 0);
+  ASSERT_NO_THROW(
+      std::filesystem::permissions(tree_.Path("ajeno.txt"), std::filesystem::perms(0666)));
   const std::string path = tree_.Path("ajeno.txt");
   EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingFile(path); },
                                         [&] {
@@ -573,7 +575,7 @@ TEST_F(CipherTest, DirectoryRunCiphersEveryRegularFileOnceDepthFirst) {
   tree_.AddDirectory("vacio");
   tree_.AddLink("enlace", "a.txt");
   tree_.AddLink("dirlink", "sub");
-  ASSERT_EQ(mkfifo(tree_.Path("fifo").c_str(), 0644), 0);
+  ASSERT_TRUE(testing::MakeFifo(tree_.Path("fifo"), 0644));
 
   std::string shown;
   prompter_.input_answers = {"Clave"};

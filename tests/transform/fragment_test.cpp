@@ -1,20 +1,20 @@
 #include "transform/fragment.h"
 
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 #include <functional>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/errors.h"
 #include "platform/fs.h"
+#include "platform/testing/child_process.h"
+#include "platform/testing/scratch_space.h"
+#include "platform/testing/special_files.h"
 #include "support/as_nobody.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
@@ -49,8 +49,9 @@ std::string Bytes(std::size_t count) {
 }
 
 std::int64_t SizeOf(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? -1 : static_cast<std::int64_t>(size);
 }
 
 // The names in a directory other than "." and "..".
@@ -217,12 +218,12 @@ TEST_F(FragmentTest, JoinStopsAtTheFirstMissingNumber) {
 TEST_F(FragmentTest, JoinReplacesAnEarlierOutputKeepingItsPermissions) {
   tree_.AddFile("p/x.001", "nuevo");
   tree_.AddFile("p/x.___", "un contenido anterior mucho más largo");
-  chmod(tree_.Path("p/x.___").c_str(), 0640);
+  std::filesystem::permissions(tree_.Path("p/x.___"), std::filesystem::perms(0640));
   EXPECT_EQ(Join("p/x.001", "p/x.___"), 1);
   EXPECT_EQ(tree_.ReadFile("p/x.___"), "nuevo");
-  struct stat st;
-  ASSERT_EQ(stat(tree_.Path("p/x.___").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  std::filesystem::perms perms{};
+  ASSERT_NO_THROW(perms = std::filesystem::status(tree_.Path("p/x.___")).permissions());
+  EXPECT_EQ(perms & std::filesystem::perms::mask, std::filesystem::perms(0640));
   EXPECT_EQ(Names(tree_.Path("p")), (Texts{"x.001", "x.___"}));
 }
 
@@ -246,8 +247,8 @@ TEST_F(FragmentTest, JoinIntoWhatCannotBeWrittenFailsLikeItsOpening) {
   }
   // A read-only file stays as it is, as when it refuses to open.
   tree_.AddFile("p/protegido", "anterior");
-  chmod(tree_.Path("p/protegido").c_str(), 0444);
-  chmod(tree_.Path("p").c_str(), 0777);
+  std::filesystem::permissions(tree_.Path("p/protegido"), std::filesystem::perms(0444));
+  std::filesystem::permissions(tree_.Path("p"), std::filesystem::perms(0777));
   ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
   EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingFile(tree_.Path("p/x.001")); },
                                         [&] {
@@ -399,7 +400,8 @@ TEST_F(FragmentTest, ALinkNamedLikeAFragmentIsRefusedNeverWrittenThrough) {
 TEST_F(FragmentTest, AnEarlierFragmentIsReplacedNeverWrittenThrough) {
   tree_.AddFile("fuente.bin", "abcdef");
   tree_.AddFile("otra/fichero", "ajeno");
-  ASSERT_EQ(link(tree_.Path("otra/fichero").c_str(), tree_.Path("partes/fuente.002").c_str()), 0);
+  ASSERT_NO_THROW(std::filesystem::create_hard_link(tree_.Path("otra/fichero"),
+                                                    tree_.Path("partes/fuente.002")));
   EXPECT_EQ(Split("fuente.bin", "4"), 2);
   EXPECT_EQ(tree_.ReadFile("partes/fuente.002"), "ef");
   EXPECT_EQ(tree_.ReadFile("otra/fichero"), "ajeno");
@@ -427,8 +429,8 @@ TEST_F(FragmentTest, FifosAreRefusedInsteadOfWaitedOn) {
   tree_.AddFile("partes/.keep", "");
   const std::string source_fifo = tree_.Path("origen/tubo"),
                     fragment_fifo = tree_.Path("partes/datos.001");
-  ASSERT_EQ(mkfifo(source_fifo.c_str(), 0600), 0);
-  ASSERT_EQ(mkfifo(fragment_fifo.c_str(), 0600), 0);
+  ASSERT_TRUE(testing::MakeFifo(source_fifo, 0600));
+  ASSERT_TRUE(testing::MakeFifo(fragment_fifo, 0600));
   // Nobody is at the other end of either fifo: a blocking open would hang.
   auto code_of = [](auto&& call) {
     try {
@@ -446,8 +448,8 @@ TEST_F(FragmentTest, FifosAreRefusedInsteadOfWaitedOn) {
 TEST_F(FragmentTest, ReadOnlySourceIsSplit) {
   tree_.AddFile("fuente.bin", "0123456789");
   ASSERT_TRUE(testing::MakeWorldTraversable(tree_.root()));
-  chmod(tree_.Path("fuente.bin").c_str(), 0444);
-  chmod(tree_.Path("partes").c_str(), 0777);
+  std::filesystem::permissions(tree_.Path("fuente.bin"), std::filesystem::perms(0444));
+  std::filesystem::permissions(tree_.Path("partes"), std::filesystem::perms(0777));
   const std::string source = tree_.Path("fuente.bin");
   EXPECT_AS_NOBODY(
       testing::RunAsNobody([&] { return IsExistingFile(source); },
@@ -464,36 +466,19 @@ TEST_F(FragmentTest, ReadOnlySourceIsSplit) {
 // a mount namespace of its own. Unavailable where no namespace can be made.
 enum class TmpfsResult { kPassed, kFailed, kUnavailable };
 
-bool WriteTo(const char* path, const std::string& text) {
-  std::ofstream out(path);
-  out << text;
-  return static_cast<bool>(out.flush());
-}
-
 TmpfsResult OnTinyTmpfs(const std::string& dir, const std::function<bool()>& check) {
-  std::fflush(nullptr);
-  const pid_t child = fork();
-  if (child < 0) return TmpfsResult::kUnavailable;
-  if (child == 0) {
-    const uid_t uid = getuid();
-    const gid_t gid = getgid();
-    if (unshare(CLONE_NEWNS) != 0) {
-      // An unprivileged user may still own a user namespace.
-      if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !WriteTo("/proc/self/setgroups", "deny") ||
-          !WriteTo("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
-          !WriteTo("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
-        _exit(3);
-    }
-    if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0)
-      _exit(3);
-    _exit(check() ? 0 : 1);
+  std::optional<int> code;
+  try {
+    code = testing::RunInChild([&] {
+      if (!testing::MountScratchTmpfs(dir, 64u << 10)) return 3;
+      return check() ? 0 : 1;
+    });
+  } catch (const std::runtime_error&) {
+    return TmpfsResult::kUnavailable;
   }
-  int status = 0;
-  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return TmpfsResult::kFailed;
-  return WEXITSTATUS(status) == 0   ? TmpfsResult::kPassed
-         : WEXITSTATUS(status) == 3 ? TmpfsResult::kUnavailable
-                                    : TmpfsResult::kFailed;
+  return code == 0   ? TmpfsResult::kPassed
+         : code == 3 ? TmpfsResult::kUnavailable
+                     : TmpfsResult::kFailed;
 }
 
 #define EXPECT_ON_TINY_TMPFS(result)                                                  \

@@ -2,9 +2,9 @@
 // the label/value columniser and the change of a file's date.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <time.h>
-#include <unistd.h>
+
+#include <filesystem>
 
 #include "core/errors.h"
 #include "platform/fs.h"
@@ -61,7 +61,7 @@ TEST(Columniser, OutputThatIsTheInputUnderAnotherNameIsRefused) {
   tree.AddFile("c.txt", content);
   tree.AddLink("c.txt.sal", tree.Path("c.txt"));
   tree.AddFile("d.txt", content);
-  ASSERT_EQ(link(tree.Path("d.txt").c_str(), tree.Path("d.txt.sal").c_str()), 0);
+  ASSERT_NO_THROW(std::filesystem::create_hard_link(tree.Path("d.txt"), tree.Path("d.txt.sal")));
   for (const char* input : {"c.txt", "d.txt"}) {
     SCOPED_TRACE(input);
     EXPECT_THROW(ColumniseFile({"=", tree.Path(input), ""}), Error);
@@ -70,7 +70,7 @@ TEST(Columniser, OutputThatIsTheInputUnderAnotherNameIsRefused) {
   // An earlier ".sal" linked to another file is replaced, never written through.
   tree.AddFile("e.txt", "a=1\r\n");
   tree.AddFile("otro.txt", "ajeno");
-  ASSERT_EQ(link(tree.Path("otro.txt").c_str(), tree.Path("e.txt.sal").c_str()), 0);
+  ASSERT_NO_THROW(std::filesystem::create_hard_link(tree.Path("otro.txt"), tree.Path("e.txt.sal")));
   ColumniseFile({"=", tree.Path("e.txt"), ""});
   EXPECT_EQ(tree.ReadFile("e.txt.sal"), "a=;\r\n\"1\";\r\n");
   EXPECT_EQ(tree.ReadFile("otro.txt"), "ajeno");
@@ -152,7 +152,7 @@ TEST_F(ChangeDateTest, FileThatCannotBeWrittenIsAnError) {
   EXPECT_THROW(FileDater(tree_.Path("missing.txt")), IoError);
   EXPECT_THROW(FileDater(tree_.root()), IoError);  // a directory
   ASSERT_TRUE(::zuruza::testing::MakeWorldTraversable(tree_.root()));
-  chmod(tree_.Path("f.txt").c_str(), 0444);
+  std::filesystem::permissions(tree_.Path("f.txt"), std::filesystem::perms(0444));
   const std::string path = tree_.Path("f.txt");
   EXPECT_AS_NOBODY(::zuruza::testing::RunAsNobody([&] { return PathExists(path); },
                                                   [&] {

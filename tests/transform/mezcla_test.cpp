@@ -1,8 +1,8 @@
 #include "transform/mezcla.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <filesystem>
 #include <limits>
 
 #include "core/errors.h"
@@ -153,7 +153,8 @@ TEST_F(MergeTest, AFillBeyondWhatALineCanHoldIsRefused) {
 
 TEST_F(MergeTest, AnEarlierOutputIsReplacedNeverWrittenThrough) {
   tree_.AddFile("otro.txt", "ajeno");
-  ASSERT_EQ(link(tree_.Path("otro.txt").c_str(), tree_.Path("mezcla.txt").c_str()), 0);
+  ASSERT_NO_THROW(
+      std::filesystem::create_hard_link(tree_.Path("otro.txt"), tree_.Path("mezcla.txt")));
   EXPECT_EQ(Merge("1;a\r\n", "1;b\r\n", Keys(";", "1", "1")), "1;a;1;b\r\n");
   EXPECT_EQ(tree_.ReadFile("otro.txt"), "ajeno");
 }

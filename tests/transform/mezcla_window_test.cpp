@@ -9,12 +9,9 @@
 #include "support/temp_tree.h"
 
 using namespace zuruza;
+using zuruza::testing::Q;
 using zuruza::testing::ScriptedPrompter;
 using zuruza::testing::TempTree;
-
-namespace {
-using zuruza::testing::Q;
-}  // namespace
 
 class MezclaWindowTest : public QObject {
   Q_OBJECT
