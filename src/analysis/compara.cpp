@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "platform/fs.h"
 

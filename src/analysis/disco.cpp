@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_rules.h"
 #include "platform/drives.h"

@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_rules.h"
 #include "platform/clock.h"

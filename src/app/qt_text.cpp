@@ -1,6 +1,6 @@
 #include "app/qt_text.h"
 
-#include "core/utf8.h"
+#include "base/utf8.h"
 
 namespace zuruza {
 

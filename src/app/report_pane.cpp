@@ -19,8 +19,8 @@
 
 #include "app/qt_text.h"
 #include "app/report_pane_accessible.h"
+#include "base/utf8.h"
 #include "core/text_rules.h"
-#include "core/utf8.h"
 
 namespace zuruza {
 

@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "app/qt_text.h"
-#include "core/utf8.h"
+#include "base/utf8.h"
 
 namespace zuruza {
 

@@ -11,7 +11,7 @@
 #include "app/qt_text.h"
 #include "app/report_pane.h"
 #include "app/report_pane_accessible.h"
-#include "core/utf8.h"
+#include "base/utf8.h"
 
 namespace zuruza {
 

@@ -2,8 +2,8 @@
 
 #include <iterator>
 
+#include "base/utf8.h"
 #include "core/text_rules.h"
-#include "core/utf8.h"
 
 namespace zuruza {
 

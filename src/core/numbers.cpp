@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "core/errors.h"
+#include "base/errors.h"
 
 namespace zuruza {
 

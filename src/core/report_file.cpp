@@ -1,6 +1,6 @@
 #include "core/report_file.h"
 
-#include "core/errors.h"
+#include "base/errors.h"
 
 namespace zuruza {
 

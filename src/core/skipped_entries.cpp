@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 
 namespace zuruza {

@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/atomic_file.h"
 #include "platform/file.h"
 

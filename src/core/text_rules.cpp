@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "core/utf8.h"
+#include "base/utf8.h"
 
 namespace zuruza {
 

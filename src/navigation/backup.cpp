@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <optional>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"

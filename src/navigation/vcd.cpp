@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"

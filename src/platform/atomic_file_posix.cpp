@@ -11,7 +11,7 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/atomic_file.h"
 #include "platform/file.h"
 #include "platform/path.h"

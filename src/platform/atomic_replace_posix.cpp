@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/atomic_replace.h"
 #include "platform/file.h"
 #include "platform/path.h"

@@ -2,7 +2,7 @@
 // dates the person sees.
 #pragma once
 
-#include "core/dates.h"
+#include "base/civil_time.h"
 #include "platform/fs.h"
 
 namespace zuruza {

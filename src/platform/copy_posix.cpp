@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/atomic_file.h"
 #include "platform/copy.h"
 #include "platform/file.h"

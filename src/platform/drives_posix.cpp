@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/drives.h"
 #include "platform/drives_internal.h"
 #include "platform/file.h"

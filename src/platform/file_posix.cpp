@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/file.h"
 
 namespace zuruza {

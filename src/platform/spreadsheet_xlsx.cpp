@@ -11,8 +11,8 @@
 #include <string>
 #include <utility>
 
-#include "core/errors.h"
-#include "core/utf8.h"
+#include "base/errors.h"
+#include "base/utf8.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
 #include "platform/spreadsheet.h"

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_rules.h"
 #include "platform/clock.h"

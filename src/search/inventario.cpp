@@ -5,7 +5,7 @@
 #include <fstream>
 #include <optional>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_rules.h"
 #include "platform/fs.h"

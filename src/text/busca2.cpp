@@ -10,7 +10,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"

@@ -3,7 +3,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "platform/fs.h"
 #include "platform/path.h"

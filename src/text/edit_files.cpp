@@ -1,6 +1,6 @@
 #include "text/edit_files.h"
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "platform/fs.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/file.h"
 #include "text/edit_files.h"
 

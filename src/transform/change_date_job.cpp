@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/clock.h"
 #include "platform/file.h"
 

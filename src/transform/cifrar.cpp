@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/errors.h"
+#include "base/errors.h"
+#include "base/utf8.h"
 #include "core/numbers.h"
-#include "core/utf8.h"
 #include "platform/atomic_replace.h"
 #include "platform/fs.h"
 

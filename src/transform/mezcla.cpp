@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "core/text_rules.h"

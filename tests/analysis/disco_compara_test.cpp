@@ -2,7 +2,7 @@
 
 #include "analysis/compara.h"
 #include "analysis/disco.h"
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/path.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/fs.h"
 #include "platform/testing/deep_tree.h"
 #include "support/recording_sink.h"

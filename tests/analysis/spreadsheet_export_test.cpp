@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/paths.h"
 #include "platform/spreadsheet.h"
 #include "platform/testing/identity.h"

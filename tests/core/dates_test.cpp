@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/errors.h"
+#include "base/errors.h"
 
 namespace zuruza {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/errors.h"
+#include "base/errors.h"
 
 namespace zuruza {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/testing/identity.h"
 #include "support/temp_tree.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/fs.h"
 #include "platform/testing/identity.h"
 #include "platform/testing/special_files.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/copy.h"
 #include "platform/fs.h"
 #include "platform/testing/file_times.h"

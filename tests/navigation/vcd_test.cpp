@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/fs.h"
 #include "platform/path.h"
 #include "support/as_nobody.h"

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <string>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/fs.h"
 #include "platform/testing/child_process.h"
 #include "platform/testing/special_files.h"

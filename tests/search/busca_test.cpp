@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/fs.h"
 #include "platform/testing/deep_tree.h"
 #include "support/as_nobody.h"

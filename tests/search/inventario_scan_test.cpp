@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "search/inventario_detail.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <time.h>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "search/busca.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"

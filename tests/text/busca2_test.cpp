@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/text_rules.h"
 #include "platform/testing/identity.h"
 #include "platform/testing/open_watch.h"

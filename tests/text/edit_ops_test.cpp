@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/fs.h"
 #include "platform/testing/child_process.h"
 #include "platform/testing/process_settings.h"

@@ -11,7 +11,7 @@
 #include <random>
 #include <thread>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/atomic_file.h"
 #include "platform/atomic_replace.h"
 #include "platform/fs.h"

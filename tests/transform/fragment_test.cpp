@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/fs.h"
 #include "platform/testing/child_process.h"
 #include "platform/testing/scratch_space.h"

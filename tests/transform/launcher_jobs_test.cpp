@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "platform/fs.h"
 #include "support/as_nobody.h"
 #include "support/temp_tree.h"

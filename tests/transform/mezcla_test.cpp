@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <limits>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
 
