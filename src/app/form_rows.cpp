@@ -2,11 +2,21 @@
 
 namespace zuruza {
 
+namespace {
+
+// Every control of a form carries a name for the tests and one for screen
+// readers.
+template <typename Control>
+Control* Named(Control* control, const QString& name, const QString& accessible_name) {
+  control->setObjectName(name);
+  control->setAccessibleName(accessible_name);
+  return control;
+}
+
+}  // namespace
+
 QLabel* NewCaption(QWidget* parent, const QString& name, const QString& text) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setAccessibleName(text);
-  return label;
+  return Named(new QLabel(text, parent), name, text);
 }
 
 QLabel* NewTitle(QWidget* parent, const QString& name, const QString& text) {
@@ -23,25 +33,18 @@ QLineEdit* NewField(QWidget* parent, const QString& name, QLabel* caption, const
 
 QLineEdit* NewField(QWidget* parent, const QString& name, const QString& accessible_name,
                     const QString& text) {
-  auto* edit = new QLineEdit(text, parent);
-  edit->setObjectName(name);
-  edit->setAccessibleName(accessible_name);
-  return edit;
+  return Named(new QLineEdit(text, parent), name, accessible_name);
 }
 
 QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text,
                        const QString& accessible_name) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAccessibleName(accessible_name.isEmpty() ? text : accessible_name);
-  return button;
+  return Named(new QPushButton(text, parent), name,
+               accessible_name.isEmpty() ? text : accessible_name);
 }
 
 QCheckBox* NewCheck(QWidget* parent, const QString& name, const QString& text) {
-  auto* check = new QCheckBox(text, parent);
-  check->setObjectName(name);
-  check->setAccessibleName(text.trimmed());  // a blank before a field is layout
-  return check;
+  // A blank before a field is layout, not part of the name.
+  return Named(new QCheckBox(text, parent), name, text.trimmed());
 }
 
 FormRows::Span FormRows::PlaceEnds(QWidget* caption, QWidget* trailing) {
