@@ -44,7 +44,12 @@ void TreeComparator::CompareTrees(const CompareRequest& request) {
 
   sink_.ClearReport();
   AddLine("LISTA DE ARCHIVOS QUE NO SON IGUALES:");
-  WalkCompare(root(request.first), root(request.second));
+  {
+    // Each tree read ahead on its own; only files are compared.
+    DirectoryReader first(EntryDetail::kFiles);
+    DirectoryReader second(EntryDetail::kFiles);
+    WalkCompare(first, second, root(request.first), root(request.second));
+  }
 
   const std::string result =
       "Se han encontrado " + FormatInt(files_different_) + " archivos diferentes.";
@@ -58,9 +63,10 @@ void TreeComparator::CompareTrees(const CompareRequest& request) {
   }
 }
 
-void TreeComparator::WalkCompare(const std::string& a, const std::string& b) {
+void TreeComparator::WalkCompare(DirectoryReader& first, DirectoryReader& second,
+                                 const std::string& a, const std::string& b) {
   std::vector<DirEntry> entries;
-  if (!ListDirectory(a, entries)) return;  // skipped without a message
+  if (!first.List(a, entries)) return;  // skipped without a message
   // One listing of the second tree's directory serves every file of this
   // one; a missing directory there lists nothing, so all files differ.
   std::vector<DirEntry> others;
@@ -72,7 +78,7 @@ void TreeComparator::WalkCompare(const std::string& a, const std::string& b) {
       sink_.ShowProgress(
           StatusBar::kStatusBar2,
           "Directorios Examinados: " + FormatInt(directories_examined_) + " (" + entry.name + ")");
-      WalkCompare(a + entry.name + kPathSep, b + entry.name + kPathSep);
+      WalkCompare(first, second, a + entry.name + kPathSep, b + entry.name + kPathSep);
       continue;
     }
     ++files_examined_;
@@ -80,7 +86,7 @@ void TreeComparator::WalkCompare(const std::string& a, const std::string& b) {
         StatusBar::kStatusBar1,
         "Archivos Examinados: " + FormatInt(files_examined_) + " (" + entry.name + ")");
     if (!others_read) {
-      ListDirectory(b, others);
+      second.List(b, others);
       others_read = true;
     }
     const DirEntry* other = FindByName(others, entry.name);

@@ -14,6 +14,7 @@
 #include "core/prompter.h"
 #include "core/report_file.h"
 #include "core/report_sink.h"
+#include "platform/directory_reader.h"
 
 namespace zuruza {
 
@@ -37,7 +38,8 @@ class TreeComparator {
   std::int32_t files_different() const { return files_different_; }
 
  private:
-  void WalkCompare(const std::string& a, const std::string& b);
+  void WalkCompare(DirectoryReader& first, DirectoryReader& second, const std::string& a,
+                   const std::string& b);
   void AddLine(const std::string& line);
 
   ReportSink& sink_;

@@ -30,7 +30,11 @@ void DiskOccupancy::RunOccupancy(const OccupancyRequest& request) {
   if (request.write_report) report_.OpenReportFile(request.report_path, false);
 
   boundaries_ = MountPointsBelow(root, mount_points_ ? *mount_points_ : ListMountPoints());
-  grand_total_ = WalkOccupancy(root);
+  {
+    // Sizes are the files'; mount points below are not entered.
+    DirectoryReader reader(EntryDetail::kFiles, boundaries_);
+    grand_total_ = WalkOccupancy(reader, root);
+  }
 
   for (const std::string& line : tree_lines_) {
     sink_.AddReportLine(line);
@@ -51,11 +55,11 @@ void DiskOccupancy::RunOccupancy(const OccupancyRequest& request) {
   request_ = nullptr;
 }
 
-double DiskOccupancy::WalkOccupancy(const std::string& dir) {
+double DiskOccupancy::WalkOccupancy(DirectoryReader& reader, const std::string& dir) {
   double subtotal = 0;
   std::vector<DirEntry> entries;
   // A directory that cannot be read adds nothing.
-  if (!ListDirectory(dir, entries)) return 0;
+  if (!reader.List(dir, entries)) return 0;
   for (const DirEntry& entry : entries) {
     if (!entry.IsDirectory()) {
       subtotal += static_cast<double>(entry.size);
@@ -86,7 +90,7 @@ double DiskOccupancy::WalkOccupancy(const std::string& dir) {
       tree_lines_.push_back(std::move(text));
     }
     const std::string path = dir + entry.name;
-    const double sub = boundaries_.count(path) != 0 ? 0 : WalkOccupancy(path + kPathSep);
+    const double sub = boundaries_.count(path) != 0 ? 0 : WalkOccupancy(reader, path + kPathSep);
     if (shown) tree_lines_[line] += FormatThousands(sub);
     --level_;
     subtotal += sub;

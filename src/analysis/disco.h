@@ -16,6 +16,7 @@
 
 #include "core/report_file.h"
 #include "core/report_sink.h"
+#include "platform/directory_reader.h"
 
 namespace zuruza {
 
@@ -43,7 +44,7 @@ class DiskOccupancy {
   std::int32_t directories_examined() const { return directories_examined_; }
 
  private:
-  double WalkOccupancy(const std::string& dir);
+  double WalkOccupancy(DirectoryReader& reader, const std::string& dir);
 
   ReportSink& sink_;
   const OccupancyRequest* request_ = nullptr;

@@ -58,7 +58,11 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
     AddLine("Fecha creacion; Fecha ultimo acceso; Fecha ultima modificación; Tamaño; Nombre");
 
   repeated_bytes_ = 0;
-  WalkForDuplicates(start);
+  {
+    // Only files are compared: directories are not stat'ed.
+    DirectoryReader reader(EntryDetail::kFiles);
+    WalkForDuplicates(reader, start);
+  }
 
   const std::string result = "Se han encontrado " + FormatInt(repeated_files_) +
                              " archivos repetidos. (" + FormatFixed(repeated_bytes_ / 1024, 1) +
@@ -72,11 +76,11 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
   request_ = nullptr;
 }
 
-void DuplicateFinder::WalkForDuplicates(const std::string& dir) {
+void DuplicateFinder::WalkForDuplicates(DirectoryReader& reader, const std::string& dir) {
   std::vector<DirEntry> entries;
   // A directory that cannot be enumerated contributes nothing; it is named
   // among the skipped entries.
-  if (!ListForWalk(dir, entries, skipped_)) return;
+  if (!ListForWalk(reader, dir, entries, skipped_)) return;
   for (const DirEntry& entry : entries) {
     if (entry.IsDirectory()) {
       if (entry.name == "." || entry.name == "..") continue;
@@ -84,7 +88,7 @@ void DuplicateFinder::WalkForDuplicates(const std::string& dir) {
       sink_.ShowProgress(
           StatusBar::kStatusBar2,
           "Directorios Examinados: " + FormatInt(dirs_examined_) + " (" + entry.name + ")");
-      WalkForDuplicates(dir + entry.name + kPathSep);
+      WalkForDuplicates(reader, dir + entry.name + kPathSep);
     } else {
       ExamineFile(dir, entry);
     }

@@ -23,6 +23,7 @@
 #include "core/report_file.h"
 #include "core/report_sink.h"
 #include "core/skipped_entries.h"
+#include "platform/directory_reader.h"
 #include "platform/fs.h"
 
 namespace zuruza {
@@ -79,7 +80,7 @@ class DuplicateFinder {
     }
   };
 
-  void WalkForDuplicates(const std::string& dir);
+  void WalkForDuplicates(DirectoryReader& reader, const std::string& dir);
   void ExamineFile(const std::string& dir, const DirEntry& entry);
   std::string FileDetails(const DirEntry& entry) const;
   void AddLine(std::string line);

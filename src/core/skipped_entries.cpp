@@ -41,13 +41,20 @@ std::string SkippedEntryLine(const SkippedEntry& entry) {
   return "No se ha podido leer: " + entry.path + " (" + entry.reason + ")";
 }
 
-bool ListForWalk(const std::string& dir_path, std::vector<DirEntry>& entries,
-                 SkippedEntries& skipped) {
+bool ListForWalk(DirectoryReader& reader, const std::string& dir_path,
+                 std::vector<DirEntry>& entries, SkippedEntries& skipped) {
   ListingTrouble trouble;
-  const bool listed = ListDirectory(dir_path, entries, &trouble);
+  const bool listed = reader.List(dir_path, entries, &trouble);
   if (!listed && !Vanished(trouble.error)) skipped.Add(dir_path, trouble.error);
   for (auto& [name, error] : trouble.unreadable) skipped.Add(dir_path + name, error);
   return listed;
+}
+
+bool DetailForWalk(const std::string& dir_path, DirEntry& entry, SkippedEntries& skipped) {
+  if (entry.detailed) return true;
+  const int error = FillEntryDetails(dir_path, entry);
+  if (error != 0 && error != ENOENT) skipped.Add(dir_path + entry.name, error);
+  return error == 0;
 }
 
 void RequireReadableDirectory(const std::string& dir_path) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/directory_reader.h"
 #include "platform/fs.h"
 
 namespace zuruza {
@@ -36,12 +37,17 @@ class SkippedEntries {
 // One line for a skipped entry: "No se ha podido leer: <path> (<reason>)".
 std::string SkippedEntryLine(const SkippedEntry& entry);
 
-// Lists one directory of a walk into `entries`, adding to `skipped` the
-// directory when it cannot be listed and every entry whose stat fails. A
-// directory that vanished since its parent was listed is no loss and is not
-// added. False when the directory could not be listed.
-bool ListForWalk(const std::string& dir_path, std::vector<DirEntry>& entries,
-                 SkippedEntries& skipped);
+// Lists one directory of a walk into `entries` through the walk's reader,
+// adding to `skipped` the directory when it cannot be listed and every entry
+// whose stat fails. A directory that vanished since its parent was listed is
+// no loss and is not added. False when the directory could not be listed.
+bool ListForWalk(DirectoryReader& reader, const std::string& dir_path,
+                 std::vector<DirEntry>& entries, SkippedEntries& skipped);
+
+// Reads the size and times of an entry its listing left without them; an
+// entry whose stat fails is added to `skipped` (unless it vanished) and the
+// answer is false: the walk leaves it out, as a full listing would have.
+bool DetailForWalk(const std::string& dir_path, DirEntry& entry, SkippedEntries& skipped);
 
 // Throws zuruza::Error when the start directory of a walk cannot be listed:
 // "No existe el directorio: <path>" or

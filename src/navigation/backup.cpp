@@ -79,7 +79,11 @@ BackupEnd BackupCopier::RunBackupJob(const BackupRequest& request) {
   }
 
   CreatePath(destination);
-  CopyTree(source, destination);
+  {
+    // Directories are only entered; their own times are not needed.
+    DirectoryReader reader(EntryDetail::kFiles);
+    CopyTree(reader, source, destination);
+  }
 
   if (stop_requested_) {
     prompter_.ShowMessage("No se desea copiar más archivos. Copia Cancelada");
@@ -97,11 +101,12 @@ BackupEnd BackupCopier::RunBackupJob(const BackupRequest& request) {
   return BackupEnd::kFinished;
 }
 
-void BackupCopier::CopyTree(const std::string& source_dir, const std::string& dest_dir) {
+void BackupCopier::CopyTree(DirectoryReader& reader, const std::string& source_dir,
+                            const std::string& dest_dir) {
   sink_.LetEventsRun();
   std::vector<DirEntry> entries;
   // A directory that cannot be read is skipped and named afterwards.
-  if (!ListForWalk(source_dir, entries, skipped_)) return;
+  if (!ListForWalk(reader, source_dir, entries, skipped_)) return;
   UnixNanos dest_step = 0;  // asked of the file system once a copy is compared
   for (const DirEntry& entry : entries) {
     if (stop_requested_) return;
@@ -129,7 +134,7 @@ void BackupCopier::CopyTree(const std::string& source_dir, const std::string& de
                               " no es un directorio.");
         continue;
       }
-      CopyTree(source_dir + entry.name + kPathSep, dest_dir + entry.name + kPathSep);
+      CopyTree(reader, source_dir + entry.name + kPathSep, dest_dir + entry.name + kPathSep);
       continue;
     }
     // Fifos, sockets and devices have no contents to copy and are never opened.

@@ -19,6 +19,7 @@
 #include "core/prompter.h"
 #include "core/report_sink.h"
 #include "core/skipped_entries.h"
+#include "platform/directory_reader.h"
 
 namespace zuruza {
 
@@ -58,7 +59,8 @@ class BackupCopier {
   const SkippedEntries& skipped() const { return skipped_; }
 
  private:
-  void CopyTree(const std::string& source_dir, const std::string& dest_dir);
+  void CopyTree(DirectoryReader& reader, const std::string& source_dir,
+                const std::string& dest_dir);
   enum class FileCopy { kCopied, kNothingToCopy, kCancelled };
   FileCopy CopyOneFile(const std::string& source_dir, const std::string& dest_dir,
                        const std::string& name, std::uint64_t size);

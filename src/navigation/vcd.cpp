@@ -66,24 +66,29 @@ void DirectoryTree::SetEntries(std::vector<std::string> entries) {
 
 void DirectoryTree::WalkDirectoryTree(const std::string& path) {
   std::string walking = path;
-  Walk(walking, 0);
+  // Names and kinds are all a tree of folders needs; mount points below are
+  // not entered.
+  DirectoryReader reader(EntryDetail::kKindsOnly, boundaries_);
+  Walk(reader, walking, 0);
 }
 
 // `path` grows by one name per level and is cut back on the way out, so the
 // walk builds no path twice.
-void DirectoryTree::Walk(std::string& path, std::size_t depth) {
+void DirectoryTree::Walk(DirectoryReader& reader, std::string& path, std::size_t depth) {
   if (listings_.size() <= depth) listings_.resize(depth + 1);
   // The root's base is empty; its listing is "/" itself.
-  if (!ListSubdirectories(path.empty() ? std::string(1, kPathSep) : path, listings_[depth])) return;
+  if (!reader.List(path.empty() ? std::string(1, kPathSep) : path, listings_[depth])) return;
   const std::size_t base_size = path.size();
   // By index: deeper levels may grow listings_ and move this level's vector.
   for (std::size_t i = 0; i < listings_[depth].size(); ++i) {
+    const DirEntry& entry = listings_[depth][i];
+    if (!entry.IsDirectory() || entry.name == "." || entry.name == "..") continue;
     ++count_;
     path += kPathSep;
-    path += listings_[depth][i];
+    path += entry.name;
     Add(path);
     sink_.ShowProgress(StatusBar::kStatusBar1, path);
-    if (boundaries_.count(path) == 0) Walk(path, depth + 1);
+    if (boundaries_.count(path) == 0) Walk(reader, path, depth + 1);
     path.resize(base_size);
   }
 }

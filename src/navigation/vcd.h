@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/report_sink.h"
+#include "platform/directory_reader.h"
 #include "platform/fs.h"
 
 namespace zuruza {
@@ -87,7 +88,7 @@ class DirectoryTree {
 
  private:
   void Add(std::string entry);
-  void Walk(std::string& path, std::size_t depth);
+  void Walk(DirectoryReader& reader, std::string& path, std::size_t depth);
   std::ptrdiff_t Find(std::string_view text, std::ptrdiff_t selected, bool forward) const;
 
   ReportSink& sink_;
@@ -99,7 +100,7 @@ class DirectoryTree {
   std::unordered_set<std::string> boundaries_;
   std::optional<std::vector<std::string>> mount_points_;
   // One listing buffer per depth, reused from directory to directory.
-  std::vector<std::vector<std::string>> listings_;
+  std::vector<std::vector<DirEntry>> listings_;
 };
 
 }  // namespace zuruza

@@ -28,7 +28,22 @@ struct DirEntry {
   UnixNanos access_time = 0;
   // Birth time where the file system records it, else the write time.
   UnixNanos creation_time = 0;
+  // False while only the name and kind are known (a listing that left the
+  // stat out); FillEntryDetails reads the rest.
+  bool detailed = true;
   bool IsDirectory() const { return kind == EntryKind::kDirectory; }
+};
+
+// How much of each entry a listing reads. The kinds come from the directory
+// read itself where the file system gives them (else from a stat); a stat per
+// entry is what a walk pays most for, so a walk asks only for what it uses.
+enum class EntryDetail {
+  kEvery,  // every entry stat'ed: sizes and times of all
+  kFiles,  // every entry but the directories (and "." and "..") stat'ed
+  kKinds,  // names and kinds; a tool stats the entries it keeps
+  // Names and kinds, and no stat at all where the file system gives kinds:
+  // entries a stat could not read go unnoticed (for walks that name none).
+  kKindsOnly,
 };
 
 // Why a listing fell short, for walks that tell the person what they could
@@ -47,8 +62,18 @@ struct ListingTrouble {
 // when the directory cannot be enumerated (missing, unreadable, not a
 // directory, a path too long); `entries` is then empty. Blocking; one
 // enumeration per call.
+// With less than every detail, entries left without a stat may be ones a stat
+// would drop (vanished since); a directory where a stat fails for another
+// reason (one that cannot be searched) is stat'ed in full, so that every
+// entry that cannot be read is named as with kEvery.
 bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries,
-                   ListingTrouble* trouble = nullptr);
+                   ListingTrouble* trouble = nullptr, EntryDetail detail = EntryDetail::kEvery);
+
+// Reads the size and times of an entry a listing of `dir_path` left without
+// them. 0, or the errno of the failed stat (the entry is then unchanged);
+// "." and ".." never fail: they stay directories, with no times when their
+// stat fails, as in a full listing.
+int FillEntryDetails(const std::string& dir_path, DirEntry& entry);
 
 // 0 when the directory opens for listing, else the errno that stops it.
 int DirectoryAccessError(const std::string& dir_path);

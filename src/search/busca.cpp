@@ -83,7 +83,15 @@ void FileSearch::RunSearch(SearchRequest& request) {
   }
   if (state_.index_mode) WriteListingHeader(start_dir);
 
-  SearchDirectory(start_dir);
+  // A search by name stats only the entries whose names pass; an index
+  // lists files alone.
+  const EntryDetail detail = state_.index_mode     ? EntryDetail::kFiles
+                             : upper_text_.empty() ? EntryDetail::kEvery
+                                                   : EntryDetail::kKinds;
+  {
+    DirectoryReader reader(detail);
+    SearchDirectory(reader, start_dir);
+  }
   WriteClosingLines();
   sink_.SetStatus(StatusBar::kStatusBar1, std::string(kProgressLabel) +
                                               FormatInt(state_.dirs_examined) + "/" +
@@ -129,14 +137,14 @@ void FileSearch::WriteClosingLines() {
   }
 }
 
-void FileSearch::SearchDirectory(const std::string& dir_path) {
+void FileSearch::SearchDirectory(DirectoryReader& reader, const std::string& dir_path) {
   std::vector<DirEntry> entries;
   // A directory that cannot be enumerated contributes nothing; it is named
   // among the skipped entries.
-  if (!ListForWalk(dir_path, entries, skipped_)) return;
+  if (!ListForWalk(reader, dir_path, entries, skipped_)) return;
 
   std::string progress;
-  for (const DirEntry& entry : entries) {
+  for (DirEntry& entry : entries) {
     if (entry.IsDirectory()) {
       if (entry.name != "." && entry.name != "..") {
         ++state_.dirs_examined;
@@ -151,7 +159,7 @@ void FileSearch::SearchDirectory(const std::string& dir_path) {
         std::string sub_path = dir_path;
         sub_path += entry.name;
         sub_path += kPathSep;
-        SearchDirectory(sub_path);
+        SearchDirectory(reader, sub_path);
       }
     } else {
       ++state_.files_examined;
@@ -161,11 +169,11 @@ void FileSearch::SearchDirectory(const std::string& dir_path) {
       if (!entry.IsDirectory()) WriteListingLine(dir_path, entry);
       continue;
     }
-    if (Matches(entry)) ListEntry(dir_path, entry);
+    if (Matches(dir_path, entry)) ListEntry(dir_path, entry);
   }
 }
 
-bool FileSearch::Matches(const DirEntry& entry) {
+bool FileSearch::Matches(const std::string& dir_path, DirEntry& entry) {
   // The date fields are read at the first entry tested, whatever its name,
   // so that an invalid one always stops the search there.
   if (!dates_read_) {
@@ -187,6 +195,7 @@ bool FileSearch::Matches(const DirEntry& entry) {
     UpperAsciiInto(entry.name, upper_name_);
     if (!Occurs(upper_text_, upper_name_)) return false;
   }
+  if (!DetailForWalk(dir_path, entry, skipped_)) return false;
   if (static_cast<std::int64_t>(entry.size) < min_size_) return false;
 
   // Local date-time fields: where the clocks go back an hour repeats and

@@ -23,6 +23,7 @@
 #include "core/report_file.h"
 #include "core/report_sink.h"
 #include "core/skipped_entries.h"
+#include "platform/directory_reader.h"
 #include "platform/fs.h"
 
 namespace zuruza {
@@ -85,8 +86,10 @@ class FileSearch {
   void set_clock(std::function<CivilDateTime()> now) { now_ = std::move(now); }
 
  private:
-  void SearchDirectory(const std::string& dir_path);
-  bool Matches(const DirEntry& entry);
+  void SearchDirectory(DirectoryReader& reader, const std::string& dir_path);
+  // Reads the entry's size and times when its name passes and the listing
+  // left them out.
+  bool Matches(const std::string& dir_path, DirEntry& entry);
   void ListEntry(const std::string& dir_path, const DirEntry& entry);
   void WriteListingLine(const std::string& dir_path, const DirEntry& entry);
   void WriteListingHeader(const std::string& start_dir);

@@ -1,0 +1,174 @@
+#include "platform/directory_reader.h"
+
+#include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <utility>
+
+namespace zuruza {
+namespace {
+
+// Enough listings ahead to keep every thread busy while the walk catches up,
+// few enough that the memory of a walk stays flat in the tree's size.
+constexpr std::size_t kMaxHeldListings = 256;
+constexpr std::size_t kMaxHeldEntries = std::size_t{1} << 16;
+
+constexpr unsigned kDefaultThreads = ~0u;
+std::atomic<unsigned> walk_threads{kDefaultThreads};
+
+}  // namespace
+
+unsigned WalkThreads() {
+  const unsigned threads = walk_threads.load();
+  if (threads != kDefaultThreads) return threads;
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+void SetWalkThreads(unsigned threads) { walk_threads.store(threads); }
+
+bool WalkOrder::operator()(std::string_view a, std::string_view b) const {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    if (a[i] == b[i]) continue;
+    if (a[i] == kPathSep) return true;
+    if (b[i] == kPathSep) return false;
+    return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+  }
+  return a.size() < b.size();
+}
+
+DirectoryReader::DirectoryReader(EntryDetail detail,
+                                 const std::unordered_set<std::string>& keep_out, unsigned threads)
+    : detail_(detail), thread_count_(threads) {
+  for (const std::string& path : keep_out) keep_out_.insert(WithTrailingSep(path));
+}
+
+DirectoryReader::~DirectoryReader() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  work_ready_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+void DirectoryReader::StartThreads() {
+  try {
+    while (threads_.size() < thread_count_) threads_.emplace_back([this] { ReadAhead(); });
+  } catch (const std::system_error&) {
+    // Fewer threads read less ahead; the walk itself lists what is missing.
+  }
+}
+
+bool DirectoryReader::HasRoom() const {
+  return held_listings_ < kMaxHeldListings &&
+         (held_entries_ < kMaxHeldEntries || held_listings_ == 0);
+}
+
+void DirectoryReader::QueueChildren(const std::string& dir_path,
+                                    const std::vector<DirEntry>& entries) {
+  for (const DirEntry& entry : entries) {
+    if (!entry.IsDirectory() || entry.name == "." || entry.name == "..") continue;
+    std::string child = dir_path + entry.name + kPathSep;
+    if (keep_out_.count(child) != 0) continue;
+    if (listings_.try_emplace(child).second) queue_.insert(std::move(child));
+  }
+}
+
+DirectoryReader::Listings::iterator DirectoryReader::Forget(Listings::iterator where) {
+  if (where->second.state == State::kDone) {
+    --held_listings_;
+    held_entries_ -= where->second.entries.size();
+  }
+  return listings_.erase(where);
+}
+
+void DirectoryReader::PassTo(const std::string& dir_path) {
+  queue_.erase(queue_.begin(), queue_.lower_bound(dir_path));
+  auto it = listings_.begin();
+  while (it != listings_.end() && WalkOrder{}(it->first, dir_path)) {
+    if (it->second.state == State::kReading) {
+      // Its thread drops it when done.
+      it->second.wanted = false;
+      ++it;
+    } else {
+      it = Forget(it);
+    }
+  }
+}
+
+void DirectoryReader::ReadAhead() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    work_ready_.wait(lock, [this] { return stopping_ || (!queue_.empty() && HasRoom()); });
+    if (stopping_) return;
+    const std::string path = std::move(queue_.extract(queue_.begin()).value());
+    const auto it = listings_.find(path);
+    if (it == listings_.end() || it->second.state != State::kQueued) continue;
+    it->second.state = State::kReading;
+    ++held_listings_;
+    lock.unlock();
+    std::vector<DirEntry> entries;
+    ListingTrouble trouble;
+    bool listed = false;
+    bool failed = false;
+    try {
+      listed = ListDirectory(path, entries, &trouble, detail_);
+    } catch (...) {
+      failed = true;  // out of memory, say: the walk lists it itself
+    }
+    lock.lock();
+    // Only this thread erases a listing being read, so `it` still holds.
+    Listing& listing = it->second;
+    if (failed || !listing.wanted) {
+      --held_listings_;
+      listings_.erase(it);
+    } else {
+      listing.state = State::kDone;
+      listing.listed = listed;
+      held_entries_ += entries.size();
+      if (listed) QueueChildren(path, entries);
+      listing.entries = std::move(entries);
+      listing.trouble = std::move(trouble);
+      work_ready_.notify_all();
+    }
+    listing_done_.notify_all();
+  }
+}
+
+bool DirectoryReader::List(const std::string& dir_path, std::vector<DirEntry>& entries,
+                           ListingTrouble* trouble) {
+  if (thread_count_ == 0) return ListDirectory(dir_path, entries, trouble, detail_);
+  const std::string key = WithTrailingSep(dir_path);
+  std::unique_lock lock(mutex_);
+  if (threads_.empty()) StartThreads();
+  PassTo(key);
+  auto it = listings_.find(key);
+  if (it != listings_.end() && it->second.state == State::kReading) {
+    listing_done_.wait(lock, [&] {
+      it = listings_.find(key);
+      return it == listings_.end() || it->second.state == State::kDone;
+    });
+  }
+  if (it != listings_.end() && it->second.state == State::kDone) {
+    Listing& listing = it->second;
+    const bool listed = listing.listed;
+    entries = std::move(listing.entries);
+    if (trouble != nullptr) *trouble = std::move(listing.trouble);
+    held_entries_ -= entries.size();
+    --held_listings_;
+    listings_.erase(it);
+    work_ready_.notify_all();
+    return listed;
+  }
+  // Not read yet: read here and now, and let the threads go on below it.
+  if (it != listings_.end()) listings_.erase(it);
+  lock.unlock();
+  const bool listed = ListDirectory(dir_path, entries, trouble, detail_);
+  lock.lock();
+  if (listed) QueueChildren(key, entries);
+  work_ready_.notify_all();
+  return listed;
+}
+
+}  // namespace zuruza
