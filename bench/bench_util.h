@@ -16,6 +16,7 @@
 
 #include "core/prompter.h"
 #include "core/report_sink.h"
+#include "platform/directory_reader.h"
 
 namespace zuruza::bench {
 
@@ -125,6 +126,30 @@ inline void PrintRatio(const char* what, double ours, double theirs, const char*
   double ratio = ours / theirs;
   std::printf("%-28s ours %.3f s, %s %.3f s, ratio %.2f (target <= %.2f) %s\n", what, ours, tool,
               theirs, ratio, target, ratio <= target ? "OK" : "SLOWER");
+}
+
+// ZURUZA_BENCH_THREADS=n sets the threads the walks read ahead with.
+inline void ThreadsFromEnvironment() {
+  if (const char* threads = std::getenv("ZURUZA_BENCH_THREADS"))
+    SetWalkThreads(static_cast<unsigned>(std::atoi(threads)));
+}
+
+// The best time of `body` with the walks listing each directory only when
+// they reach it, on one thread, as they did before reading ahead.
+inline double OneThreadWalk(int runs, const std::function<void()>& body) {
+  const unsigned threads = WalkThreads();
+  SetWalkThreads(0);
+  const double best = BestOf(runs, body);
+  SetWalkThreads(threads);
+  return best;
+}
+
+// Our time against the standard tool's and against the one-thread walk.
+inline void PrintWalkRatios(const char* what, double ours, double one_thread, double theirs,
+                            const char* tool, double target) {
+  PrintRatio(what, ours, theirs, tool, target);
+  std::printf("%-28s ours %.3f s, one thread %.3f s, ratio %.2f (%u threads read ahead)\n", "",
+              ours, one_thread, ours / one_thread, WalkThreads());
 }
 
 }  // namespace zuruza::bench

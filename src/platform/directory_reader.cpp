@@ -65,14 +65,19 @@ bool DirectoryReader::HasRoom() const {
          (held_entries_ < kMaxHeldEntries || held_listings_ == 0);
 }
 
-void DirectoryReader::QueueChildren(const std::string& dir_path,
+bool DirectoryReader::QueueChildren(const std::string& dir_path,
                                     const std::vector<DirEntry>& entries) {
+  bool queued = false;
   for (const DirEntry& entry : entries) {
     if (!entry.IsDirectory() || entry.name == "." || entry.name == "..") continue;
     std::string child = dir_path + entry.name + kPathSep;
     if (keep_out_.count(child) != 0) continue;
-    if (listings_.try_emplace(child).second) queue_.insert(std::move(child));
+    if (listings_.try_emplace(child).second) {
+      queue_.insert(std::move(child));
+      queued = true;
+    }
   }
+  return queued;
 }
 
 DirectoryReader::Listings::iterator DirectoryReader::Forget(Listings::iterator where) {
@@ -97,42 +102,47 @@ void DirectoryReader::PassTo(const std::string& dir_path) {
   }
 }
 
+bool DirectoryReader::ReadNext(std::unique_lock<std::mutex>& lock) {
+  if (queue_.empty() || !HasRoom()) return false;
+  const std::string path = std::move(queue_.extract(queue_.begin()).value());
+  const auto it = listings_.find(path);
+  if (it == listings_.end() || it->second.state != State::kQueued) return true;
+  it->second.state = State::kReading;
+  ++held_listings_;
+  lock.unlock();
+  std::vector<DirEntry> entries;
+  ListingTrouble trouble;
+  bool listed = false;
+  bool failed = false;
+  try {
+    listed = ListDirectory(path, entries, &trouble, detail_);
+  } catch (...) {
+    failed = true;  // out of memory, say: the walk lists it itself
+  }
+  lock.lock();
+  // Only the thread that reads a listing erases it meanwhile, so `it` holds.
+  Listing& listing = it->second;
+  if (failed || !listing.wanted) {
+    --held_listings_;
+    listings_.erase(it);
+  } else {
+    listing.state = State::kDone;
+    listing.listed = listed;
+    held_entries_ += entries.size();
+    if (listed && QueueChildren(path, entries)) work_ready_.notify_all();
+    listing.entries = std::move(entries);
+    listing.trouble = std::move(trouble);
+  }
+  listing_done_.notify_one();  // only the walk waits for a listing
+  return true;
+}
+
 void DirectoryReader::ReadAhead() {
   std::unique_lock lock(mutex_);
   for (;;) {
     work_ready_.wait(lock, [this] { return stopping_ || (!queue_.empty() && HasRoom()); });
     if (stopping_) return;
-    const std::string path = std::move(queue_.extract(queue_.begin()).value());
-    const auto it = listings_.find(path);
-    if (it == listings_.end() || it->second.state != State::kQueued) continue;
-    it->second.state = State::kReading;
-    ++held_listings_;
-    lock.unlock();
-    std::vector<DirEntry> entries;
-    ListingTrouble trouble;
-    bool listed = false;
-    bool failed = false;
-    try {
-      listed = ListDirectory(path, entries, &trouble, detail_);
-    } catch (...) {
-      failed = true;  // out of memory, say: the walk lists it itself
-    }
-    lock.lock();
-    // Only this thread erases a listing being read, so `it` still holds.
-    Listing& listing = it->second;
-    if (failed || !listing.wanted) {
-      --held_listings_;
-      listings_.erase(it);
-    } else {
-      listing.state = State::kDone;
-      listing.listed = listed;
-      held_entries_ += entries.size();
-      if (listed) QueueChildren(path, entries);
-      listing.entries = std::move(entries);
-      listing.trouble = std::move(trouble);
-      work_ready_.notify_all();
-    }
-    listing_done_.notify_all();
+    ReadNext(lock);
   }
 }
 
@@ -144,11 +154,11 @@ bool DirectoryReader::List(const std::string& dir_path, std::vector<DirEntry>& e
   if (threads_.empty()) StartThreads();
   PassTo(key);
   auto it = listings_.find(key);
-  if (it != listings_.end() && it->second.state == State::kReading) {
-    listing_done_.wait(lock, [&] {
-      it = listings_.find(key);
-      return it == listings_.end() || it->second.state == State::kDone;
-    });
+  // While a thread reads this one, the walk reads the next ones itself
+  // rather than sleep; it sleeps only when there is nothing else to read.
+  while (it != listings_.end() && it->second.state == State::kReading) {
+    if (!ReadNext(lock)) listing_done_.wait(lock);
+    it = listings_.find(key);
   }
   if (it != listings_.end() && it->second.state == State::kDone) {
     Listing& listing = it->second;
@@ -158,7 +168,7 @@ bool DirectoryReader::List(const std::string& dir_path, std::vector<DirEntry>& e
     held_entries_ -= entries.size();
     --held_listings_;
     listings_.erase(it);
-    work_ready_.notify_all();
+    work_ready_.notify_one();  // room for one more
     return listed;
   }
   // Not read yet: read here and now, and let the threads go on below it.
@@ -166,8 +176,7 @@ bool DirectoryReader::List(const std::string& dir_path, std::vector<DirEntry>& e
   lock.unlock();
   const bool listed = ListDirectory(dir_path, entries, trouble, detail_);
   lock.lock();
-  if (listed) QueueChildren(key, entries);
-  work_ready_.notify_all();
+  if (listed && QueueChildren(key, entries)) work_ready_.notify_all();
   return listed;
 }
 

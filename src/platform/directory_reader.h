@@ -67,8 +67,12 @@ class DirectoryReader {
 
   void StartThreads();
   void ReadAhead();
-  // Queues the subdirectories of a listing to be read. Under the lock.
-  void QueueChildren(const std::string& dir_path, const std::vector<DirEntry>& entries);
+  // Reads the next queued directory, unlocking meanwhile; false when there
+  // is none to read or no room to hold it.
+  bool ReadNext(std::unique_lock<std::mutex>& lock);
+  // Queues the subdirectories of a listing to be read; false when it has
+  // none new. Under the lock.
+  bool QueueChildren(const std::string& dir_path, const std::vector<DirEntry>& entries);
   // Gives up what lies before `dir_path` in walk order. Under the lock.
   void PassTo(const std::string& dir_path);
   Listings::iterator Forget(Listings::iterator where);

@@ -17,6 +17,48 @@ using internal::FillFromStatx;
 using internal::kStatFlags;
 using internal::kStatMask;
 
+// A directory's entries read straight from the kernel, a buffer at a time:
+// no stat of the directory and no query of its flags, as a stdio-like
+// directory stream makes on every open.
+class DirectoryStream {
+ public:
+  explicit DirectoryStream(const std::string& path)
+      : fd_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), error_(fd_ < 0 ? errno : 0) {}
+  ~DirectoryStream() {
+    if (fd_ >= 0) close(fd_);
+  }
+  DirectoryStream(const DirectoryStream&) = delete;
+  DirectoryStream& operator=(const DirectoryStream&) = delete;
+
+  int fd() const { return fd_; }
+  // The errno of a failed open or read; 0 while all is well.
+  int error() const { return error_; }
+
+  // The next entry; none at the end or on a failure.
+  const struct dirent64* Next() {
+    if (fd_ < 0) return nullptr;
+    if (position_ >= filled_) {
+      const ssize_t read = getdents64(fd_, buffer_, sizeof buffer_);
+      if (read <= 0) {
+        if (read < 0) error_ = errno;
+        return nullptr;
+      }
+      filled_ = static_cast<std::size_t>(read);
+      position_ = 0;
+    }
+    const auto* entry = reinterpret_cast<const struct dirent64*>(buffer_ + position_);
+    position_ += entry->d_reclen;
+    return entry;
+  }
+
+ private:
+  int fd_;
+  int error_;
+  std::size_t position_ = 0;
+  std::size_t filled_ = 0;
+  alignas(struct dirent64) char buffer_[32 * 1024];
+};
+
 // Compares raw bytes as unsigned values, whatever the signedness of char.
 bool NameLess(const DirEntry& a, const DirEntry& b) {
   const std::size_t common = std::min(a.name.size(), b.name.size());
@@ -136,24 +178,21 @@ bool StatSome(int dir_fd, std::vector<DirEntry>& entries, std::size_t& count, En
 
 bool ListSubdirectories(const std::string& dir_path, std::vector<std::string>& names) {
   names.clear();
-  const int fd = open(dir_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  DIR* dir = fdopendir(fd);
-  if (dir == nullptr) {
-    close(fd);
-    return false;
-  }
-  while (const dirent* entry = readdir(dir)) {
+  DirectoryStream stream(dir_path);
+  while (const struct dirent64* entry = stream.Next()) {
     const char* name = entry->d_name;
     if (IsDotOrDotDot(name)) continue;
     bool is_dir = entry->d_type == DT_DIR;
     if (entry->d_type == DT_UNKNOWN) {
       struct stat st {};
-      is_dir = fstatat(dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+      is_dir = fstatat(stream.fd(), name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     }
     if (is_dir) names.emplace_back(name);
   }
-  closedir(dir);
+  if (stream.error() != 0) {
+    names.clear();
+    return false;
+  }
   // std::string compares bytes as unsigned values, as the listing order needs.
   std::sort(names.begin(), names.end());
   return true;
@@ -178,28 +217,15 @@ bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries,
     entries.clear();
     return false;
   };
-  const int fd = open(dir_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return fail(errno);
-  DIR* dir = fdopendir(fd);
-  if (dir == nullptr) {
-    const int error = errno;
-    close(fd);
-    return fail(error);
-  }
-  const int dir_fd = dirfd(dir);
+  DirectoryStream stream(dir_path);
+  if (stream.error() != 0) return fail(stream.error());
+  const int dir_fd = stream.fd();
 
   NextSlot(entries, 0).name.assign(".");
   NextSlot(entries, 1).name.assign("..");
   std::size_t count = 2;
-  int read_error = 0;
   bool every = detail == EntryDetail::kEvery;
-  for (;;) {
-    errno = 0;
-    const dirent* item = readdir(dir);
-    if (item == nullptr) {
-      read_error = errno;
-      break;
-    }
+  while (const struct dirent64* item = stream.Next()) {
     if (IsDotOrDotDot(item->d_name)) continue;
     DirEntry& entry = NextSlot(entries, count);
     entry.name.assign(item->d_name);
@@ -216,10 +242,7 @@ bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries,
     }
     ++count;
   }
-  if (read_error != 0) {
-    closedir(dir);
-    return fail(read_error);
-  }
+  if (stream.error() != 0) return fail(stream.error());
   entries.resize(count);
   std::sort(entries.begin() + 2, entries.end(), NameLess);
 
@@ -227,13 +250,11 @@ bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries,
     MakeDotEntry(entries[0], false);
     MakeDotEntry(entries[1], false);
     entries.resize(count);
-    closedir(dir);
     return true;
   }
   FillDotEntry(dir_fd, entries[0]);
   FillDotEntry(dir_fd, entries[1]);
   entries.resize(StatEvery(dir_fd, entries, 2, count, trouble));
-  closedir(dir);
   return true;
 }
 
