@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "analysis/compara.h"
 #include "analysis/disco.h"
 #include "base/errors.h"
@@ -127,7 +129,11 @@ TEST_F(CompareTest, MissingSubdirectoryReportsEveryFileBelowIt) {
 TEST_F(CompareTest, EqualTreesAndEmptyTextsFindNothing) {
   comparator_.CompareTrees({tree_.Path("a"), tree_.Path("a"), false, ""});
   EXPECT_EQ(sink_.lines, Lines{"LISTA DE ARCHIVOS QUE NO SON IGUALES:"});
+  // Empty texts mean the current directory: one nothing else writes in.
+  const std::filesystem::path saved = std::filesystem::current_path();
+  std::filesystem::current_path(tree_.Path("a"));
   comparator_.CompareTrees({"", "", false, ""});
+  std::filesystem::current_path(saved);
   EXPECT_EQ(prompter_.messages.back(), "Se han encontrado 0 archivos diferentes.");
 }
 
