@@ -80,7 +80,6 @@ const struct {
      [](auto& root, auto&, auto&) {
        RecordingSink sink;
        DiskOccupancy occupancy(sink);
-       occupancy.SetMountPoints({});
        occupancy.RunOccupancy({root, "9", false, ""});
        return sink.lines;
      }},
