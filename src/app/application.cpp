@@ -1,13 +1,36 @@
 #include "app/application.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <QWidget>
+#include <QWindow>
+#include <chrono>
 #include <clocale>
 #include <exception>
+#include <thread>
 
 #include "app/qt_prompter.h"
 
 namespace zuruza {
+
+void ShowUntilPainted(QWidget* window) {
+  QApplication::processEvents();
+  window->show();
+  // A window manager maps a window some time after show(): it is painted
+  // only once exposed, so events run until then, before any other window
+  // exists whose timers could fire meanwhile.
+  QElapsedTimer waiting;
+  waiting.start();
+  while (!(window->windowHandle() && window->windowHandle()->isExposed()) &&
+         waiting.elapsed() < 1000) {
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  window->repaint();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 void LoadQtSpanish() {
   auto* translator = new QTranslator(QCoreApplication::instance());

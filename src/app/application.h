@@ -16,4 +16,8 @@ class ZuruzaApplication : public QApplication {
 // locale, from the translations the system installs with Qt.
 void LoadQtSpanish();
 
+// Shows a window and lets events run until the window manager has mapped and
+// painted it (at most a second), user input held back meanwhile.
+void ShowUntilPainted(QWidget* window);
+
 }  // namespace zuruza

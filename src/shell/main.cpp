@@ -2,9 +2,6 @@
 // then the launcher and the event loop. With parameters the launcher arms
 // the batch mode; without a display that answers, a batch command runs with
 // no window at all and a start without one ends with one line.
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -73,19 +70,7 @@ int main(int argc, char** argv) {
 
   Q_INIT_RESOURCE(zuruza);
   auto* logo = new zuruza::Tlogoform;
-  QApplication::processEvents();
-  logo->show();
-  // A window manager maps the logo some time after show(): it is painted
-  // only once exposed, so events run until then (at most a second), before
-  // any other window exists whose timers could fire meanwhile.
-  QElapsedTimer waiting;
-  waiting.start();
-  while (!(logo->windowHandle() && logo->windowHandle()->isExposed()) && waiting.elapsed() < 1000) {
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  logo->repaint();
-  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  zuruza::ShowUntilPainted(logo);
 
   // The parameters as bytes: a name that is not UTF-8 survives the fields.
   QStringList parameters;
