@@ -66,9 +66,9 @@ void DirectoryTree::SetEntries(std::vector<std::string> entries) {
 
 void DirectoryTree::WalkDirectoryTree(const std::string& path) {
   std::string walking = path;
-  // Names and kinds are all a tree of folders needs; mount points below are
-  // not entered.
-  DirectoryReader reader(EntryDetail::kKindsOnly, boundaries_);
+  // The subdirectories' names are all a tree of folders needs; mount points
+  // below are not entered.
+  DirectoryReader reader(EntryDetail::kDirectories, boundaries_);
   Walk(reader, walking, 0);
 }
 

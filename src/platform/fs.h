@@ -41,9 +41,10 @@ enum class EntryDetail {
   kEvery,  // every entry stat'ed: sizes and times of all
   kFiles,  // every entry but the directories (and "." and "..") stat'ed
   kKinds,  // names and kinds; a tool stats the entries it keeps
-  // Names and kinds, and no stat at all where the file system gives kinds:
-  // entries a stat could not read go unnoticed (for walks that name none).
-  kKindsOnly,
+  // Only "." and ".." and the subdirectories (never links), by name, with no
+  // stat at all where the file system gives kinds: entries a stat could not
+  // read go unnoticed (for walks that name none).
+  kDirectories,
 };
 
 // Why a listing fell short, for walks that tell the person what they could
@@ -77,12 +78,6 @@ int FillEntryDetails(const std::string& dir_path, DirEntry& entry);
 
 // 0 when the directory opens for listing, else the errno that stops it.
 int DirectoryAccessError(const std::string& dir_path);
-
-// The names of the subdirectories of a directory ("." and ".." left out,
-// links never counted), in byte order. Cheaper than ListDirectory: the type
-// comes from the directory read itself, and an entry is stat'ed only where
-// the file system does not tell. False when the directory cannot be read.
-bool ListSubdirectories(const std::string& dir_path, std::vector<std::string>& names);
 
 // The entry data of one path, without following a final link.
 std::optional<DirEntry> StatPath(const std::string& path);

@@ -152,7 +152,7 @@ bool StatSome(int dir_fd, std::vector<DirEntry>& entries, std::size_t& count, En
   std::size_t kept = 2;
   for (std::size_t i = 2; i < count; ++i) {
     DirEntry& entry = entries[i];
-    const bool wanted = (i == 2 && detail != EntryDetail::kKindsOnly) ||
+    const bool wanted = (i == 2 && detail != EntryDetail::kDirectories) ||
                         (detail == EntryDetail::kFiles && !entry.IsDirectory());
     if (wanted && !entry.detailed) {
       const int error = StatAt(dir_fd, entry);
@@ -175,28 +175,6 @@ bool StatSome(int dir_fd, std::vector<DirEntry>& entries, std::size_t& count, En
 }
 
 }  // namespace
-
-bool ListSubdirectories(const std::string& dir_path, std::vector<std::string>& names) {
-  names.clear();
-  DirectoryStream stream(dir_path);
-  while (const struct dirent64* entry = stream.Next()) {
-    const char* name = entry->d_name;
-    if (IsDotOrDotDot(name)) continue;
-    bool is_dir = entry->d_type == DT_DIR;
-    if (entry->d_type == DT_UNKNOWN) {
-      struct stat st {};
-      is_dir = fstatat(stream.fd(), name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-    }
-    if (is_dir) names.emplace_back(name);
-  }
-  if (stream.error() != 0) {
-    names.clear();
-    return false;
-  }
-  // std::string compares bytes as unsigned values, as the listing order needs.
-  std::sort(names.begin(), names.end());
-  return true;
-}
 
 int DirectoryAccessError(const std::string& dir_path) {
   if (dir_path.empty()) return ENOENT;
@@ -225,8 +203,11 @@ bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries,
   NextSlot(entries, 1).name.assign("..");
   std::size_t count = 2;
   bool every = detail == EntryDetail::kEvery;
+  const bool only_directories = detail == EntryDetail::kDirectories;
   while (const struct dirent64* item = stream.Next()) {
     if (IsDotOrDotDot(item->d_name)) continue;
+    // Known not to be a directory: not even its name is kept.
+    if (only_directories && item->d_type != DT_DIR && item->d_type != DT_UNKNOWN) continue;
     DirEntry& entry = NextSlot(entries, count);
     entry.name.assign(item->d_name);
     entry.detailed = false;
@@ -236,10 +217,11 @@ bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries,
       // The file system keeps no kinds in its directories: a stat tells.
       if (const int error = StatAt(dir_fd, entry); error != 0) {
         NoteFailure(trouble, entry.name, error);
-        if (error != ENOENT && detail != EntryDetail::kKindsOnly) every = true;
+        if (error != ENOENT && !only_directories) every = true;
         continue;
       }
     }
+    if (only_directories && !entry.IsDirectory()) continue;
     ++count;
   }
   if (stream.error() != 0) return fail(stream.error());

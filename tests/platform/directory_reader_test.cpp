@@ -52,13 +52,17 @@ TEST(ListDirectory, EachDetailStatsOnlyWhatItNamesAndKnowsTheKinds) {
   std::vector<DirEntry> every;
   ASSERT_TRUE(ListDirectory(tree.root(), every));
   const std::vector<std::string> expected = Described(tree.root(), every);
+  std::vector<DirEntry> folders = every;
+  folders.erase(std::remove_if(folders.begin(), folders.end(),
+                               [](const DirEntry& entry) { return !entry.IsDirectory(); }),
+                folders.end());
   struct Row {
     EntryDetail detail;
     std::vector<bool> detailed;  // ".", "..", a.txt, b.txt, link, sub, z
   } rows[] = {
       {EntryDetail::kFiles, {false, false, true, true, true, false, false}},
       {EntryDetail::kKinds, {false, false, true, false, false, false, false}},
-      {EntryDetail::kKindsOnly, {false, false, false, false, false, false, false}},
+      {EntryDetail::kDirectories, {false, false, false, false}},  // ".", "..", sub, z
   };
   for (const Row& row : rows) {
     std::vector<DirEntry> entries;
@@ -67,7 +71,10 @@ TEST(ListDirectory, EachDetailStatsOnlyWhatItNamesAndKnowsTheKinds) {
     std::vector<bool> detailed;
     for (const DirEntry& entry : entries) detailed.push_back(entry.detailed);
     EXPECT_EQ(detailed, row.detailed) << static_cast<int>(row.detail);
-    EXPECT_EQ(Described(tree.root(), entries), expected) << static_cast<int>(row.detail);
+    const bool only_folders = row.detail == EntryDetail::kDirectories;
+    EXPECT_EQ(Described(tree.root(), entries),
+              only_folders ? Described(tree.root(), folders) : expected)
+        << static_cast<int>(row.detail);
     EXPECT_TRUE(trouble.unreadable.empty());
   }
 }
@@ -96,7 +103,8 @@ TEST(DirectoryReader, AnswersAsAListingWhateverTheWalkSkipsOrTheThreads) {
   const auto every = [](const std::string&) { return true; };
   const auto some = [](const std::string& path) { return path.size() % 3 != 0; };
   for (unsigned threads : {0u, 1u, 4u}) {
-    for (EntryDetail detail : {EntryDetail::kEvery, EntryDetail::kFiles, EntryDetail::kKinds}) {
+    for (EntryDetail detail : {EntryDetail::kEvery, EntryDetail::kFiles, EntryDetail::kKinds,
+                               EntryDetail::kDirectories}) {
       DirectoryReader whole(detail, {}, threads);
       EXPECT_EQ(WalkAndCompare(whole, tree.root(), detail, every), 122) << threads;
       DirectoryReader part(detail, {}, threads);

@@ -349,15 +349,17 @@ TEST(ListDirectory, EntriesVanishingDuringTheListingAreLeftOutOthersKeepTheirOwn
   RecordProperty("listings_missing_entries", listings_missing_entries);
 }
 
-// --- ListSubdirectories ---
+// --- Listing only the subdirectories ---
 
-TEST(ListSubdirectories, OnlyDirectoriesInByteOrderLinksLeftOut) {
+TEST(ListDirectory, DirectoriesOnlyInByteOrderLinksLeftOut) {
   testing::TempTree tree("b/\nA/\nz.txt\n\xc3\xa9/\nlink->b\n");
-  std::vector<std::string> names = {"stale"};
-  ASSERT_TRUE(ListSubdirectories(tree.root(), names));
-  EXPECT_EQ(names, (std::vector<std::string>{"A", "b", "\xc3\xa9"}));
-  EXPECT_FALSE(ListSubdirectories(tree.Path("z.txt"), names));
-  EXPECT_TRUE(names.empty());
+  std::vector<DirEntry> entries(3);  // slots from an earlier listing are reused
+  ASSERT_TRUE(ListDirectory(tree.root(), entries, nullptr, EntryDetail::kDirectories));
+  std::vector<std::string> names;
+  for (const DirEntry& entry : entries) names.push_back(entry.name);
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "A", "b", "\xc3\xa9"}));
+  EXPECT_FALSE(ListDirectory(tree.Path("z.txt"), entries, nullptr, EntryDetail::kDirectories));
+  EXPECT_TRUE(entries.empty());
 }
 
 }  // namespace
