@@ -16,6 +16,7 @@
 #include "navigation/backup.h"
 #include "navigation/vcd.h"
 #include "search/busca.h"
+#include "support/as_nobody.h"
 #include "support/random_tree.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
@@ -131,6 +132,43 @@ TEST(WalkReports, AreTheSameReadAheadOrNot) {
       EXPECT_EQ(reports[0], reports[1]) << name << ", seed " << seed;
     }
   }
+}
+
+// A folder that cannot be listed and one that lists but cannot be entered:
+// the walks name what they could not read the same way with read-ahead.
+TEST(WalkReports, AreTheSameReadAheadOrNotWhereFoldersCannotBeRead) {
+  testing::WalkThreadsForTest threads;
+  TempTree trees[2];
+  for (unsigned seed : {5u, 6u}) {
+    TempTree& tree = trees[seed - 5];
+    testing::FillRandomTree(tree, seed, 20, 50);
+    for (const char* folder : {"locked/", "unsearchable/"}) {
+      tree.AddFile(std::string(folder) + "inside.txt", "abc");
+      tree.AddDirectory(std::string(folder) + "below/");
+    }
+    std::filesystem::permissions(tree.Path("locked"), std::filesystem::perms::none);
+    std::filesystem::permissions(tree.Path("unsearchable"), std::filesystem::perms(0444));
+    ASSERT_TRUE(testing::MakeWorldTraversable(tree.root()));
+  }
+  // The walks' own outputs go below a folder every user may write in.
+  TempTree scratch;
+  std::filesystem::permissions(scratch.root(), std::filesystem::perms::all);
+  EXPECT_AS_NOBODY(testing::RunAsNobody(
+      [&] { return testing::UserMay(scratch.root(), testing::kMayWrite | testing::kMayEnter); },
+      [&] {
+        int run = 0;
+        for (const auto& [name, walk] : kWalks) {
+          std::vector<std::string> reports[2];
+          for (unsigned i = 0; i < 2; ++i) {
+            threads.Set(i == 0 ? 0 : 3);
+            const std::string own = scratch.Path(std::to_string(++run)) + "/";
+            std::filesystem::create_directory(own);
+            reports[i] = walk(trees[0].root(), trees[1].root(), own);
+          }
+          if (reports[0] != reports[1]) return false;
+        }
+        return true;
+      }));
 }
 
 }  // namespace
