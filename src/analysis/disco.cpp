@@ -21,6 +21,7 @@ void DiskOccupancy::RunOccupancy(const OccupancyRequest& request) {
   directories_examined_ = 0;
   depth_read_ = false;
   request_ = &request;
+  sizes_.Clear();
 
   const std::string root =
       request.directory.empty() ? std::string(".") + kPathSep : WithTrailingSep(request.directory);
@@ -33,7 +34,8 @@ void DiskOccupancy::RunOccupancy(const OccupancyRequest& request) {
   {
     // Sizes are the files'; mount points below are not entered.
     DirectoryReader reader(EntryDetail::kFiles, boundaries_);
-    grand_total_ = WalkOccupancy(reader, root);
+    grand_total_ =
+        WalkOccupancy(reader, root, keep_sizes_ ? sizes_.AddRoot(root) : SizeTree::kNone);
   }
 
   for (const std::string& line : tree_lines_) {
@@ -55,7 +57,9 @@ void DiskOccupancy::RunOccupancy(const OccupancyRequest& request) {
   request_ = nullptr;
 }
 
-double DiskOccupancy::WalkOccupancy(DirectoryReader& reader, const std::string& dir) {
+double DiskOccupancy::WalkOccupancy(DirectoryReader& reader, const std::string& dir,
+                                    SizeTree::Index folder) {
+  const bool keep = folder != SizeTree::kNone;
   double subtotal = 0;
   std::vector<DirEntry> entries;
   // A directory that cannot be read adds nothing.
@@ -63,6 +67,7 @@ double DiskOccupancy::WalkOccupancy(DirectoryReader& reader, const std::string& 
   for (const DirEntry& entry : entries) {
     if (!entry.IsDirectory()) {
       subtotal += static_cast<double>(entry.size);
+      if (keep) sizes_.AddFile(folder, entry.name, entry.size);
       continue;
     }
     if (entry.name == "." || entry.name == "..") continue;
@@ -89,8 +94,13 @@ double DiskOccupancy::WalkOccupancy(DirectoryReader& reader, const std::string& 
       line = tree_lines_.size();
       tree_lines_.push_back(std::move(text));
     }
+    const SizeTree::Index child =
+        keep ? sizes_.AddFolder(folder, entry.name, shown ? static_cast<std::int32_t>(line) : -1)
+             : SizeTree::kNone;
     const std::string path = dir + entry.name;
-    const double sub = boundaries_.count(path) != 0 ? 0 : WalkOccupancy(reader, path + kPathSep);
+    const double sub =
+        boundaries_.count(path) != 0 ? 0 : WalkOccupancy(reader, path + kPathSep, child);
+    if (keep) sizes_.CloseFolder(child);
     if (shown) tree_lines_[line] += FormatThousands(sub);
     --level_;
     subtotal += sub;

@@ -14,6 +14,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "analysis/size_tree.h"
 #include "core/report_file.h"
 #include "core/report_sink.h"
 #include "platform/directory_reader.h"
@@ -40,11 +41,19 @@ class DiskOccupancy {
     mount_points_ = std::move(mount_points);
   }
 
+  // Keeps every folder's and file's size from the next runs on, for the
+  // occupancy map; off, the walk keeps only the tree's lines.
+  void set_keep_sizes(bool keep) { keep_sizes_ = keep; }
+  // The last run's sizes (empty unless kept), its root named as the report
+  // names it.
+  const SizeTree& sizes() const { return sizes_; }
+
   double grand_total() const { return grand_total_; }
   std::int32_t directories_examined() const { return directories_examined_; }
 
  private:
-  double WalkOccupancy(DirectoryReader& reader, const std::string& dir);
+  // `folder` is the directory's node in the kept sizes (kNone when not kept).
+  double WalkOccupancy(DirectoryReader& reader, const std::string& dir, SizeTree::Index folder);
 
   ReportSink& sink_;
   const OccupancyRequest* request_ = nullptr;
@@ -58,6 +67,8 @@ class DiskOccupancy {
   std::int32_t depth_ = 0;
   std::optional<std::vector<std::string>> mount_points_;
   std::unordered_set<std::string> boundaries_;
+  bool keep_sizes_ = false;
+  SizeTree sizes_;
 };
 
 }  // namespace zuruza

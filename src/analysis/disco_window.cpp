@@ -63,6 +63,13 @@ Tform_disco::Tform_disco(QWidget* parent)
   move(0, 0);  // placed by its frame from the first show on
   for (QLineEdit* edit : {Edit1, Edit2, Edit3})
     connect(edit, &QLineEdit::returnPressed, this, &Tform_disco::Button1Click);
+
+  // The text tree and, beside it, the same walk as a map.
+  occupancy_.set_keep_sizes(true);
+  PageControl1 = PutPaneInTabs("Árbol");
+  MapPage = new OccupancyMapPage(prompter(), PageControl1);
+  PageControl1->addTab(MapPage, "Mapa");
+  connect(MapPage->Mapa1, &OccupancyMap::NodeSelected, this, &Tform_disco::SelectTreeLine);
   ClearReport();
 }
 
@@ -75,7 +82,19 @@ void Tform_disco::Button1Click() {
   if (JobRunning()) return QApplication::beep();
   ClearReport();
   const OccupancyRequest request = GatherRequest();
-  RunJob([&] { occupancy_.RunOccupancy(request); });
+  // The walk refills the sizes: the map lets go of them meanwhile.
+  MapPage->Mapa1->SetSizes(nullptr);
+  if (RunJob([&] { occupancy_.RunOccupancy(request); }))
+    MapPage->Mapa1->SetSizes(&occupancy_.sizes());
+}
+
+void Tform_disco::SelectTreeLine(SizeTree::Index node) {
+  const SizeTree& sizes = occupancy_.sizes();
+  if (node >= sizes.size()) return;
+  const std::int32_t line = sizes.LineOf(node);
+  if (line < 0 || static_cast<std::size_t>(line) >= Memo1->LineCount()) return;
+  const auto index = static_cast<std::size_t>(line);
+  Memo1->Select({index, 0}, {index, Memo1->Line(index).size()});
 }
 
 void Tform_disco::resizeEvent(QResizeEvent* event) {

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QMenuBar>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "app/form_rows.h"
@@ -144,6 +145,16 @@ void ReportWindow::Salir1Click() { close(); }
 void ReportWindow::InsertAbovePanel(QWidget* widget) {
   auto* layout = static_cast<QVBoxLayout*>(centralWidget()->layout());
   layout->insertWidget(layout->indexOf(Panel1), widget);
+}
+
+QTabWidget* ReportWindow::PutPaneInTabs(const QString& pane_caption) {
+  auto* layout = static_cast<QVBoxLayout*>(centralWidget()->layout());
+  auto* tabs = new QTabWidget(centralWidget());
+  tabs->setObjectName("PageControl1");
+  delete layout->replaceWidget(Memo1, tabs);  // the item that held the pane
+  layout->setStretchFactor(tabs, 1);
+  tabs->addTab(Memo1, pane_caption);
+  return tabs;
 }
 
 bool ReportWindow::RunJob(const std::function<void()>& job) {

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,9 @@ class ReportWindow : public QMainWindow, public ReportSink {
  protected:
   // Adds a widget between the pane and Panel1 (a notice line, say).
   void InsertAbovePanel(QWidget* widget);
+  // Moves the pane into the first page of a set of tabs, for a window that
+  // shows its result in more than one way; the other pages are the window's.
+  QTabWidget* PutPaneInTabs(const QString& pane_caption);
   // Runs a job: refused while another runs, lines flushed and the guard
   // released however it ends, an error shown in the error box.
   // Returns true when the job ended normally.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "analysis/compara.h"
 #include "analysis/disco.h"
@@ -50,6 +51,26 @@ TEST_F(OccupancyTest, OtherFileSystemsMountedBelowAreListedNotCounted) {
             (Lines{"|fotos                      0", "|un_nombre_muy_largo              0", "",
                    "Se han examinado 2 directorios",
                    "La ocupación de " + tree_.Path("raiz/") + " es:              10 bytes."}));
+}
+
+TEST_F(OccupancyTest, KeptSizesHoldEveryFolderAndFileWithTheirTreeLines) {
+  Run("1");
+  EXPECT_TRUE(occupancy_.sizes().empty());  // kept only when asked
+  occupancy_.set_keep_sizes(true);
+  Run("1");
+  const SizeTree& sizes = occupancy_.sizes();
+  ASSERT_EQ(sizes.size(), 7u);  // raiz, top.bin, fotos, a, viaje, b, un_nombre_muy_largo
+  EXPECT_EQ(sizes.Size(sizes.root()), 1235577u);
+  EXPECT_EQ(sizes.PathOf(sizes.root()), tree_.Path("raiz/"));
+  std::map<std::string, SizeTree::Index> by_path;
+  for (SizeTree::Index node = 0; node < sizes.size(); ++node) by_path[sizes.PathOf(node)] = node;
+  const SizeTree::Index viaje = by_path.at(tree_.Path("raiz/fotos/viaje"));
+  EXPECT_EQ(sizes.Size(viaje), 1234567u);
+  EXPECT_EQ(sizes.Size(by_path.at(tree_.Path("raiz/fotos"))), 1235567u);
+  // Below the depth a folder has no line of its own: its folder's stands for it.
+  EXPECT_EQ(sizes.LineOf(by_path.at(tree_.Path("raiz/fotos/viaje/b"))), 0);
+  EXPECT_EQ(sizes.LineOf(by_path.at(tree_.Path("raiz/un_nombre_muy_largo"))), 1);
+  EXPECT_EQ(sizes.LineOf(by_path.at(tree_.Path("raiz/top.bin"))), -1);
 }
 
 TEST_F(OccupancyTest, NamesArePaddedByCharactersNotBytes) {
