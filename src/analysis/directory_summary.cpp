@@ -37,7 +37,6 @@ void DirectorySummary::WriteDirectorySummary(ReportSink& sink, ReportFile& file)
     sink.AddReportLine(line);
     file.WriteReportLine(line);
   }
-  if (file.IsOpen()) file.CloseReportFile();
 }
 
 }  // namespace zuruza

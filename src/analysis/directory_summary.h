@@ -22,7 +22,8 @@ class DirectorySummary {
   void AddToDirectorySummary(std::string_view directory, std::uint64_t size);
   // The empty lines, the titles (the file's and the pane's differ) and one
   // line per directory: count;kilobytes;directory, the kilobytes rounded to
-  // the nearest whole number, halves to the even one. Closes the file.
+  // the nearest whole number, halves to the even one. The file stays open
+  // for what follows the summary.
   void WriteDirectorySummary(ReportSink& sink, ReportFile& file) const;
 
   struct Entry {

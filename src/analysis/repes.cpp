@@ -1,12 +1,17 @@
 #include "analysis/repes.h"
 
+#include <algorithm>
 #include <memory>
+#include <numeric>
 #include <optional>
+#include <unordered_map>
+#include <utility>
 
 #include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_rules.h"
 #include "platform/clock.h"
+#include "platform/path.h"
 
 namespace zuruza {
 
@@ -34,6 +39,12 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
   index_.clear();
   summary_.Clear();
   pane_lines_.clear();
+  met_.clear();
+  differing_.clear();
+  not_compared_.clear();
+  left_uncompared_ = 0;
+  bytes_compared_ = 0;
+  stop_requested_ = false;
   min_size_read_ = false;
   request_ = &request;
 
@@ -50,10 +61,12 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
   if (request.write_report) report_.OpenReportFile(request.report_path, false);
 
   sink_.ClearReport();
-  AddLine(request.min_size_filter
-              ? "LISTA DE ARCHIVOS REPETIDOS de más de " + request.min_size + " bytes."
-              : std::string("LISTA DE ARCHIVOS REPETIDOS: "));
-  AddLine("(Se buscan ficheros de mismo tamaño y mismo nombre)");
+  const std::string title =
+      request.by_content ? "LISTA DE ARCHIVOS DE MISMO CONTENIDO" : "LISTA DE ARCHIVOS REPETIDOS";
+  AddLine(request.min_size_filter ? title + " de más de " + request.min_size + " bytes."
+                                  : title + ": ");
+  AddLine(request.by_content ? "(Se buscan ficheros de mismo contenido, sea cual sea su nombre)"
+                             : "(Se buscan ficheros de mismo tamaño y mismo nombre)");
   if (request.details)
     AddLine("Fecha creacion; Fecha ultimo acceso; Fecha ultima modificación; Tamaño; Nombre");
 
@@ -62,6 +75,11 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
     // Only files are compared: directories are not stat'ed.
     DirectoryReader reader(EntryDetail::kFiles);
     WalkForDuplicates(reader, start);
+  }
+  if (request.by_content) {
+    GroupByContent();
+  } else if (request.check_content) {
+    CheckRepeatsByContent();
   }
 
   const std::string result = "Se han encontrado " + FormatInt(repeated_files_) +
@@ -73,6 +91,24 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
     report_.WriteReportLine(result);
   }
   summary_.WriteDirectorySummary(sink_, report_);
+  // What the content checks set apart follows the summary.
+  const auto section = [this](const char* title, const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    for (const std::string& line : {std::string(), std::string(title)}) {
+      sink_.AddReportLine(line);
+      report_.WriteReportLine(line);
+    }
+    for (const std::string& line : lines) {
+      sink_.AddReportLine(line);
+      report_.WriteReportLine(line);
+    }
+  };
+  section("Mismo nombre y tamaño, contenido distinto:", differing_);
+  if (left_uncompared_ > 0)
+    not_compared_.push_back("Comparación interrumpida: " + FormatInt(left_uncompared_) +
+                            " ficheros sin comparar");
+  section("No se han podido comparar:", not_compared_);
+  if (report_.IsOpen()) report_.CloseReportFile();
   request_ = nullptr;
 }
 
@@ -106,27 +142,19 @@ void DuplicateFinder::ExamineFile(const std::string& dir, const DirEntry& entry)
   }
   ++files_examined_;
 
-  auto found = index_.find(Key{entry.name, entry.size});
-  if (found != index_.end()) {
-    Entry& first = *table_[found->second];
-    repeated_bytes_ += static_cast<double>(entry.size);
-    summary_.AddToDirectorySummary(dir, entry.size);
-    if (request_->details) {
-      AddLine(FileDetails(entry) + ";" + dir + entry.name);
-      if (!first.origin_listed) {
-        // The first copy is listed once, right after its first repetition,
-        // if it can still be found.
-        first.origin_listed = true;
-        if (std::optional<DirEntry> origin = StatPath(first.directory + first.name)) {
-          AddLine(FileDetails(*origin) + ";" + first.directory + first.name);
-        }
-      }
+  if (request_->by_content) {
+    // Empty files are all alike and free nothing; fifos, devices and links
+    // are never opened.
+    if (entry.kind == EntryKind::kFile && entry.size > 0) met_.push_back({dir, entry});
+  } else if (auto found = index_.find(Key{entry.name, entry.size}); found != index_.end()) {
+    if (request_->check_content) {
+      met_.push_back({dir, entry, found->second});
     } else {
-      AddLine(dir + entry.name);
+      ReportRepeat(dir, entry, *table_[found->second]);
     }
-    ++repeated_files_;
   } else if (table_.size() < capacity_) {
-    table_.push_back(std::make_unique<Entry>(Entry{entry.name, dir, entry.size, false}));
+    table_.push_back(
+        std::make_unique<Entry>(Entry{entry.name, dir, entry.size, entry.write_time, false}));
     index_.emplace(Key{table_.back()->name, entry.size}, table_.size() - 1);
     if (table_.size() == capacity_) {
       prompter_.ShowMessage(
@@ -137,6 +165,170 @@ void DuplicateFinder::ExamineFile(const std::string& dir, const DirEntry& entry)
   }
   sink_.ShowProgress(StatusBar::kStatusBar1, "Archivos Examinados: " + FormatInt(files_examined_) +
                                                  " (" + entry.name + ")");
+}
+
+void DuplicateFinder::ReportRepeat(const std::string& dir, const DirEntry& entry, Entry& first) {
+  repeated_bytes_ += static_cast<double>(entry.size);
+  summary_.AddToDirectorySummary(dir, entry.size);
+  if (request_->details) {
+    AddLine(FileDetails(entry) + ";" + dir + entry.name);
+    if (!first.origin_listed) {
+      // The first copy is listed once, right after its first repetition,
+      // if it can still be found.
+      first.origin_listed = true;
+      if (std::optional<DirEntry> origin = StatPath(first.directory + first.name)) {
+        AddLine(FileDetails(*origin) + ";" + first.directory + first.name);
+      }
+    }
+  } else {
+    AddLine(dir + entry.name);
+  }
+  ++repeated_files_;
+}
+
+std::vector<ContentSets> DuplicateFinder::Compare(
+    const std::vector<std::vector<ContentFile>>& groups) {
+  const ContentProgress progress = [this](std::size_t taken, std::size_t total,
+                                          const std::string& reading) {
+    sink_.ShowProgress(StatusBar::kStatusBar1,
+                       "Comparando contenido: " + FormatInt(static_cast<std::int64_t>(taken)) +
+                           " de " + FormatInt(static_cast<std::int64_t>(total)) + " (" +
+                           std::string(FileNameOf(reading)) + ")");
+    sink_.LetEventsRun();  // "Parar" is seen here
+    return !stop_requested_;
+  };
+  return CompareGroups(groups, WalkThreads(), progress, bytes_compared_);
+}
+
+void DuplicateFinder::NoteNotCompared(const ContentFile& file, const ContentSets& sets,
+                                      std::size_t index) {
+  // Once stopped, what was left is counted, not named file by file.
+  if (sets.outcome[index] == ContentOutcome::kNotCompared) {
+    ++left_uncompared_;
+  } else {
+    not_compared_.push_back(file.path + ";" + sets.trouble[index]);
+  }
+}
+
+void DuplicateFinder::CheckRepeatsByContent() {
+  // Each first copy with its repeats, in the order the first copies were met.
+  std::vector<std::vector<std::size_t>> repeats_of(table_.size());
+  for (std::size_t i = 0; i < met_.size(); ++i) repeats_of[met_[i].first].push_back(i);
+  std::vector<std::size_t> firsts;
+  std::vector<std::vector<ContentFile>> groups;
+  for (std::size_t first = 0; first < table_.size(); ++first) {
+    if (repeats_of[first].empty()) continue;
+    const Entry& origin = *table_[first];
+    firsts.push_back(first);
+    groups.push_back({{origin.directory + origin.name, origin.size, origin.write_time}});
+    for (std::size_t repeat : repeats_of[first]) groups.back().push_back(met_[repeat].Content());
+  }
+  const std::vector<ContentSets> all_sets = Compare(groups);
+  std::vector<bool> alike(met_.size(), false);
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    const std::vector<ContentFile>& files = groups[g];
+    const ContentSets& sets = all_sets[g];
+    const std::vector<std::size_t>& repeats = repeats_of[firsts[g]];
+    const bool origin_read = sets.outcome[0] == ContentOutcome::kCompared;
+    if (!origin_read) NoteNotCompared(files[0], sets, 0);
+    for (std::size_t k = 1; k < files.size(); ++k) {
+      const ContentOutcome outcome = sets.outcome[k];
+      if (outcome != ContentOutcome::kCompared && outcome != ContentOutcome::kHardLink) {
+        NoteNotCompared(files[k], sets, k);
+      } else if (!origin_read) {
+        not_compared_.push_back(files[k].path + ";" + "no se ha podido leer " + files[0].path);
+      } else if (SetOf(sets, k) == SetOf(sets, 0)) {
+        alike[repeats[k - 1]] = true;
+      } else {
+        differing_.push_back(files[k].path + ";" + files[0].path);
+      }
+    }
+  }
+  // Listed in the order the walk met them, as without the check.
+  for (std::size_t i = 0; i < met_.size(); ++i) {
+    if (alike[i]) ReportRepeat(met_[i].dir, met_[i].entry, *table_[met_[i].first]);
+  }
+}
+
+void DuplicateFinder::GroupByContent() {
+  // Only files that share their size with another are read.
+  std::vector<std::size_t> order(met_.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+    return met_[a].entry.size < met_[b].entry.size;
+  });
+  struct Group {
+    std::uint64_t size = 0;
+    std::vector<std::size_t> files;                          // in walk order
+    std::vector<std::pair<std::size_t, std::size_t>> links;  // another name, the file
+  };
+  // Every size two files or more share, compared as one group.
+  std::vector<std::vector<std::size_t>> same_sizes;
+  std::vector<std::vector<ContentFile>> to_compare;
+  for (std::size_t i = 0, j = 0; i < order.size(); i = j) {
+    const std::uint64_t size = met_[order[i]].entry.size;
+    for (j = i + 1; j < order.size() && met_[order[j]].entry.size == size;) ++j;
+    if (j - i < 2) continue;
+    same_sizes.emplace_back(order.begin() + static_cast<std::ptrdiff_t>(i),
+                            order.begin() + static_cast<std::ptrdiff_t>(j));
+    to_compare.emplace_back();
+    for (std::size_t index : same_sizes.back()) to_compare.back().push_back(met_[index].Content());
+  }
+  const std::vector<ContentSets> all_sets = Compare(to_compare);
+  std::vector<Group> groups;
+  for (std::size_t g = 0; g < to_compare.size(); ++g) {
+    const std::vector<std::size_t>& same_size = same_sizes[g];
+    const std::vector<ContentFile>& files = to_compare[g];
+    const ContentSets& sets = all_sets[g];
+    std::unordered_map<std::size_t, Group> by_set;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+      switch (sets.outcome[k]) {
+        case ContentOutcome::kCompared:
+          by_set[SetOf(sets, k)].files.push_back(same_size[k]);
+          break;
+        case ContentOutcome::kHardLink:
+          by_set[SetOf(sets, k)].links.emplace_back(same_size[k], same_size[sets.first_alike[k]]);
+          break;
+        default:
+          NoteNotCompared(files[k], sets, k);
+      }
+    }
+    for (auto& [set, group] : by_set) {
+      if (group.files.size() < 2) continue;
+      group.size = files[0].size;
+      groups.push_back(std::move(group));
+    }
+  }
+
+  // The groups that hold most bytes first; equal ones as the walk met them.
+  std::sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
+    const double bytes_a = static_cast<double>(a.size) * static_cast<double>(a.files.size());
+    const double bytes_b = static_cast<double>(b.size) * static_cast<double>(b.files.size());
+    return bytes_a != bytes_b ? bytes_a > bytes_b : a.files[0] < b.files[0];
+  });
+  std::int64_t number = 0;
+  for (const Group& group : groups) {
+    AddLine("");
+    AddLine("Grupo " + FormatInt(++number) + ": " +
+            FormatInt(static_cast<std::int64_t>(group.files.size())) + " ficheros de " +
+            GroupThousands(static_cast<double>(group.size)) + " bytes");
+    for (std::size_t file : group.files) {
+      const Met& met = met_[file];
+      const std::string path = met.dir + met.entry.name;
+      AddLine(request_->details ? FileDetails(met.entry) + ";" + path : path);
+      // The first of a group is the one kept; the others are its repetitions.
+      if (file != group.files[0]) {
+        repeated_bytes_ += static_cast<double>(met.entry.size);
+        summary_.AddToDirectorySummary(met.dir, met.entry.size);
+        ++repeated_files_;
+      }
+      for (const auto& [link, target] : group.links) {
+        if (target != file) continue;
+        const Met& name = met_[link];
+        AddLine(name.dir + name.entry.name + " (enlace duro de " + path + ")");
+      }
+    }
+  }
 }
 
 std::string DuplicateFinder::FileDetails(const DirEntry& entry) const {

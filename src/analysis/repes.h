@@ -8,6 +8,12 @@
 // be read, a report file that cannot be created, a minimum that is not a
 // number) throw zuruza::Error where they are met. Directories and entries
 // below the base that cannot be read are skipped and named in skipped().
+//
+// Two checks go beyond name and size, both reading the files (see
+// content_sets.h): "Comprobar contenido" keeps as repeated only the files
+// whose bytes equal their first copy's, and lists the others after the
+// summary; "Buscar por contenido" groups files of equal content whatever
+// their names. "Parar" (RequestStop) stops either between files.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +23,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "analysis/content_sets.h"
 #include "analysis/directory_summary.h"
 #include "core/dates.h"
 #include "core/prompter.h"
@@ -37,6 +44,8 @@ struct DuplicateRequest {
   bool min_size_filter = false;  // CheckBox3
   std::string min_size;          // Edit3
   bool batch_mode = false;       // no informative message boxes
+  bool check_content = false;    // CheckBox4: a repeated file must hold its first copy's bytes
+  bool by_content = false;       // CheckBox5: groups of equal content, whatever the names
 };
 
 // How many different files (name and size) the table holds at most.
@@ -52,6 +61,8 @@ class DuplicateFinder {
                   std::size_t capacity = kDistinctFileCapacity);
 
   void RunDuplicateSearch(const DuplicateRequest& request);
+  // The content comparison stops before the next file or block.
+  void RequestStop() { stop_requested_ = true; }
 
   std::int32_t dirs_examined() const { return dirs_examined_; }
   std::int32_t files_examined() const { return files_examined_; }
@@ -60,13 +71,23 @@ class DuplicateFinder {
   const DirectorySummary& summary() const { return summary_; }
   // What the last run could not read and went past.
   const SkippedEntries& skipped() const { return skipped_; }
+  // Bytes the content checks of the last run read.
+  std::uint64_t bytes_compared() const { return bytes_compared_; }
 
  private:
   struct Entry {
     std::string name;
     std::string directory;
     std::uint64_t size;
+    UnixNanos write_time;
     bool origin_listed;
+  };
+  // A file met in the walk, kept for a content check after it.
+  struct Met {
+    std::string dir;
+    DirEntry entry;
+    std::size_t first = 0;  // a repeat's first copy in the table
+    ContentFile Content() const { return {dir + entry.name, entry.size, entry.write_time}; }
   };
   // The table's index: (name, size) to the entry, found without copying.
   struct Key {
@@ -82,6 +103,16 @@ class DuplicateFinder {
 
   void WalkForDuplicates(DirectoryReader& reader, const std::string& dir);
   void ExamineFile(const std::string& dir, const DirEntry& entry);
+  // Counts a repeated file and lists it (and its first copy once).
+  void ReportRepeat(const std::string& dir, const DirEntry& entry, Entry& first);
+  // After the walk: the repeats met compared with their first copies.
+  void CheckRepeatsByContent();
+  // After the walk: the files met grouped by content.
+  void GroupByContent();
+  // The groups compared on the walk's threads, progress and "Parar" here.
+  std::vector<ContentSets> Compare(const std::vector<std::vector<ContentFile>>& groups);
+  // A line naming a file that could not be compared, and why.
+  void NoteNotCompared(const ContentFile& file, const ContentSets& sets, std::size_t index);
   std::string FileDetails(const DirEntry& entry) const;
   void AddLine(std::string line);
 
@@ -98,6 +129,12 @@ class DuplicateFinder {
   std::vector<std::unique_ptr<Entry>> table_;
   std::unordered_map<Key, std::size_t, KeyHash> index_;
   std::vector<std::string> pane_lines_;  // what this job put in the pane
+  std::vector<Met> met_;                 // repeats, or every file, for the content checks
+  std::vector<std::string> differing_;   // same name and size, other bytes
+  std::vector<std::string> not_compared_;
+  std::int64_t left_uncompared_ = 0;  // after "Parar"
+  std::uint64_t bytes_compared_ = 0;
+  bool stop_requested_ = false;
   std::int32_t dirs_examined_ = 0;
   std::int32_t files_examined_ = 0;
   std::int32_t repeated_files_ = 0;

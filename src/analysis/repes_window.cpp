@@ -36,6 +36,7 @@ TForm_repes::TForm_repes(const bool* batch_mode, QWidget* parent)
     : ReportWindow(DuplicateWindowOptions(), parent),
       batch_mode_(batch_mode),
       finder_(*this, prompter(), SystemLocaleFormats()),
+      indexed_(*this, SystemLocaleFormats()),
       opener_(OpenWithDefaultApplication),
       workbook_path_(NewWorkbookPath) {
   move(181, 129);
@@ -49,6 +50,10 @@ TForm_repes::TForm_repes(const bool* batch_mode, QWidget* parent)
   CheckBox3 = NewCheck(Panel1, "CheckBox3", "Buscar solo ficheros de mas de ");
   Edit3 = NewField(Panel1, "Edit3", "Tamaño mínimo en bytes", "1000000");
   Label2 = NewCaption(Panel1, "Label2", "Bytes");
+  CheckBox4 = NewCheck(Panel1, "CheckBox4", "Comprobar contenido");
+  CheckBox5 = NewCheck(Panel1, "CheckBox5", "Buscar por contenido");
+  Button2 = NewButton(Panel1, "Button2", "Parar");
+  Button2->setEnabled(false);
 
   auto* grid = new QGridLayout(Panel1);
   auto* min_row = new QHBoxLayout;
@@ -60,11 +65,20 @@ TForm_repes::TForm_repes(const bool* batch_mode, QWidget* parent)
   grid->addWidget(GroupBox1, 1, 0, 2, 1);
   grid->addWidget(CheckBox1, 1, 1, 1, 2);
   grid->addLayout(min_row, 2, 1, 1, 2);
+  grid->addWidget(Button2, 3, 0, Qt::AlignLeft);
+  grid->addWidget(CheckBox4, 3, 1);
+  grid->addWidget(CheckBox5, 3, 2);
   grid->setColumnStretch(1, 1);
+  // Grouping by content compares every file's bytes already.
+  connect(CheckBox5, &QCheckBox::toggled, CheckBox4, &QCheckBox::setDisabled);
+  connect(Button2, &QPushButton::clicked, this, [this] { finder_.RequestStop(); });
 
   QAction* export_action = menuBar()->addAction("Exportar a EXCEL");
   export_action->setObjectName("ExportaraEXCEL1");
   connect(export_action, &QAction::triggered, this, &TForm_repes::ExportaraEXCEL1Click);
+  QAction* indexed_action = menuBar()->addAction("¿Ya está en un disco indexado?");
+  indexed_action->setObjectName("YaEstaEnDisco1");
+  connect(indexed_action, &QAction::triggered, this, &TForm_repes::YaEstaEnDisco1Click);
   connect(Button1, &QPushButton::clicked, this, &TForm_repes::Button1Click);
   for (QLineEdit* edit : {Edit1, Edit2, Edit3}) {
     connect(edit, &QLineEdit::returnPressed, this, &TForm_repes::Button1Click);
@@ -81,6 +95,8 @@ DuplicateRequest TForm_repes::GatherRequest() const {
   request.min_size_filter = CheckBox3->isChecked();
   request.min_size = FromQt(Edit3->text());
   request.batch_mode = batch_mode_ && *batch_mode_;
+  request.by_content = CheckBox5->isChecked();
+  request.check_content = CheckBox4->isChecked() && !request.by_content;
   return request;
 }
 
@@ -88,7 +104,9 @@ void TForm_repes::Button1Click() {
   if (JobRunning()) return QApplication::beep();
   ClearReport();
   const DuplicateRequest request = GatherRequest();
+  Button2->setEnabled(true);
   const bool ok = RunJob([&] { finder_.RunDuplicateSearch(request); });
+  Button2->setEnabled(false);
   const bool skipped = TellSkippedEntries(prompter(), finder_.skipped(), request.batch_mode);
   if (request.batch_mode) {
     if (ok) {
@@ -97,6 +115,21 @@ void TForm_repes::Button1Click() {
       QApplication::exit(1);  // nobody is there to read the error and close the program
     }
   }
+}
+
+void TForm_repes::YaEstaEnDisco1Click() {
+  if (JobRunning()) return QApplication::beep();
+  // The dialog opens where the inventory keeps its listings.
+  const std::optional<std::string> listing =
+      prompter().OpenFileDialog("Listados|*.txt|Todos los Ficheros|*.*", DataDirectory());
+  if (!listing) return;
+  ClearReport();
+  const DuplicateRequest fields = GatherRequest();
+  const IndexedCopiesRequest request{fields.base_directory,  *listing,
+                                     fields.min_size_filter, fields.min_size,
+                                     fields.write_report,    fields.report_path};
+  if (RunJob([&] { indexed_.Run(request); }))
+    TellSkippedEntries(prompter(), indexed_.skipped(), false);
 }
 
 void TForm_repes::ExportaraEXCEL1Click() {

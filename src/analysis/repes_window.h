@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "analysis/indexed_copies.h"
 #include "analysis/repes.h"
 #include "app/report_window.h"
 
@@ -37,14 +38,22 @@ class TForm_repes : public ReportWindow {
   QCheckBox* CheckBox3;
   QLineEdit* Edit3;
   QLabel* Label2;
+  QCheckBox* CheckBox4;  // "Comprobar contenido"
+  QCheckBox* CheckBox5;  // "Buscar por contenido"
+  QPushButton* Button2;  // "Parar": stops the content comparison
 
  public slots:
   void Button1Click();
   void ExportaraEXCEL1Click();
+  // "¿Ya está en un disco indexado?": the tree of Edit1 looked up in a
+  // listing of indexed disks chosen in a dialog, with the same minimum and
+  // report file as the search.
+  void YaEstaEnDisco1Click();
 
  private:
   const bool* batch_mode_;
   DuplicateFinder finder_;
+  IndexedCopyFinder indexed_;
   std::function<bool(const std::string&)> opener_;
   std::function<std::string()> workbook_path_;
 };

@@ -85,6 +85,19 @@ std::optional<FileIdentity> IdentityOf(
     const std::string& path);  // links followed; none when missing
 FileIdentity IdentityOf(int fd);
 
+// A regular file as it was when opened to be read.
+struct OpenedFileStatus {
+  FileIdentity identity;
+  std::uint64_t size = 0;
+  UnixNanos write_time = 0;
+};
+// Opens a regular file to read it, with its status. A link is not followed,
+// and whatever else stands at `path` (a fifo or device put in the file's
+// place) is refused as "File access denied" without being opened.
+int OpenRegularFileToRead(const std::string& path, OpenedFileStatus& status);
+// The status of an open file now: whether it changed while being read.
+OpenedFileStatus StatusOfOpenFile(int fd);
+
 // Where a symbolic link finally leads, as a full path; `path` itself when
 // it is no link or its target does not resolve.
 std::string ResolvedLink(const std::string& path);

@@ -177,6 +177,41 @@ void RewindFile(int fd) {
   if (::lseek(fd, 0, SEEK_SET) < 0) ThrowIoErrorFromErrno(errno);
 }
 
+namespace {
+
+OpenedFileStatus StatusFrom(const struct stat& info) {
+  return {FileIdentity{info.st_dev, info.st_ino}, static_cast<std::uint64_t>(info.st_size),
+          static_cast<UnixNanos>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
+int OpenRegularFileToRead(const std::string& path, OpenedFileStatus& status) {
+  struct stat before {};
+  if (::lstat(path.c_str(), &before) != 0) ThrowIoErrorFromErrno(errno);
+  if (!S_ISREG(before.st_mode)) ThrowIoErrorFromErrno(EACCES);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) ThrowIoErrorFromErrno(errno == ELOOP ? EACCES : errno);
+  struct stat info {};
+  int error = ::fstat(fd, &info) != 0 ? errno : 0;
+  // Put in the file's place between the two looks: not the file looked at.
+  if (error == 0 &&
+      (!S_ISREG(info.st_mode) || info.st_ino != before.st_ino || info.st_dev != before.st_dev))
+    error = EACCES;
+  if (error != 0) {
+    ::close(fd);
+    ThrowIoErrorFromErrno(error);
+  }
+  status = StatusFrom(info);
+  return fd;
+}
+
+OpenedFileStatus StatusOfOpenFile(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) ThrowIoErrorFromErrno(errno);
+  return StatusFrom(info);
+}
+
 std::uint64_t OpenFileSize(int fd) {
   struct stat info {};
   if (::fstat(fd, &info) != 0) ThrowIoErrorFromErrno(errno);

@@ -247,6 +247,51 @@ TEST_F(DuplicateFinderTest, EmptyBaseWalksTheCurrentDirectory) {
   EXPECT_EQ(Found(), Lines{"./b/f"});
 }
 
+TEST_F(DuplicateFinderTest, CheckingContentKeepsOnlyCopiesThatHoldTheFirstOnesBytes) {
+  for (const auto& [dir, text] :
+       {std::pair{"a", "hola"}, {"b", "hola"}, {"c", "hole"}, {"d", "hola"}, {"e", "hole"}})
+    tree_.AddFile(std::string(dir) + "/x.txt", text);
+  const std::string r = tree_.root();
+  DuplicateRequest request = Request();
+  finder_.RunDuplicateSearch(request);
+  EXPECT_EQ(finder_.repeated_files(), 4);
+
+  request.check_content = true;
+  finder_.RunDuplicateSearch(request);
+  EXPECT_EQ(Found(), (Lines{r + "b/x.txt", r + "d/x.txt"}));
+  EXPECT_EQ(prompter_.messages.back(), "Se han encontrado 2 archivos repetidos. (0.0 Kb)");
+  const Lines tail(sink_.lines.end() - 4, sink_.lines.end());
+  EXPECT_EQ(tail, (Lines{"", "Mismo nombre y tamaño, contenido distinto:",
+                         r + "c/x.txt;" + r + "a/x.txt", r + "e/x.txt;" + r + "a/x.txt"}));
+  EXPECT_EQ(finder_.bytes_compared(), 20u);
+}
+
+TEST_F(DuplicateFinderTest, ContentGroupsGatherEqualFilesWhateverTheirNames) {
+  tree_.AddFile("uno.txt", "abc");
+  tree_.AddFile("d/otro.bin", "abc");
+  tree_.AddFile("d/grande", "0123456789");
+  tree_.AddFile("e/copia", "0123456789");
+  tree_.AddFile("e/distinto", "0123456788");
+  tree_.AddFile("vacio1", "");
+  tree_.AddFile("vacio2", "");
+  std::filesystem::create_hard_link(tree_.Path("uno.txt"), tree_.Path("e/mismo"));
+  const std::string r = tree_.root();
+  DuplicateRequest request = Request();
+  request.by_content = true;
+  finder_.RunDuplicateSearch(request);
+  EXPECT_EQ(Lines(sink_.lines.begin(), sink_.lines.begin() + 2),
+            (Lines{"LISTA DE ARCHIVOS DE MISMO CONTENIDO: ",
+                   "(Se buscan ficheros de mismo contenido, sea cual sea su nombre)"}));
+  // The group holding most bytes first; a hard link is shown, not counted.
+  EXPECT_EQ(Found(), (Lines{"", "Grupo 1: 2 ficheros de 10 bytes", r + "d/grande", r + "e/copia",
+                            "", "Grupo 2: 2 ficheros de 3 bytes", r + "d/otro.bin", r + "e/mismo",
+                            r + "uno.txt (enlace duro de " + r + "e/mismo)"}));
+  EXPECT_EQ(finder_.repeated_files(), 2);
+  ASSERT_EQ(finder_.summary().entries().size(), 1u);
+  EXPECT_EQ(finder_.summary().entries()[0].directory, r + "e/");
+  EXPECT_EQ(finder_.summary().entries()[0].files, 2);
+}
+
 TEST(CompactDate, TakesYearMonthDayPositions) {
   EXPECT_EQ(CompactDate("03/02/2001"), "20010203");
   EXPECT_EQ(CompactDate("2001-02-03"), "2-031-20");  // other formats: the same positions

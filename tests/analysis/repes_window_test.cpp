@@ -56,6 +56,37 @@ class RepesWindowTest : public QObject {
             std::string::npos);
   }
 
+  void PararStopsTheContentComparisonAndSaysWhatWasNotCompared() {
+    window_->CheckBox5->setChecked(true);
+    QVERIFY(!window_->CheckBox4->isEnabled());
+    QVERIFY(window_->GatherRequest().by_content && !window_->GatherRequest().check_content);
+    // Pressed as the comparison begins (on this thread, so that it cannot
+    // finish first): no file is compared.
+    const unsigned threads = WalkThreads();
+    SetWalkThreads(0);
+    SetWindowEventsHookForTesting([this] {
+      QVERIFY(window_->Button2->isEnabled());
+      window_->Button2->click();
+    });
+    window_->Button1->click();
+    SetWindowEventsHookForTesting(nullptr);
+    SetWalkThreads(threads);
+    QVERIFY(!window_->Button2->isEnabled());
+    const std::vector<std::string> lines = zuruza::testing::PaneLines(*window_->Memo1);
+    QCOMPARE(lines.back(), std::string("Comparación interrumpida: 2 ficheros sin comparar"));
+  }
+
+  void IndexedDiskLookUpAsksForTheListingAndReportsInThePane() {
+    prompter_.dialog_answers = {std::nullopt, tree_->Path("no-such-listing.txt")};
+    window_->YaEstaEnDisco1Click();  // cancelled: nothing runs
+    QCOMPARE(window_->Memo1->LineCount(), std::size_t{0});
+    window_->YaEstaEnDisco1Click();
+    QCOMPARE(prompter_.errors.size(), std::size_t{1});
+    QVERIFY(prompter_.errors[0].starts_with("No se puede abrir el listado: "));
+    QCOMPARE(window_->findChild<QAction*>("YaEstaEnDisco1")->text(),
+             QString("¿Ya está en un disco indexado?"));
+  }
+
   void BadMinimumShowsTheConversionError() {
     window_->CheckBox3->setChecked(true);
     window_->Edit3->setText("mucho");
