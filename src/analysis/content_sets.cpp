@@ -324,6 +324,7 @@ std::vector<ContentSets> CompareGroups(const std::vector<std::vector<ContentFile
       if (!stop && !progress(std::min(taken.load(), total), total, now)) stop = true;
     }
     for (std::thread& worker : workers) worker.join();
+    if (!stop) progress(total, total, reading);  // the count shown ends complete
   }
   bytes_read = bytes;
   return results;

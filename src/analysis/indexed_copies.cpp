@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/file_walk.h"
 #include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
@@ -253,7 +254,9 @@ void IndexedCopyFinder::Run(const IndexedCopiesRequest& request) {
   AddLine("(Se buscan ficheros de mismo nombre y tamaño en " + request.listing_path + ")");
   {
     DirectoryReader reader(EntryDetail::kFiles);
-    Walk(reader, start, scan);
+    WalkFiles(
+        reader, start, sink_, skipped_, dirs_examined_,
+        [&](const std::string& dir, const DirEntry& entry) { ExamineFile(dir, entry, scan); });
   }
 
   const ListingIndex& index = scan.index;
@@ -276,25 +279,6 @@ void IndexedCopyFinder::Run(const IndexedCopiesRequest& request) {
   }
   if (report_.IsOpen()) report_.CloseReportFile();
   request_ = nullptr;
-}
-
-void IndexedCopyFinder::Walk(DirectoryReader& reader, const std::string& dir, Scan& scan) {
-  std::vector<DirEntry> entries;
-  // A directory that cannot be enumerated contributes nothing; it is named
-  // among the skipped entries.
-  if (!ListForWalk(reader, dir, entries, skipped_)) return;
-  for (const DirEntry& entry : entries) {
-    if (entry.IsDirectory()) {
-      if (entry.name == "." || entry.name == "..") continue;
-      ++dirs_examined_;
-      sink_.ShowProgress(
-          StatusBar::kStatusBar2,
-          "Directorios Examinados: " + FormatInt(dirs_examined_) + " (" + entry.name + ")");
-      Walk(reader, dir + entry.name + kPathSep, scan);
-    } else {
-      ExamineFile(dir, entry, scan);
-    }
-  }
 }
 
 void IndexedCopyFinder::ExamineFile(const std::string& dir, const DirEntry& entry, Scan& scan) {

@@ -58,7 +58,6 @@ class IndexedCopyFinder {
   // The listing's index and what the walk found in it, for one run.
   struct Scan;
 
-  void Walk(DirectoryReader& reader, const std::string& dir, Scan& scan);
   void ExamineFile(const std::string& dir, const DirEntry& entry, Scan& scan);
   void AddLine(const std::string& line);
 

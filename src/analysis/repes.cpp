@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "analysis/file_walk.h"
 #include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_rules.h"
@@ -74,7 +75,8 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
   {
     // Only files are compared: directories are not stat'ed.
     DirectoryReader reader(EntryDetail::kFiles);
-    WalkForDuplicates(reader, start);
+    WalkFiles(reader, start, sink_, skipped_, dirs_examined_,
+              [this](const std::string& dir, const DirEntry& entry) { ExamineFile(dir, entry); });
   }
   if (request.by_content) {
     GroupByContent();
@@ -110,25 +112,6 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
   section("No se han podido comparar:", not_compared_);
   if (report_.IsOpen()) report_.CloseReportFile();
   request_ = nullptr;
-}
-
-void DuplicateFinder::WalkForDuplicates(DirectoryReader& reader, const std::string& dir) {
-  std::vector<DirEntry> entries;
-  // A directory that cannot be enumerated contributes nothing; it is named
-  // among the skipped entries.
-  if (!ListForWalk(reader, dir, entries, skipped_)) return;
-  for (const DirEntry& entry : entries) {
-    if (entry.IsDirectory()) {
-      if (entry.name == "." || entry.name == "..") continue;
-      ++dirs_examined_;
-      sink_.ShowProgress(
-          StatusBar::kStatusBar2,
-          "Directorios Examinados: " + FormatInt(dirs_examined_) + " (" + entry.name + ")");
-      WalkForDuplicates(reader, dir + entry.name + kPathSep);
-    } else {
-      ExamineFile(dir, entry);
-    }
-  }
 }
 
 void DuplicateFinder::ExamineFile(const std::string& dir, const DirEntry& entry) {

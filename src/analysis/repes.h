@@ -101,7 +101,6 @@ class DuplicateFinder {
     }
   };
 
-  void WalkForDuplicates(DirectoryReader& reader, const std::string& dir);
   void ExamineFile(const std::string& dir, const DirEntry& entry);
   // Counts a repeated file and lists it (and its first copy once).
   void ReportRepeat(const std::string& dir, const DirEntry& entry, Entry& first);
