@@ -145,6 +145,8 @@ void OccupancyMap::EnsurePicture() {
 }
 
 void OccupancyMap::DrawPicture() {
+  picture_ = QImage();
+  if (size().isEmpty()) return;  // hidden before its first layout: nothing to draw on
   picture_ = QImage(size(), QImage::Format_RGB32);
   picture_.fill(palette().color(QPalette::Base));
   QPainter painter(&picture_);
