@@ -1,9 +1,13 @@
 #include "analysis/indexed_copies.h"
 
+#include <exception>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "analysis/file_walk.h"
@@ -68,17 +72,20 @@ class ListingIndex {
     std::string date;  // as the header writes it
   };
 
-  // Reads the whole listing; a listing that cannot be opened throws.
-  void Load(const std::string& path, ReportSink& sink) {
-    std::optional<TextReader> reader;
+  // Opens a listing; one that cannot be opened is the job's error.
+  static std::unique_ptr<TextReader> Open(const std::string& path) {
     try {
-      reader.emplace(path);
+      return std::make_unique<TextReader>(path);
     } catch (const IoError& error) {
       throw Error("No se puede abrir el listado: " + path + " (" + error.what() + ")");
     }
+  }
+
+  // Reads the whole listing. Touches nothing but the index, so that it can
+  // run beside the walk.
+  void Read(TextReader& reader) {
     std::string_view block, line;
-    while (reader->ReadBlock(block)) {
-      sink.LetEventsRun();
+    while (reader.ReadBlock(block)) {
       while (NextLine(block, line)) ReadLine(line);
     }
     BuildBuckets();
@@ -107,11 +114,11 @@ class ListingIndex {
   std::uint32_t DiskOf(std::uint32_t record) const {
     return directories_[records_[record].directory].disk;
   }
-  std::string PathOf(std::uint32_t record) const {
+  // Appends the copy's path on its disk: a million lines are built this way.
+  void AppendPathOf(std::uint32_t record, std::string& out) const {
     const Directory& dir = directories_[records_[record].directory];
-    std::string path = text_.substr(dir.offset, dir.length);
-    path += NameOf(records_[record]);
-    return path;
+    out.append(text_, dir.offset, dir.length);
+    out += NameOf(records_[record]);
   }
 
  private:
@@ -215,7 +222,15 @@ struct IndexedCopyFinder::Scan {
     std::uint32_t local;  // into local_paths
     std::uint32_t record;
   };
+  // A file the walk met, looked up once the listing is read.
+  struct Met {
+    std::uint32_t dir;  // into dirs
+    std::string name;
+    std::uint64_t size;
+  };
   ListingIndex index;
+  std::vector<std::string> dirs;
+  std::vector<Met> met;
   std::vector<std::vector<Found>> found_by_disk;
   std::vector<std::string> local_paths;
 };
@@ -241,9 +256,28 @@ void IndexedCopyFinder::Run(const IndexedCopiesRequest& request) {
   RequireReadableDirectory(start);
 
   Scan scan;
-  scan.index.Load(request.listing_path, sink_);
-  damaged_lines_ = scan.index.damaged_lines();
-  scan.found_by_disk.resize(scan.index.disks().size());
+  // The listing is read on a thread of its own while the tree is walked;
+  // whatever happens to the walk, the reading is waited for.
+  const std::unique_ptr<TextReader> listing = ListingIndex::Open(request.listing_path);
+  std::exception_ptr listing_error;
+  struct Reading {
+    std::thread thread;
+    ~Reading() {
+      if (thread.joinable()) thread.join();
+    }
+  } reading;
+  const auto read_listing = [&] {
+    try {
+      scan.index.Read(*listing);
+    } catch (...) {
+      listing_error = std::current_exception();
+    }
+  };
+  try {
+    reading.thread = std::thread(read_listing);
+  } catch (const std::system_error&) {
+    read_listing();  // no thread to spare: read first, then walk
+  }
 
   // A failure closes the report file, keeping what was written before it.
   ReportFileCloser close_on_exit(report_);
@@ -258,15 +292,25 @@ void IndexedCopyFinder::Run(const IndexedCopiesRequest& request) {
         reader, start, sink_, skipped_, dirs_examined_,
         [&](const std::string& dir, const DirEntry& entry) { ExamineFile(dir, entry, scan); });
   }
+  if (reading.thread.joinable()) reading.thread.join();
+  if (listing_error) std::rethrow_exception(listing_error);
+  damaged_lines_ = scan.index.damaged_lines();
+  scan.found_by_disk.resize(scan.index.disks().size());
+  for (const Scan::Met& met : scan.met) LookUp(scan.dirs[met.dir], met.name, met.size, scan);
 
   const ListingIndex& index = scan.index;
   for (std::size_t disk = 0; disk < scan.found_by_disk.size(); ++disk) {
     if (scan.found_by_disk[disk].empty()) continue;
     AddLine("");
     AddLine("Disco: " + index.disks()[disk].comment + " (" + index.disks()[disk].date + ")");
+    std::string line;
     for (const Scan::Found& found : scan.found_by_disk[disk]) {
-      AddLine(scan.local_paths[found.local] + ";" + index.PathOf(found.record) + ";" +
-              std::to_string(index.SizeOf(found.record)));
+      line = scan.local_paths[found.local];
+      line += ';';
+      index.AppendPathOf(found.record, line);
+      line += ';';
+      line += std::to_string(index.SizeOf(found.record));
+      AddLine(line);
     }
   }
   AddLine("");
@@ -294,23 +338,28 @@ void IndexedCopyFinder::ExamineFile(const std::string& dir, const DirEntry& entr
   // would say nothing about it.
   if (entry.size == 0) return;
   ++files_examined_;
+  if (scan.dirs.empty() || scan.dirs.back() != dir) scan.dirs.push_back(dir);
+  scan.met.push_back({static_cast<std::uint32_t>(scan.dirs.size() - 1), entry.name, entry.size});
+  sink_.ShowProgress(StatusBar::kStatusBar1, "Archivos Examinados: " + FormatInt(files_examined_) +
+                                                 " (" + entry.name + ")");
+}
 
+void IndexedCopyFinder::LookUp(const std::string& dir, const std::string& name, std::uint64_t size,
+                               Scan& scan) {
   std::uint32_t last_disk = kNone;
-  scan.index.ForEachCopy(entry.name, entry.size, [&](std::uint32_t record) {
+  scan.index.ForEachCopy(name, size, [&](std::uint32_t record) {
     // Under each disk a file is listed once, with its first copy there.
     const std::uint32_t disk = scan.index.DiskOf(record);
     if (disk == last_disk) return;
     if (last_disk == kNone) {
-      scan.local_paths.push_back(dir + entry.name);
+      scan.local_paths.push_back(dir + name);
       ++files_found_;
-      bytes_found_ += entry.size;
+      bytes_found_ += size;
     }
     last_disk = disk;
     scan.found_by_disk[disk].push_back(
         {static_cast<std::uint32_t>(scan.local_paths.size() - 1), record});
   });
-  sink_.ShowProgress(StatusBar::kStatusBar1, "Archivos Examinados: " + FormatInt(files_examined_) +
-                                                 " (" + entry.name + ")");
 }
 
 }  // namespace zuruza

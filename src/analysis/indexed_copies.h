@@ -4,8 +4,8 @@
 // header of each disk that keeps them, in listing order, then the total.
 //
 // Blocking. The listing is read once into an index in memory (32 bytes a
-// file line plus its name, each directory once); then the tree is
-// walked depth first, as the duplicate finder walks it, letting events run
+// file line plus its name, each directory once), on a thread of its own
+// while the tree is walked depth first, as the duplicate finder walks it, letting events run
 // through ReportSink::ShowProgress for every directory and file examined.
 // Failures (a base directory or a listing that cannot be read, a report file
 // that cannot be created, a minimum that is not a number) throw
@@ -59,6 +59,8 @@ class IndexedCopyFinder {
   struct Scan;
 
   void ExamineFile(const std::string& dir, const DirEntry& entry, Scan& scan);
+  // Looks a file the walk met up in the listing read meanwhile.
+  void LookUp(const std::string& dir, const std::string& name, std::uint64_t size, Scan& scan);
   void AddLine(const std::string& line);
 
   ReportSink& sink_;
