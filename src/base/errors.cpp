@@ -58,9 +58,13 @@ int IoCodeFromErrno(int error_number) {
     case ECONNRESET:
     case ENOTCONN:
     case ETIMEDOUT:
-    case EHOSTDOWN:
     case EHOSTUNREACH:
+#if defined(EHOSTDOWN)  // not every C library names these two
+    case EHOSTDOWN:
+#endif
+#if defined(ESTALE)
     case ESTALE:
+#endif
       return kNetworkError;
     default:
       break;

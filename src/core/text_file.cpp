@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "base/bytes.h"
 #include "base/errors.h"
 #include "platform/atomic_file.h"
 #include "platform/file.h"
@@ -148,13 +149,12 @@ bool TextReader::ReadBlock(std::string_view& block) {
     // Whole lines only: up to the last LF, or the last CR whose following
     // byte is known.
     std::size_t cut = 0;
-    if (const void* last_lf = memrchr(begin, kLf, available); last_lf != nullptr) {
-      cut = static_cast<std::size_t>(static_cast<const char*>(last_lf) - begin) + 1;
+    if (const char* last_lf = FindLastByte(begin, kLf, available); last_lf != nullptr) {
+      cut = static_cast<std::size_t>(last_lf - begin) + 1;
     }
-    if (const void* last_cr = available > 1 ? memrchr(begin, kCr, available - 1) : nullptr;
+    if (const char* last_cr = available > 1 ? FindLastByte(begin, kCr, available - 1) : nullptr;
         last_cr != nullptr) {
-      std::size_t after_cr =
-          static_cast<std::size_t>(static_cast<const char*>(last_cr) - begin) + 1;
+      std::size_t after_cr = static_cast<std::size_t>(last_cr - begin) + 1;
       if (begin[after_cr] == kLf) ++after_cr;
       cut = std::max(cut, after_cr);
     }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <optional>
 
+#include "base/bytes.h"
 #include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_rules.h"
@@ -19,14 +20,14 @@ namespace zuruza {
 
 namespace {
 
-// The next header mark in a block at or after `from`: memmem skips through
-// the many "(" of the file lines much faster than a plain find.
+// The next header mark in a block at or after `from`: a byte search of the
+// C library skips through the many "(" of the file lines much faster than a
+// plain find.
 std::size_t FindHeaderMark(std::string_view block, std::size_t from) {
   if (from >= block.size()) return std::string_view::npos;
-  const void* mark = memmem(block.data() + from, block.size() - from, kListingHeaderMark.data(),
-                            kListingHeaderMark.size());
-  return mark == nullptr ? std::string_view::npos
-                         : static_cast<std::size_t>(static_cast<const char*>(mark) - block.data());
+  const char* mark = FindBytes(block.data() + from, block.size() - from, kListingHeaderMark.data(),
+                               kListingHeaderMark.size());
+  return mark == nullptr ? std::string_view::npos : static_cast<std::size_t>(mark - block.data());
 }
 // The line rules of TextReader: a line ends at a CR, at an LF (a lone one
 // too), or at a CR LF taken as one.
@@ -35,14 +36,14 @@ bool IsLineEndByte(char c) { return c == '\r' || c == '\n'; }
 // Start of the line holding the byte at `at` (not itself a line-end byte) of
 // a block of whole lines: just after the last line-end byte before it.
 std::size_t LineStart(std::string_view block, std::size_t at) {
-  // memrchr runs far faster than a byte loop. Listings end their lines with
+  // The C library's search runs far faster than a byte loop. Listings end their lines with
   // CR LF or LF, so the LF found first bounds the search for a lone CR.
   std::size_t start = 0;
-  if (const void* lf = memrchr(block.data(), '\n', at); lf != nullptr) {
-    start = static_cast<std::size_t>(static_cast<const char*>(lf) - block.data()) + 1;
+  if (const char* lf = FindLastByte(block.data(), '\n', at); lf != nullptr) {
+    start = static_cast<std::size_t>(lf - block.data()) + 1;
   }
-  if (const void* cr = memrchr(block.data() + start, '\r', at - start); cr != nullptr) {
-    start = static_cast<std::size_t>(static_cast<const char*>(cr) - block.data()) + 1;
+  if (const char* cr = FindLastByte(block.data() + start, '\r', at - start); cr != nullptr) {
+    start = static_cast<std::size_t>(cr - block.data()) + 1;
   }
   return start;
 }

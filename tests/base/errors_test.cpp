@@ -31,27 +31,32 @@ TEST(Errors, ErrnoMapsToRuntimeCodes) {
     int code;
   };
   const Row rows[] = {
-      {"ENOENT", ENOENT, 2},
-      {"ENOTDIR", ENOTDIR, 3},
-      {"ENAMETOOLONG", ENAMETOOLONG, 3},
-      {"EINVAL", EINVAL, 3},
-      {"EMFILE", EMFILE, 4},
-      {"ENFILE", ENFILE, 4},
-      {"EACCES", EACCES, 5},
-      {"EPERM", EPERM, 5},
-      {"EROFS", EROFS, 5},
-      {"EISDIR", EISDIR, 5},
-      {"ETXTBSY", ETXTBSY, 5},
-      {"ENOSPC", ENOSPC, 101},
-      {"EDQUOT", EDQUOT, 101},
-      {"EBUSY", EBUSY, EBUSY},
-      // Numbers that would read as another runtime text ("File access denied" for EIO).
-      {"EIO", EIO, 1117},
-      {"ENETDOWN", ENETDOWN, 59},
-      {"ENETUNREACH", ENETUNREACH, 59},
-      {"ESTALE", ESTALE, 59},
-      {"ESRCH", ESRCH, 31},
-      {"EISCONN", EISCONN, 31}};
+    {"ENOENT", ENOENT, 2},
+    {"ENOTDIR", ENOTDIR, 3},
+    {"ENAMETOOLONG", ENAMETOOLONG, 3},
+    {"EINVAL", EINVAL, 3},
+    {"EMFILE", EMFILE, 4},
+    {"ENFILE", ENFILE, 4},
+    {"EACCES", EACCES, 5},
+    {"EPERM", EPERM, 5},
+    {"EROFS", EROFS, 5},
+    {"EISDIR", EISDIR, 5},
+    {"ETXTBSY", ETXTBSY, 5},
+    {"ENOSPC", ENOSPC, 101},
+#if defined(EDQUOT)
+    {"EDQUOT", EDQUOT, 101},
+#endif
+    {"EBUSY", EBUSY, EBUSY},
+    // Numbers that would read as another runtime text ("File access denied" for EIO).
+    {"EIO", EIO, 1117},
+    {"ENETDOWN", ENETDOWN, 59},
+    {"ENETUNREACH", ENETUNREACH, 59},
+#if defined(ESTALE)
+    {"ESTALE", ESTALE, 59},
+#endif
+    {"ESRCH", ESRCH, 31},
+    {"EISCONN", EISCONN, 31}
+  };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(IoCodeFromErrno(row.error_number), row.code);
