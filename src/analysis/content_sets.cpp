@@ -19,6 +19,9 @@
 namespace zuruza {
 namespace {
 
+// Why a file that changed since the walk is not compared.
+constexpr const char* kChangedSinceWalk = "ha cambiado desde el recorrido";
+
 // Files read side by side at once at most, and the memory their blocks take.
 constexpr std::size_t kMostOpen = 256;
 constexpr std::size_t kSideBySideMemory = std::size_t{64} << 20;
@@ -58,7 +61,7 @@ ContentOutcome OpenAsSeen(const ContentFile& file, std::optional<OwnedFile>& ope
     OwnedFile owned(OpenRegularFileToRead(file.path, status));
     if (identity != nullptr) *identity = status.identity;
     if (!AsSeen(status, file)) {
-      trouble = "ha cambiado desde el recorrido";
+      trouble = kChangedSinceWalk;
       return ContentOutcome::kChanged;
     }
     opened.emplace(std::move(owned));
@@ -125,7 +128,7 @@ ContentSets ContentComparer::CompareSameSize(const std::vector<ContentFile>& fil
     bytes_read_ += got;
     if (got != head || (size == head && !StillAsSeen(file->get(), files[i]))) {
       sets.outcome[i] = ContentOutcome::kChanged;
-      sets.trouble[i] = "ha cambiado desde el recorrido";
+      sets.trouble[i] = kChangedSinceWalk;
       continue;
     }
     const XXH128_hash_t hash = XXH3_128bits(buffer.data(), head);
@@ -266,7 +269,7 @@ std::vector<std::vector<std::size_t>> ContentComparer::ReadSideBySide(
         still.push_back(reader.index);
       } else {
         sets.outcome[reader.index] = ContentOutcome::kChanged;
-        sets.trouble[reader.index] = "ha cambiado desde el recorrido";
+        sets.trouble[reader.index] = kChangedSinceWalk;
       }
     }
     if (still.size() >= 2) result.push_back(std::move(still));

@@ -173,7 +173,7 @@ class ListingIndex {
       return;
     }
     std::string_view path = file->path, name;
-    const std::string same_dir = std::string(kSameDirMark) + kPathSep;
+    static const std::string same_dir = std::string(kSameDirMark) + kPathSep;
     if (path.starts_with(same_dir)) {
       name = path.substr(same_dir.size());
       // The first line of a block never is one; shown as written if it is.
@@ -196,10 +196,12 @@ class ListingIndex {
     std::size_t count = 1;
     while (count < records_.size()) count *= 2;
     buckets_.assign(count, kNone);
-    // From the last record back, each put in front: chains run in listing order.
+    // From the last record back, each put in front: chains run in listing
+    // order. The kept low bits of the hash choose the bucket, as the whole
+    // hash does in a look-up: there are never more buckets than 2^32.
     for (std::size_t i = records_.size(); i-- > 0;) {
       Record& record = records_[i];
-      std::uint32_t& head = buckets_[HashOf(NameOf(record), record.size) & (count - 1)];
+      std::uint32_t& head = buckets_[record.hash & (count - 1)];
       record.next = head;
       head = static_cast<std::uint32_t>(i);
     }
