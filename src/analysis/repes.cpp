@@ -41,6 +41,7 @@ void DuplicateFinder::RunDuplicateSearch(const DuplicateRequest& request) {
   summary_.Clear();
   pane_lines_.clear();
   met_.clear();
+  met_dirs_.clear();
   differing_.clear();
   not_compared_.clear();
   left_uncompared_ = 0;
@@ -128,10 +129,10 @@ void DuplicateFinder::ExamineFile(const std::string& dir, const DirEntry& entry)
   if (request_->by_content) {
     // Empty files are all alike and free nothing; fifos, devices and links
     // are never opened.
-    if (entry.kind == EntryKind::kFile && entry.size > 0) met_.push_back({dir, entry});
+    if (entry.kind == EntryKind::kFile && entry.size > 0) Remember(dir, entry);
   } else if (auto found = index_.find(Key{entry.name, entry.size}); found != index_.end()) {
     if (request_->check_content) {
-      met_.push_back({dir, entry, found->second});
+      Remember(dir, entry, found->second);
     } else {
       ReportRepeat(dir, entry, *table_[found->second]);
     }
@@ -148,6 +149,12 @@ void DuplicateFinder::ExamineFile(const std::string& dir, const DirEntry& entry)
   }
   sink_.ShowProgress(StatusBar::kStatusBar1, "Archivos Examinados: " + FormatInt(files_examined_) +
                                                  " (" + entry.name + ")");
+}
+
+void DuplicateFinder::Remember(const std::string& dir, const DirEntry& entry, std::size_t first) {
+  // The walk meets a directory's files one after the other.
+  if (met_dirs_.empty() || met_dirs_.back() != dir) met_dirs_.push_back(dir);
+  met_.push_back({static_cast<std::uint32_t>(met_dirs_.size() - 1), entry, first});
 }
 
 void DuplicateFinder::ReportRepeat(const std::string& dir, const DirEntry& entry, Entry& first) {
@@ -204,7 +211,7 @@ void DuplicateFinder::CheckRepeatsByContent() {
     const Entry& origin = *table_[first];
     firsts.push_back(first);
     groups.push_back({{origin.directory + origin.name, origin.size, origin.write_time}});
-    for (std::size_t repeat : repeats_of[first]) groups.back().push_back(met_[repeat].Content());
+    for (std::size_t repeat : repeats_of[first]) groups.back().push_back(ContentOf(met_[repeat]));
   }
   const std::vector<ContentSets> all_sets = Compare(groups);
   std::vector<bool> alike(met_.size(), false);
@@ -229,7 +236,7 @@ void DuplicateFinder::CheckRepeatsByContent() {
   }
   // Listed in the order the walk met them, as without the check.
   for (std::size_t i = 0; i < met_.size(); ++i) {
-    if (alike[i]) ReportRepeat(met_[i].dir, met_[i].entry, *table_[met_[i].first]);
+    if (alike[i]) ReportRepeat(DirOf(met_[i]), met_[i].entry, *table_[met_[i].first]);
   }
 }
 
@@ -255,7 +262,7 @@ void DuplicateFinder::GroupByContent() {
     same_sizes.emplace_back(order.begin() + static_cast<std::ptrdiff_t>(i),
                             order.begin() + static_cast<std::ptrdiff_t>(j));
     to_compare.emplace_back();
-    for (std::size_t index : same_sizes.back()) to_compare.back().push_back(met_[index].Content());
+    for (std::size_t index : same_sizes.back()) to_compare.back().push_back(ContentOf(met_[index]));
   }
   const std::vector<ContentSets> all_sets = Compare(to_compare);
   std::vector<Group> groups;
@@ -297,18 +304,18 @@ void DuplicateFinder::GroupByContent() {
             GroupThousands(static_cast<double>(group.size)) + " bytes");
     for (std::size_t file : group.files) {
       const Met& met = met_[file];
-      const std::string path = met.dir + met.entry.name;
+      const std::string path = DirOf(met) + met.entry.name;
       AddLine(request_->details ? FileDetails(met.entry) + ";" + path : path);
       // The first of a group is the one kept; the others are its repetitions.
       if (file != group.files[0]) {
         repeated_bytes_ += static_cast<double>(met.entry.size);
-        summary_.AddToDirectorySummary(met.dir, met.entry.size);
+        summary_.AddToDirectorySummary(DirOf(met), met.entry.size);
         ++repeated_files_;
       }
       for (const auto& [link, target] : group.links) {
         if (target != file) continue;
         const Met& name = met_[link];
-        AddLine(name.dir + name.entry.name + " (enlace duro de " + path + ")");
+        AddLine(DirOf(name) + name.entry.name + " (enlace duro de " + path + ")");
       }
     }
   }

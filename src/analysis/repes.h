@@ -82,12 +82,12 @@ class DuplicateFinder {
     UnixNanos write_time;
     bool origin_listed;
   };
-  // A file met in the walk, kept for a content check after it.
+  // A file met in the walk, kept for a content check after it; its
+  // directory is kept once for all the files met in it.
   struct Met {
-    std::string dir;
+    std::uint32_t dir;  // into met_dirs_
     DirEntry entry;
     std::size_t first = 0;  // a repeat's first copy in the table
-    ContentFile Content() const { return {dir + entry.name, entry.size, entry.write_time}; }
   };
   // The table's index: (name, size) to the entry, found without copying.
   struct Key {
@@ -102,6 +102,11 @@ class DuplicateFinder {
   };
 
   void ExamineFile(const std::string& dir, const DirEntry& entry);
+  void Remember(const std::string& dir, const DirEntry& entry, std::size_t first = 0);
+  const std::string& DirOf(const Met& met) const { return met_dirs_[met.dir]; }
+  ContentFile ContentOf(const Met& met) const {
+    return {DirOf(met) + met.entry.name, met.entry.size, met.entry.write_time};
+  }
   // Counts a repeated file and lists it (and its first copy once).
   void ReportRepeat(const std::string& dir, const DirEntry& entry, Entry& first);
   // After the walk: the repeats met compared with their first copies.
@@ -129,7 +134,8 @@ class DuplicateFinder {
   std::unordered_map<Key, std::size_t, KeyHash> index_;
   std::vector<std::string> pane_lines_;  // what this job put in the pane
   std::vector<Met> met_;                 // repeats, or every file, for the content checks
-  std::vector<std::string> differing_;   // same name and size, other bytes
+  std::vector<std::string> met_dirs_;
+  std::vector<std::string> differing_;  // same name and size, other bytes
   std::vector<std::string> not_compared_;
   std::int64_t left_uncompared_ = 0;  // after "Parar"
   std::uint64_t bytes_compared_ = 0;
