@@ -57,9 +57,7 @@ QRect Pixels(const MapRect& rect) {
   return QRect(left, top, qRound(rect.x + rect.width) - left, qRound(rect.y + rect.height) - top);
 }
 
-QString SizeText(std::uint64_t size) {
-  return ToQt(GroupThousands(static_cast<double>(size)) + " bytes");
-}
+QString SizeText(std::uint64_t size) { return ToQt(GroupedBytes(size)); }
 
 QPixmap Swatch(const QColor& colour, int side) {
   QPixmap swatch(side, side);

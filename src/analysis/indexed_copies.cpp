@@ -317,8 +317,7 @@ void IndexedCopyFinder::Run(const IndexedCopiesRequest& request) {
   }
   AddLine("");
   AddLine("Se han encontrado " + FormatInt(files_found_) +
-          " ficheros ya guardados en discos indexados. (" +
-          GroupThousands(static_cast<double>(bytes_found_)) + " bytes)");
+          " ficheros ya guardados en discos indexados. (" + GroupedBytes(bytes_found_) + ")");
   if (damaged_lines_ > 0) {
     sink_.SetStatus(StatusBar::kStatusBar1,
                     "Líneas dañadas en el listado: " + FormatInt(damaged_lines_));

@@ -301,7 +301,7 @@ void DuplicateFinder::GroupByContent() {
     AddLine("");
     AddLine("Grupo " + FormatInt(++number) + ": " +
             FormatInt(static_cast<std::int64_t>(group.files.size())) + " ficheros de " +
-            GroupThousands(static_cast<double>(group.size)) + " bytes");
+            GroupedBytes(group.size));
     for (std::size_t file : group.files) {
       const Met& met = met_[file];
       const std::string path = DirOf(met) + met.entry.name;

@@ -208,8 +208,7 @@ std::vector<std::string> LargestItems(const SizeTree& tree, SizeTree::Index fold
   std::vector<std::string> lines;
   for (SizeTree::Index child : ChildrenBySize(tree, folder)) {
     if (lines.size() == count) break;
-    lines.push_back(std::string(tree.Name(child)) + ": " +
-                    GroupThousands(static_cast<double>(tree.Size(child))) + " bytes");
+    lines.push_back(std::string(tree.Name(child)) + ": " + GroupedBytes(tree.Size(child)));
   }
   return lines;
 }

@@ -96,6 +96,10 @@ std::string FormatThousands(double value) {
 
 std::string FormatFixed(double value, int decimals) { return Printf("%.*f", decimals, value); }
 
+std::string GroupedBytes(std::uint64_t bytes) {
+  return GroupThousands(static_cast<double>(bytes)) + " bytes";
+}
+
 std::string GroupThousands(double value) {
   if (!std::isfinite(value)) return Printf("%.0f", value);
   // Halves go away from zero, and a value that rounds to zero has no sign.

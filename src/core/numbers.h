@@ -36,6 +36,8 @@ std::string FormatFixed(double value, int decimals);
 
 // Whole number with "." between groups of three digits: 1234567 -> "1.234.567".
 std::string GroupThousands(double value);
+// A byte count for a person: "1.234.567 bytes".
+std::string GroupedBytes(std::uint64_t bytes);
 
 // The occupancy column: "%12.0f", then from the right a "." between groups
 // of three digits, or a blank where the group boundary falls in the padding.
