@@ -15,6 +15,7 @@
 #include "app/qt_prompter.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
+#include "base/errors.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "platform/paths.h"
@@ -341,7 +342,9 @@ void OccupancyMapPage::GrabarImagen1Click() {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    Mapa1->Picture().save(&buffer, "PNG");
+    // A map with no room to be drawn in yet makes no picture: no empty file.
+    if (!Mapa1->Picture().save(&buffer, "PNG"))
+      throw Error("No se ha podido dibujar el mapa para grabarlo.");
     // Written whole beside its name and renamed into place, as every output.
     TextWriter writer(*path, TextWriter::Mode::kAtomic);
     writer.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
