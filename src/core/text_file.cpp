@@ -12,6 +12,7 @@
 #include "base/errors.h"
 #include "platform/atomic_file.h"
 #include "platform/file.h"
+#include "platform/line_ends.h"
 
 namespace zuruza {
 
@@ -25,8 +26,13 @@ constexpr char kCtrlZ = 26;
 // The runtime's code for using a file that is not open.
 constexpr int kFileNotOpen = 103;
 
-// Where the first CR or LF of `size` bytes stands; `size` when none.
+// Where the first byte that ends a line (a CR, or an LF where a lone LF
+// ends a line) of `size` bytes stands; `size` when none.
 std::size_t FindLineEnd(const char* data, std::size_t size) {
+  if constexpr (!kLoneLfEndsLine) {
+    const void* cr = std::memchr(data, kCr, size);
+    return cr == nullptr ? size : static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+  }
   std::size_t i = 0;
 #if defined(__SSE2__)
   const __m128i cr = _mm_set1_epi8(kCr);
@@ -146,10 +152,11 @@ bool TextReader::ReadBlock(std::string_view& block) {
       consumed_ += available;
       return available > 0;
     }
-    // Whole lines only: up to the last LF, or the last CR whose following
-    // byte is known.
+    // Whole lines only: up to the last lone LF that ends a line, or the
+    // last CR whose following byte is known.
     std::size_t cut = 0;
-    if (const char* last_lf = FindLastByte(begin, kLf, available); last_lf != nullptr) {
+    if (const char* last_lf = kLoneLfEndsLine ? FindLastByte(begin, kLf, available) : nullptr;
+        last_lf != nullptr) {
       cut = static_cast<std::size_t>(last_lf - begin) + 1;
     }
     if (const char* last_cr = available > 1 ? FindLastByte(begin, kCr, available - 1) : nullptr;
@@ -193,6 +200,8 @@ bool NextLine(std::string_view& block, std::string_view& line) {
 std::size_t CountLineEnds(std::string_view text) {
   std::size_t count = 0;
   std::size_t i = 0;
+  if constexpr (!kLoneLfEndsLine)
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), kCr));
   // A CR counts, and an LF unless a CR stands right before it.
   auto ends_line = [&](std::size_t at) {
     return text[at] == kCr || (text[at] == kLf && (at == 0 || text[at - 1] != kCr));

@@ -22,8 +22,8 @@ enum class LineEnd { kCrLf, kLf };
 std::string_view LineEndBytes(LineEnd end);
 
 // Reads lines: a line ends at a CR byte, and an LF right after that CR
-// belongs to the same line end; on this platform a lone LF ends a line too,
-// as Linux tools write them; byte 26 (Ctrl-Z) ends the file; lines have no
+// belongs to the same line end; on Linux a lone LF ends a line too, as its
+// tools write them (on Windows it stays inside its line); byte 26 (Ctrl-Z) ends the file; lines have no
 // length limit; an empty file has no lines and a file ending in a line end
 // has no empty line after its last line. Buffered; blocking. Open failures
 // throw IoError.

@@ -28,21 +28,48 @@ std::string Normalised(const std::string& text) {
   return WithTrailingSep(text);
 }
 
+// A separator between names; on Windows a '/' someone typed is one too.
+bool IsSeparator(char c) { return c == kPathSep || (kPathSep == '\\' && c == '/'); }
+
+// How many leading bytes of `path` name its root: 0 for a relative path.
+std::size_t RootLength(std::string_view path) {
+  if (kPathSep == '\\') {
+    if (path.size() >= 2 && path[1] == ':') return path.size() > 2 && IsSeparator(path[2]) ? 3 : 2;
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+      // A share: "\\server\share" is the root.
+      std::size_t end = 2;
+      while (end < path.size() && !IsSeparator(path[end])) ++end;
+      if (end < path.size()) ++end;
+      while (end < path.size() && !IsSeparator(path[end])) ++end;
+      return end;
+    }
+  }
+  return !path.empty() && IsSeparator(path[0]) ? 1 : 0;
+}
+
 }  // namespace
 
 std::string GroupDigits(double value) { return GroupThousands(value); }
 
 void CreatePath(const std::string& path) {
   const std::string trimmed = Trim(path);
-  std::string current = !trimmed.empty() && trimmed[0] == kPathSep ? "" : ".";
-  std::size_t start = 0;
+  // Where the levels start: the root, which is no level to create ("/";
+  // on Windows "c:" or "\\server\share" too), else "." for a relative path.
+  const std::size_t root = RootLength(trimmed);
+  std::string current = root > 0 ? trimmed.substr(0, root) : std::string(".");
+  if (current.back() == ':') {
+    current += '.';  // "c:" alone is the drive's current directory
+  } else {
+    while (!current.empty() && IsSeparator(current.back())) current.pop_back();
+  }
+  std::size_t start = root;
   while (start < trimmed.size()) {
-    std::size_t end = trimmed.find(kPathSep, start);
-    if (end == std::string::npos) end = trimmed.size();
+    std::size_t end = start;
+    while (end < trimmed.size() && !IsSeparator(trimmed[end])) ++end;
     if (end > start) {
       current += kPathSep;
       current += trimmed.substr(start, end - start);
-      CreateDirectory(current);  // an existing level is fine
+      CreateOneDirectory(current);  // an existing level is fine
     }
     start = end + 1;
   }
@@ -117,7 +144,7 @@ void BackupCopier::CopyTree(DirectoryReader& reader, const std::string& source_d
           StatusBar::kStatusBar1,
           "Directorios Procesados: " + FormatInt(directories_processed_) + " (" + entry.name + ")");
       int create_error = 0;
-      CreateDirectory(dest_dir + entry.name, &create_error);  // it may exist already
+      CreateOneDirectory(dest_dir + entry.name, &create_error);  // it may exist already
       // What stands there under that name must be a real directory: the
       // copies must never go through a link (into the source, say) or fail
       // on a file one by one.

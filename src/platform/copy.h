@@ -24,7 +24,7 @@ CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string&
 
 // Creates one directory; false when it could not (it exists, no parent, ...),
 // with the errno in `error` when given.
-bool CreateDirectory(const std::string& path, int* error = nullptr);
+bool CreateOneDirectory(const std::string& path, int* error = nullptr);
 
 // For tests: a hook that can fail the copy to a destination with an errno
 // (0: let it go on) after part of the data was written. Empty: no faults.

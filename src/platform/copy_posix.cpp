@@ -122,7 +122,7 @@ void SetCopyFaultForTesting(std::function<int(const std::string&)> fault) {
   CopyFault() = std::move(fault);
 }
 
-bool CreateDirectory(const std::string& path, int* error) {
+bool CreateOneDirectory(const std::string& path, int* error) {
   if (::mkdir(path.c_str(), 0777) == 0) {
     NoteNewFolder(path);
     return true;

@@ -43,7 +43,12 @@ bool WalkOrder::operator()(std::string_view a, std::string_view b) const {
     if (a[i] == b[i]) continue;
     if (a[i] == kPathSep) return true;
     if (b[i] == kPathSep) return false;
-    return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+    // The names that differ, compared as a listing orders them.
+    std::size_t start = i;
+    while (start > 0 && a[start - 1] != kPathSep) --start;
+    const std::size_t end_a = std::min(a.find(kPathSep, i), a.size());
+    const std::size_t end_b = std::min(b.find(kPathSep, i), b.size());
+    return ListingNameLess(a.substr(start, end_a - start), b.substr(start, end_b - start));
   }
   return a.size() < b.size();
 }

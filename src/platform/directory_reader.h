@@ -29,7 +29,7 @@ unsigned WalkThreads();
 void SetWalkThreads(unsigned threads);
 
 // Directory paths compared as a depth-first walk meets them: component by
-// component, each in byte order (the separator sorts before any byte).
+// component, each in listing order (a name before any longer one it begins).
 struct WalkOrder {
   bool operator()(std::string_view a, std::string_view b) const;
   using is_transparent = void;

@@ -1,5 +1,5 @@
-// The file system as the tools see it. POSIX backend in fs_posix.cpp; no OS
-// header leaks through here.
+// The file system as the tools see it. POSIX backend in fs_posix.cpp, Win32
+// backend in fs_win.cpp; no OS header leaks through here.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,11 @@
 namespace zuruza {
 
 // The path separator wherever a path is built or cut.
+#ifdef _WIN32
+inline constexpr char kPathSep = '\\';
+#else
 inline constexpr char kPathSep = '/';
+#endif
 
 enum class EntryKind { kFile, kDirectory, kSymlink, kOther };
 
@@ -55,8 +59,13 @@ struct ListingTrouble {
   std::vector<std::pair<std::string, int>> unreadable;  // name, errno
 };
 
+// Whether name `a` comes before name `b` in a listing: byte order; on
+// Windows the order NTFS keeps (case-insensitive, ties in byte order).
+bool ListingNameLess(std::string_view a, std::string_view b);
+
 // Lists a directory: "." and ".." first, then every entry (dot files too) in
-// byte order of names, so that reports are the same on every run. Links are
+// listing order of names (ListingNameLess), so that reports are the same on
+// every run. Links are
 // reported as links (never as directories); an entry that vanishes between
 // the listing and its stat is left out, silently, and so is an entry whose
 // stat fails otherwise (it is named in `trouble` when given). Returns false

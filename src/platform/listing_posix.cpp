@@ -60,11 +60,7 @@ class DirectoryStream {
 };
 
 // Compares raw bytes as unsigned values, whatever the signedness of char.
-bool NameLess(const DirEntry& a, const DirEntry& b) {
-  const std::size_t common = std::min(a.name.size(), b.name.size());
-  const int order = std::memcmp(a.name.data(), b.name.data(), common);
-  return order != 0 ? order < 0 : a.name.size() < b.name.size();
-}
+bool NameLess(const DirEntry& a, const DirEntry& b) { return ListingNameLess(a.name, b.name); }
 
 bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
@@ -175,6 +171,12 @@ bool StatSome(int dir_fd, std::vector<DirEntry>& entries, std::size_t& count, En
 }
 
 }  // namespace
+
+bool ListingNameLess(std::string_view a, std::string_view b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  const int order = std::memcmp(a.data(), b.data(), common);
+  return order != 0 ? order < 0 : a.size() < b.size();
+}
 
 int DirectoryAccessError(const std::string& dir_path) {
   if (dir_path.empty()) return ENOENT;

@@ -2,22 +2,31 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zuruza {
 
 // The user's home directory, with a trailing separator.
 std::string HomeDirectory();
 // $XDG_DATA_HOME/zuruza/ (default ~/.local/share/zuruza/): the program's
-// writable files. Created on demand by the callers that write there.
+// writable files (on Windows the program's own directory). Created on demand
+// by the callers that write there.
 std::string DataDirectory();
-// $XDG_CACHE_HOME/zuruza/ (default ~/.cache/zuruza/).
+// $XDG_CACHE_HOME/zuruza/ (default ~/.cache/zuruza/); on Windows
+// %LOCALAPPDATA%\zuruza\ (the user's local application data).
 std::string CacheDirectory();
-// $TMPDIR (default /tmp), with a trailing separator.
+// $TMPDIR (default /tmp; the system's temporary folder on Windows), with a
+// trailing separator.
 std::string TempDirectory();
 // The directory of the running executable, with a trailing separator.
 std::string ProgramDirectory();
-// A default report path: the file name in the user's home directory.
+// A default report path: the file name in the user's home directory ("c:\"
+// on Windows).
 std::string DefaultReportPath(const std::string& file_name);
+// The folders, in order, where the inventory search tries to put its results
+// file: the home directory, then $TMPDIR/zelq/ ("c:\" then "c:\zelq\" on
+// Windows). Each with a trailing separator.
+std::vector<std::string> ResultsFolders();
 // Creates the directory and its missing parents; false on failure.
 bool MakeDirectories(const std::string& path);
 

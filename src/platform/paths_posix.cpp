@@ -73,6 +73,10 @@ std::string ProgramDirectory() {
 
 std::string DefaultReportPath(const std::string& file_name) { return HomeDirectory() + file_name; }
 
+std::vector<std::string> ResultsFolders() {
+  return {HomeDirectory(), TempDirectory() + "zelq" + kPathSep};
+}
+
 bool MakeDirectories(const std::string& path) {
   if (path.empty()) return false;
   // Each prefix ending before a separator is a parent. Some systems report

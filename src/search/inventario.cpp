@@ -109,8 +109,10 @@ void AddToListingIndex(const std::string& program_dir, std::string_view listing_
 }
 
 std::vector<std::string> DefaultResultsFileCandidates() {
-  return {HomeDirectory() + std::string(kResultsFileName),
-          TempDirectory() + "zelq" + kPathSep + std::string(kResultsFileName)};
+  std::vector<std::string> candidates;
+  for (const std::string& folder : ResultsFolders())
+    candidates.push_back(folder + std::string(kResultsFileName));
+  return candidates;
 }
 
 ResultsFile CreateResultsFile(const std::vector<std::string>& candidates) {

@@ -40,7 +40,7 @@ struct ResultsFile {
   std::unique_ptr<TextWriter> writer;
 };
 ResultsFile CreateResultsFile(const std::vector<std::string>& candidates);
-// ~/_buscazzz.txt, then $TMPDIR/zelq/_buscazzz.txt.
+// _buscazzz.txt in each of the results folders, in their order.
 std::vector<std::string> DefaultResultsFileCandidates();
 
 struct ListingSearchRequest {

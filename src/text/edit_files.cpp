@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "core/numbers.h"
 #include "platform/fs.h"
+#include "platform/line_ends.h"
 
 namespace zuruza {
 
@@ -44,8 +45,12 @@ void LineCounter::Add(std::string_view block) {
   if (block.empty()) return;
   ends_ += CountLineEnds(block);
   // Blocks hold whole lines; only the file's last block may end inside one.
-  const char last = block.back();
-  open_tail_ = !(last == '\r' || last == '\n');
+  // An LF ends it only after a CR, or where a lone LF ends a line.
+  const std::size_t last = block.size() - 1;
+  const bool ends_line =
+      block[last] == '\r' ||
+      (block[last] == '\n' && (kLoneLfEndsLine || (last > 0 && block[last - 1] == '\r')));
+  open_tail_ = !ends_line;
 }
 
 std::uint64_t CountLines(TextReader& reader, std::uint64_t stop_above) {

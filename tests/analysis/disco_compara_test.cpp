@@ -137,13 +137,13 @@ TEST_F(CompareTest, OnlySizesCountAndFilesOnlyInTheSecondTreeNever) {
 TEST_F(CompareTest, MissingSubdirectoryReportsEveryFileBelowIt) {
   tree_.AddFile("a/sub/x.txt", "1");
   tree_.AddFile("a/sub/deep/y.txt", "2");
-  const std::string a = tree_.Path("a/");
-  EXPECT_EQ(Run(true), (Lines{"LISTA DE ARCHIVOS QUE NO SON IGUALES:", a + "other.txt",
-                              a + "sub/deep/y.txt", a + "sub/x.txt"}));
+  const std::string other = tree_.Path("a/other.txt"), y = tree_.Path("a/sub/deep/y.txt"),
+                    x = tree_.Path("a/sub/x.txt");
+  EXPECT_EQ(Run(true), (Lines{"LISTA DE ARCHIVOS QUE NO SON IGUALES:", other, y, x}));
   EXPECT_EQ(comparator_.directories_examined(), 2);
-  EXPECT_EQ(tree_.ReadFile("zzz.tmp"), "LISTA DE ARCHIVOS QUE NO SON IGUALES:\r\n" + a +
-                                           "other.txt\r\n" + a + "sub/deep/y.txt\r\n" + a +
-                                           "sub/x.txt\r\n\r\nSe han examinado 2 directorios\r\n"
+  EXPECT_EQ(tree_.ReadFile("zzz.tmp"), "LISTA DE ARCHIVOS QUE NO SON IGUALES:\r\n" + other +
+                                           "\r\n" + y + "\r\n" + x +
+                                           "\r\n\r\nSe han examinado 2 directorios\r\n"
                                            "Se han encontrado 3 archivos diferentes.\r\n");
 }
 

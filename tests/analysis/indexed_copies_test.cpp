@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "base/errors.h"
+#include "platform/fs.h"
 #include "search/busca.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
@@ -79,8 +84,8 @@ TEST_F(IndexedCopyFinderTest, FilesOfTheSameNameAndSizeAreListedWithTheirPathOnT
                           "",
                           "Disco: DVD 1 (08/12/2026 09:30:00)",
                           local + "a.jpg;" + dvd + "a.jpg;1536",
-                          local + "s/b.jpg;" + dvd + "b.jpg;5",
-                          local + "s/z.jpg;" + dvd + "z.jpg;3",
+                          tree_.Path("local/s/b.jpg;") + dvd + "b.jpg;5",
+                          tree_.Path("local/s/z.jpg;") + dvd + "z.jpg;3",
                           "",
                           "Se han encontrado 3 ficheros ya guardados en discos indexados. "
                           "(1.544 bytes)"};
@@ -116,18 +121,31 @@ TEST_F(IndexedCopyFinderTest, AFileOnTwoDisksIsListedUnderEachAndCountedOnce) {
 }
 
 TEST_F(IndexedCopyFinderTest, DamagedLinesAreSkippedAndCounted) {
+  // A listing names its paths with the system's separator.
+  auto native = [](std::string path) {
+    std::replace(path.begin(), path.end(), '/', kPathSep);
+    return path;
+  };
   tree_.AddFile("listado.txt",
-                "(           9) 01/01/2001         > /antes/a.txt\r\n"  // before any disk
-                "/media/cd (Listado generado el 03/02/2001 10:20:30) Fotos (2)\r\n"
-                "Tamaño (bytes)  FECHA                 NOMBRE\r\n"
-                "-------------- -------------------- -----------------------\r\n"
-                "(           5) 01/01/2001         > /media/cd/d/a.txt (5 bytes)\r\n"
-                "(           3) 01/01/2001           sin flecha\r\n"
-                "(        tres) 01/01/2001         > /media/cd/d/b.txt\r\n"
-                "basura\r\n"
-                "(           3) 01/01/2001         > <d>/b.txt\r\n"
-                "\r\n"
-                "Se han encontrado 2 ficheros.\r\n");
+                "(           9) 01/01/2001         > " + native("/antes/a.txt") +
+                    "\r\n"  // before any disk
+                    + native("/media/cd") +
+                    " (Listado generado el 03/02/2001 10:20:30) Fotos (2)\r\n"
+                    "Tamaño (bytes)  FECHA                 NOMBRE\r\n"
+                    "-------------- -------------------- -----------------------\r\n"
+                    "(           5) 01/01/2001         > " +
+                    native("/media/cd/d/a.txt") +
+                    " (5 bytes)\r\n"
+                    "(           3) 01/01/2001           sin flecha\r\n"
+                    "(        tres) 01/01/2001         > " +
+                    native("/media/cd/d/b.txt") +
+                    "\r\n"
+                    "basura\r\n"
+                    "(           3) 01/01/2001         > " +
+                    native("<d>/b.txt") +
+                    "\r\n"
+                    "\r\n"
+                    "Se han encontrado 2 ficheros.\r\n");
   tree_.AddFile("local/a.txt", "12345");
   tree_.AddFile("local/b.txt", "123");
 

@@ -55,7 +55,9 @@ TEST(Errors, ErrnoMapsToRuntimeCodes) {
     {"ESTALE", ESTALE, 59},
 #endif
     {"ESRCH", ESRCH, 31},
-    {"EISCONN", EISCONN, 31}
+    // 106 on Linux, which would read as "Invalid numeric input"; elsewhere
+    // a number of no runtime text, kept as it is.
+    {"EISCONN", EISCONN, EISCONN == 106 ? 31 : EISCONN}
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -12,6 +12,7 @@
 #include "base/errors.h"
 #include "platform/fs.h"
 #include "platform/path.h"
+#include "platform/testing/environment.h"
 #include "support/as_nobody.h"
 #include "support/recording_sink.h"
 #include "support/temp_tree.h"
@@ -216,13 +217,13 @@ class VcdCache : public ::testing::Test {
  protected:
   void SetUp() override {
     if (const char* value = getenv("XDG_CACHE_HOME")) saved_ = value;
-    setenv("XDG_CACHE_HOME", cache_.root().c_str(), 1);
+    ::zuruza::testing::SetEnv("XDG_CACHE_HOME", cache_.root());
   }
   void TearDown() override {
     if (saved_) {
-      setenv("XDG_CACHE_HOME", saved_->c_str(), 1);
+      ::zuruza::testing::SetEnv("XDG_CACHE_HOME", saved_->c_str());
     } else {
-      unsetenv("XDG_CACHE_HOME");
+      ::zuruza::testing::UnsetEnv("XDG_CACHE_HOME");
     }
   }
   std::string CacheText(const std::string& mount_point) {

@@ -9,6 +9,7 @@
 #include "platform/fs.h"
 #include "platform/testing/child_process.h"
 #include "platform/testing/special_files.h"
+#include "platform/testing/system_traits.h"
 #include "support/temp_tree.h"
 
 namespace zuruza {
@@ -22,6 +23,7 @@ long GonePid() {
 }
 
 TEST(AtomicFileTest, TheFirstOutputInAFolderClearsOldTemporariesOfKilledRunsOnly) {
+  if (!testing::HasPosixProcesses()) GTEST_SKIP() << "no forked child to leave a gone process id";
   testing::TempTree tree;
   const std::string gone = std::to_string(GonePid());
   const long long two_hours_ago = std::time(nullptr) - 7200;
@@ -52,6 +54,7 @@ TEST(AtomicFileTest, TheFirstOutputInAFolderClearsOldTemporariesOfKilledRunsOnly
 }
 
 TEST(AtomicFileTest, ASpecialFileIsReplacedOnlyWhenAsked) {
+  if (!testing::HasFifos()) GTEST_SKIP() << "no fifos on this system";
   testing::TempTree tree;
   ASSERT_TRUE(testing::MakeFifo(tree.Path("tubo"), 0600));
   AtomicFile refused(tree.Path("tubo"));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "platform/testing/file_times.h"
 #include "platform/testing/identity.h"
 #include "platform/testing/special_files.h"
+#include "platform/testing/system_traits.h"
 #include "support/as_nobody.h"
 #include "support/temp_tree.h"
 
@@ -22,17 +24,19 @@ using testing::TempTree;
 
 TEST(StatPath, FileHasNameKindSizeAndTimes) {
   TempTree tree("dir/\ndir/report.txt=hello\n");
-  SetTimes(tree.Path("dir/report.txt"), {1'300'000'000, 5}, {1'200'000'000, 6});
+  // Multiples of 100 ns, the step Windows keeps.
+  SetTimes(tree.Path("dir/report.txt"), {1'300'000'000, 500}, {1'200'000'000, 600});
   const auto entry = StatPath(tree.Path("dir/report.txt"));
   ASSERT_TRUE(entry.has_value());
   EXPECT_EQ(entry->name, "report.txt");
   EXPECT_EQ(entry->kind, EntryKind::kFile);
   EXPECT_EQ(entry->size, 5u);
-  EXPECT_EQ(entry->write_time, 1'200'000'000 * kSecond + 6);
-  EXPECT_EQ(entry->access_time, 1'300'000'000 * kSecond + 5);
+  EXPECT_EQ(entry->write_time, 1'200'000'000 * kSecond + 600);
+  EXPECT_EQ(entry->access_time, 1'300'000'000 * kSecond + 500);
 }
 
 TEST(StatPath, LinkIsNotFollowed) {
+  if (!testing::CanMakeLinks()) GTEST_SKIP() << "no symbolic links on this system";
   TempTree tree("dir/\nlink->dir\n");
   const auto entry = StatPath(tree.Path("link"));
   ASSERT_TRUE(entry.has_value());
@@ -46,10 +50,11 @@ TEST(StatPath, NameIsLastComponent) {
   struct Row {
     std::string path, name;
   };
+  const std::string root(1, kPathSep);
   const Row rows[] = {{tree.Path("dir/sub"), "sub"},
                       {tree.Path("dir/sub/"), "sub"},
                       {tree.Path("dir/sub//"), "sub"},
-                      {"/", "/"}};
+                      {root, root}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path);
     const auto entry = StatPath(row.path);
@@ -81,20 +86,36 @@ TEST(StatPath, MissingOrEmptyPathHasNoEntry) {
 // --- ExistenceChecks: IsExistingFile, IsExistingDirectory, PathExists ---
 
 TEST(ExistenceChecks, LinksFollowedForFileAndDirectoryButNotForExistence) {
-  TempTree tree("file=x\ndir/\nlink_to_file->file\nlink_to_dir->dir\ndangling->missing\n");
-  ASSERT_TRUE(testing::MakeFifo(tree.Path("fifo"), 0644));
+  TempTree tree("file=x\ndir/\n");
+  // Links and fifos where the system has them.
+  const bool links = testing::CanMakeLinks();
+  if (links) {
+    tree.AddLink("link_to_file", "file");
+    tree.AddLink("link_to_dir", "dir");
+    tree.AddLink("dangling", "missing");
+  }
+  const bool fifos = testing::HasFifos();
+  if (fifos) {
+    ASSERT_TRUE(testing::MakeFifo(tree.Path("fifo"), 0644));
+  }
   struct Row {
     std::string relative;
     bool file, directory, exists;
+    bool made = true;
   };
   const Row rows[] = {
-      {"file", true, false, true},        {"dir", false, true, true},
-      {"dir/", false, true, true},        {"link_to_file", true, false, true},
-      {"link_to_dir", false, true, true}, {"dangling", false, false, true},
-      {"fifo", false, false, true},       {"missing", false, false, false},
+      {"file", true, false, true},
+      {"dir", false, true, true},
+      {"dir/", false, true, true},
+      {"link_to_file", true, false, true, links},
+      {"link_to_dir", false, true, true, links},
+      {"dangling", false, false, true, links},
+      {"fifo", false, false, true, fifos},
+      {"missing", false, false, false},
       {"file/x", false, false, false},
   };
   for (const Row& row : rows) {
+    if (!row.made) continue;
     SCOPED_TRACE(row.relative);
     const std::string path = tree.Path(row.relative);
     EXPECT_EQ(IsExistingFile(path), row.file);
@@ -110,13 +131,14 @@ TEST(ExistenceChecks, LinksFollowedForFileAndDirectoryButNotForExistence) {
 
 TEST(SetWriteTime, ChangesWriteTimeAndKeepsAccessTime) {
   TempTree tree("f=content\n");
-  SetTimes(tree.Path("f"), {1'000'000'000, 111}, {1'000'000'000, 222});
-  const UnixNanos wanted = 1'234'567'890 * kSecond + 987'654'321;
+  // Multiples of 100 ns, the step Windows keeps.
+  SetTimes(tree.Path("f"), {1'000'000'000, 100}, {1'000'000'000, 200});
+  const UnixNanos wanted = 1'234'567'890 * kSecond + 987'654'300;
   ASSERT_TRUE(SetWriteTime(tree.Path("f"), wanted));
   const auto entry = StatPath(tree.Path("f"));
   ASSERT_TRUE(entry.has_value());
   EXPECT_EQ(entry->write_time, wanted);
-  EXPECT_EQ(entry->access_time, 1'000'000'000 * kSecond + 111);
+  EXPECT_EQ(entry->access_time, 1'000'000'000 * kSecond + 100);
   EXPECT_EQ(tree.ReadFile("f"), "content");
 }
 
@@ -125,7 +147,8 @@ TEST(SetWriteTime, InstantsAroundEpochAreStoredExactly) {
   struct Row {
     UnixNanos when;
   };
-  const Row rows[] = {{-1}, {-kSecond}, {-kSecond - 1}, {-1'500'000'000}, {0}, {kSecond - 1}};
+  // Multiples of 100 ns, the step Windows keeps.
+  const Row rows[] = {{-100}, {-kSecond}, {-kSecond - 100}, {-1'500'000'000}, {0}, {kSecond - 100}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.when);
     ASSERT_TRUE(SetWriteTime(tree.Path("f"), row.when));
@@ -137,11 +160,18 @@ TEST(SetWriteTime, InstantsAroundEpochAreStoredExactly) {
 }
 
 TEST(SetWriteTime, RefusesAnythingButARegularFile) {
-  TempTree tree("file=x\ndir/\nlink->file\n");
-  ASSERT_TRUE(testing::MakeFifo(tree.Path("fifo"), 0644));
+  TempTree tree("file=x\ndir/\n");
+  // Links and fifos where the system has them.
+  const bool links = testing::CanMakeLinks();
+  if (links) tree.AddLink("link", "file");
+  const bool fifos = testing::HasFifos();
+  if (fifos) {
+    ASSERT_TRUE(testing::MakeFifo(tree.Path("fifo"), 0644));
+  }
   SetTimes(tree.Path("file"), {500, 0}, {500, 0});
   const std::string rows[] = {"dir", "link", "fifo", "missing", "file/x"};
   for (const std::string& relative : rows) {
+    if ((relative == "link" && !links) || (relative == "fifo" && !fifos)) continue;
     SCOPED_TRACE(relative);
     const auto before = StatPath(tree.Path(relative));
     EXPECT_FALSE(SetWriteTime(tree.Path(relative), 42 * kSecond));
@@ -171,6 +201,12 @@ TEST(SetWriteTime, RefusesReadOnlyFile) {
 
 // --- WithTrailingSep ---
 
+// The path with "/" spelled as the system's separator.
+std::string Native(std::string path) {
+  std::replace(path.begin(), path.end(), '/', kPathSep);
+  return path;
+}
+
 TEST(WithTrailingSep, AppendsSeparatorOnlyWhenMissing) {
   struct Row {
     std::string in, out;
@@ -183,7 +219,7 @@ TEST(WithTrailingSep, AppendsSeparatorOnlyWhenMissing) {
                       {"", ""}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.in);
-    EXPECT_EQ(WithTrailingSep(row.in), row.out);
+    EXPECT_EQ(WithTrailingSep(Native(row.in)), Native(row.out));
   }
 }
 
@@ -193,21 +229,25 @@ TEST(CurrentDirectory, IsWorkingDirectoryWithTrailingSeparator) {
   TempTree tree("sub/\n");
   const std::string previous = CurrentDirectory();
   ASSERT_FALSE(previous.empty());
-  EXPECT_EQ(previous.back(), '/');
+  EXPECT_EQ(previous.back(), kPathSep);
   std::string resolved;
   ASSERT_NO_THROW(resolved = std::filesystem::canonical(tree.Path("sub")).string());
   ASSERT_NO_THROW(std::filesystem::current_path(resolved));
   const std::string inside = CurrentDirectory();
   ASSERT_NO_THROW(std::filesystem::current_path(previous));
-  EXPECT_EQ(inside, resolved + "/");
+  EXPECT_EQ(inside, resolved + kPathSep);
 }
 
 TEST(CurrentDirectory, RootIsASingleSeparator) {
   const std::string previous = CurrentDirectory();
-  ASSERT_NO_THROW(std::filesystem::current_path("/"));
+  ASSERT_NO_THROW(std::filesystem::current_path(std::string(1, kPathSep)));
   const std::string root = CurrentDirectory();
+  // "/", or the current drive's root ("C:\") on Windows.
+  std::string system_root;
+  ASSERT_NO_THROW(system_root = std::filesystem::current_path().string());
   ASSERT_NO_THROW(std::filesystem::current_path(previous));
-  EXPECT_EQ(root, "/");
+  EXPECT_EQ(root, system_root);
+  EXPECT_EQ(root.find(kPathSep), root.size() - 1);
 }
 
 }  // namespace

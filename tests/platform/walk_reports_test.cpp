@@ -15,6 +15,8 @@
 #include "analysis/repes.h"
 #include "navigation/backup.h"
 #include "navigation/vcd.h"
+#include "platform/fs.h"
+#include "platform/testing/system_traits.h"
 #include "search/busca.h"
 #include "support/as_nobody.h"
 #include "support/random_tree.h"
@@ -50,7 +52,8 @@ std::vector<std::string> Search(const std::string& root, const std::string& text
   search.set_clock([] { return CivilDateTime{{2026, 12, 8}, 12, 0, 0}; });
   search.SetIndexMode(index);
   SearchRequest request;
-  request.drive_root = "/";
+  // "/", or the drive's root ("C:\") on Windows.
+  request.drive_root = std::filesystem::path(root).root_path().string();
   request.directory = root;
   request.search_text = text;
   request.list_dates = request.list_size = true;
@@ -137,6 +140,7 @@ TEST(WalkReports, AreTheSameReadAheadOrNot) {
 // A folder that cannot be listed and one that lists but cannot be entered:
 // the walks name what they could not read the same way with read-ahead.
 TEST(WalkReports, AreTheSameReadAheadOrNotWhereFoldersCannotBeRead) {
+  if (!testing::HasPermissionBits()) GTEST_SKIP() << "no permission bits that deny a listing";
   testing::WalkThreadsForTest threads;
   TempTree trees[2];
   for (unsigned seed : {5u, 6u}) {
@@ -161,7 +165,7 @@ TEST(WalkReports, AreTheSameReadAheadOrNotWhereFoldersCannotBeRead) {
           std::vector<std::string> reports[2];
           for (unsigned i = 0; i < 2; ++i) {
             threads.Set(i == 0 ? 0 : 3);
-            const std::string own = scratch.Path(std::to_string(++run)) + "/";
+            const std::string own = scratch.Path(std::to_string(++run)) + kPathSep;
             std::filesystem::create_directory(own);
             reports[i] = walk(trees[0].root(), trees[1].root(), own);
           }

@@ -11,6 +11,7 @@
 
 #include "base/errors.h"
 #include "platform/fs.h"
+#include "platform/testing/environment.h"
 #include "search/busca_test_support.h"
 #include "support/temp_tree.h"
 
@@ -158,7 +159,7 @@ TEST_F(FileSearchTest, InvalidDateStopsTheSearchEvenWhenNoNameMatches) {
 
 TEST_F(FileSearchTest, DateWindowComparesLocalClockTimesAcrossClockChanges) {
   if (!PathExists("/usr/share/zoneinfo/Europe/Madrid")) GTEST_SKIP() << "no time zone data";
-  setenv("TZ", "Europe/Madrid", 1);  // TearDown puts the zone back
+  ::zuruza::testing::SetEnv("TZ", "Europe/Madrid");  // TearDown puts the zone back
   tzset();
   TempTree tree("f\n");
   constexpr long long k2024_10_27_second_0210 =

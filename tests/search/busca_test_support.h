@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/testing/environment.h"
 #include "search/busca.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
@@ -23,15 +24,15 @@ class FileSearchTest : public ::testing::Test {
     const char* tz = getenv("TZ");
     saved_tz_ = tz ? tz : "";
     had_tz_ = tz != nullptr;
-    setenv("TZ", "UTC", 1);
+    ::zuruza::testing::SetEnv("TZ", "UTC");
     tzset();
     search_.set_clock([] { return CivilDateTime{{2026, 12, 8}, 12, 0, 0}; });
   }
   void TearDown() override {
     if (had_tz_)
-      setenv("TZ", saved_tz_.c_str(), 1);
+      ::zuruza::testing::SetEnv("TZ", saved_tz_);
     else
-      unsetenv("TZ");
+      ::zuruza::testing::UnsetEnv("TZ");
     tzset();
   }
 

@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include "base/errors.h"
+#include "platform/testing/environment.h"
 #include "search/busca.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
@@ -22,11 +23,11 @@ constexpr long long k2001_02_03_10h20m30s = 981195630;  // UTC
 class InventoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("TZ", "UTC", 1);
+    ::zuruza::testing::SetEnv("TZ", "UTC");
     tzset();
   }
   void TearDown() override {
-    unsetenv("TZ");
+    ::zuruza::testing::UnsetEnv("TZ");
     tzset();
   }
 

@@ -11,6 +11,7 @@
 #include "app/about_window.h"
 #include "app/application.h"
 #include "platform/fs.h"
+#include "platform/testing/environment.h"
 #include "shell/launcher_window.h"
 #include "support/accessibility_check.h"
 #include "support/scripted_prompter.h"
@@ -36,7 +37,7 @@ class LauncherToolsTest : public QObject {
  private slots:
   void initTestCase() {
     Q_INIT_RESOURCE(zuruza);
-    setenv("TZ", "UTC", 1);
+    ::zuruza::testing::SetEnv("TZ", "UTC");
     tzset();
   }
 

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/fs.h"
 #include "platform/testing/file_times.h"
 #include "platform/testing/scratch_space.h"
 
@@ -12,8 +13,19 @@ namespace zuruza::testing {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A std::filesystem path from the program's UTF-8 text: narrow paths there
+// are in the ANSI code page on Windows, so the text goes as UTF-8 instead.
+fs::path FsPath(const std::string& text) {
+  if constexpr (kPathSep == '\\') return fs::path(std::u8string(text.begin(), text.end()));
+  return fs::path(text);
+}
+
+}  // namespace
+
 TempTree::TempTree(std::string_view description) {
-  root_ = MakeScratchDirectory((fs::temp_directory_path() / "zuruza-test-").string()) + "/";
+  root_ = MakeScratchDirectory((fs::temp_directory_path() / "zuruza-test-").string()) + kPathSep;
   std::istringstream lines{std::string(description)};
   std::string line;
   while (std::getline(lines, line)) {
@@ -34,32 +46,42 @@ TempTree::~TempTree() {
   std::error_code ignored;
   // Directories a test made unreadable are opened up again first.
   for (auto it = fs::recursive_directory_iterator(
-           root_, fs::directory_options::skip_permission_denied, ignored);
+           FsPath(root_), fs::directory_options::skip_permission_denied, ignored);
        it != fs::recursive_directory_iterator(); it.increment(ignored)) {
     if (it->is_directory(ignored) && !it->is_symlink(ignored))
       fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
-  fs::remove_all(root_, ignored);
+  fs::remove_all(FsPath(root_), ignored);
 }
 
+// Descriptions and tests name entries with "/"; the path uses the system's
+// separator, as the tools' own paths do.
 std::string TempTree::Path(std::string_view relative) const {
-  return root_ + std::string(relative);
+  std::string path = root_ + std::string(relative);
+  for (std::size_t i = root_.size(); i < path.size(); ++i)
+    if (path[i] == '/') path[i] = kPathSep;
+  return path;
 }
 
 void TempTree::AddFile(std::string_view relative, std::string_view content) {
-  fs::path path = Path(relative);
+  fs::path path = FsPath(Path(relative));
   fs::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(content.data(), static_cast<std::streamsize>(content.size()));
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
-void TempTree::AddDirectory(std::string_view relative) { fs::create_directories(Path(relative)); }
+void TempTree::AddDirectory(std::string_view relative) {
+  fs::create_directories(FsPath(Path(relative)));
+}
 
 void TempTree::AddLink(std::string_view relative, std::string_view target) {
-  fs::path path = Path(relative);
+  fs::path path = FsPath(Path(relative));
   fs::create_directories(path.parent_path());
-  fs::create_symlink(std::string(target), path);
+  std::string native_target(target);
+  for (char& c : native_target)
+    if (c == '/') c = kPathSep;
+  fs::create_symlink(FsPath(native_target), path);
 }
 
 void TempTree::SetWriteTime(std::string_view relative, long long unix_seconds) {
@@ -67,7 +89,7 @@ void TempTree::SetWriteTime(std::string_view relative, long long unix_seconds) {
 }
 
 std::string TempTree::ReadFile(std::string_view relative) const {
-  std::ifstream in(Path(relative), std::ios::binary);
+  std::ifstream in(FsPath(Path(relative)), std::ios::binary);
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();

@@ -5,9 +5,14 @@
 #include <time.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "base/errors.h"
 #include "platform/fs.h"
+#include "platform/line_ends.h"
+#include "platform/testing/environment.h"
+#include "platform/testing/system_traits.h"
 #include "support/as_nobody.h"
 #include "support/temp_tree.h"
 #include "transform/change_date_job.h"
@@ -58,11 +63,15 @@ TEST(Columniser, EveryLabelKeepsItsColumnPastAHundred) {
 TEST(Columniser, OutputThatIsTheInputUnderAnotherNameIsRefused) {
   TempTree tree;
   const std::string content = "Nombre SID        =uno\r\nclave=valor\r\n";
-  tree.AddFile("c.txt", content);
-  tree.AddLink("c.txt.sal", tree.Path("c.txt"));
   tree.AddFile("d.txt", content);
   ASSERT_NO_THROW(std::filesystem::create_hard_link(tree.Path("d.txt"), tree.Path("d.txt.sal")));
-  for (const char* input : {"c.txt", "d.txt"}) {
+  std::vector<std::string> inputs = {"d.txt"};
+  if (testing::CanMakeLinks()) {  // and a symbolic link where the system has them
+    tree.AddFile("c.txt", content);
+    tree.AddLink("c.txt.sal", tree.Path("c.txt"));
+    inputs.insert(inputs.begin(), "c.txt");
+  }
+  for (const std::string& input : inputs) {
     SCOPED_TRACE(input);
     EXPECT_THROW(ColumniseFile({"=", tree.Path(input), ""}), Error);
     EXPECT_EQ(tree.ReadFile(input), content);
@@ -77,6 +86,7 @@ TEST(Columniser, OutputThatIsTheInputUnderAnotherNameIsRefused) {
 }
 
 TEST(Columniser, ALoneLfEndsALineAndTheTableKeepsCrLf) {
+  if (!kLoneLfEndsLine) GTEST_SKIP() << "a lone LF does not end a line on this system";
   TempTree tree;
   EXPECT_EQ(Columnise(tree, "a=1\nb=2\na=3\n", "=", ""),
             "a=;b=;\r\n\"1\";\"2\";\r\n\"3\";\"\";\r\n");
@@ -106,13 +116,13 @@ TEST(Columniser, MissingInputIsAnError) {
 class ChangeDateTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("TZ", "UTC", 1);
+    ::zuruza::testing::SetEnv("TZ", "UTC");
     tzset();
     tree_.AddFile("f.txt", "x");
     tree_.SetWriteTime("f.txt", 981195630);  // 03/02/2001 10:20:30
   }
   void TearDown() override {
-    unsetenv("TZ");
+    ::zuruza::testing::UnsetEnv("TZ");
     tzset();
   }
   UnixNanos WriteTime() { return StatPath(tree_.Path("f.txt"))->write_time; }

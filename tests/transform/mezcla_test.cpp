@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/errors.h"
+#include "platform/line_ends.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_tree.h"
 
@@ -133,11 +134,12 @@ TEST_F(MergeTest, MissingFirstFileLeavesTheOutputUntouched) {
 
 TEST_F(MergeTest, LineRulesOfTheInputsHold) {
   // A lone LF ends a line, and the output keeps the first file's line end;
-  // Ctrl-Z ends the file.
+  // Ctrl-Z ends the file. Where a lone LF stays in its line, the first line
+  // is "1;a\nb" and its CR makes the output CR LF.
   EXPECT_EQ(Merge("1;a\nb\r2;c\x1a"
                   "3;d\r\n",
                   "2;x\r\n", Keys(";", "1", "1")),
-            "1;a\nb\n2;c;2;x\n");
+            kLoneLfEndsLine ? "1;a\nb\n2;c;2;x\n" : "1;a\nb\r\n2;c;2;x\r\n");
 }
 
 TEST_F(MergeTest, AFillBeyondWhatALineCanHoldIsRefused) {

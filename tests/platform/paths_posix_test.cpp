@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/fs.h"
+#include "platform/testing/environment.h"
 #include "platform/testing/identity.h"
 #include "platform/testing/process_settings.h"
 #include "support/as_nobody.h"
@@ -29,18 +30,18 @@ class EnvironmentTest : public ::testing::Test {
   void TearDown() override {
     for (int i = 0; i < kCount; ++i) {
       if (saved_[i]) {
-        setenv(kNames[i], saved_[i]->c_str(), 1);
+        ::zuruza::testing::SetEnv(kNames[i], saved_[i]->c_str());
       } else {
-        unsetenv(kNames[i]);
+        ::zuruza::testing::UnsetEnv(kNames[i]);
       }
     }
   }
   // nullptr unsets the variable.
   static void Set(const char* name, const char* value) {
     if (value) {
-      setenv(name, value, 1);
+      ::zuruza::testing::SetEnv(name, value);
     } else {
-      unsetenv(name);
+      ::zuruza::testing::UnsetEnv(name);
     }
   }
 

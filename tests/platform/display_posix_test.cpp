@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/testing/environment.h"
+
 namespace zuruza {
 namespace {
 
@@ -16,16 +18,16 @@ class ScopedEnv {
   ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = getenv(name)) old_ = old;
     if (value) {
-      setenv(name, value, 1);
+      ::zuruza::testing::SetEnv(name, value);
     } else {
-      unsetenv(name);
+      ::zuruza::testing::UnsetEnv(name);
     }
   }
   ~ScopedEnv() {
     if (old_) {
-      setenv(name_, old_->c_str(), 1);
+      ::zuruza::testing::SetEnv(name_, old_->c_str());
     } else {
-      unsetenv(name_);
+      ::zuruza::testing::UnsetEnv(name_);
     }
   }
 

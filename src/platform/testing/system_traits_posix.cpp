@@ -1,0 +1,11 @@
+#include "platform/testing/system_traits.h"
+
+namespace zuruza::testing {
+
+bool HasFifos() { return true; }
+bool HasPermissionBits() { return true; }
+bool HasPosixProcesses() { return true; }
+bool NamesAreBytes() { return true; }
+bool CanMakeLinks() { return true; }
+
+}  // namespace zuruza::testing
