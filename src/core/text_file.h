@@ -23,10 +23,9 @@ std::string_view LineEndBytes(LineEnd end);
 
 // Reads lines: a line ends at a CR byte, and an LF right after that CR
 // belongs to the same line end; on Linux a lone LF ends a line too, as its
-// tools write them (on Windows it stays inside its line); byte 26 (Ctrl-Z) ends the file; lines have no
-// length limit; an empty file has no lines and a file ending in a line end
-// has no empty line after its last line. Buffered; blocking. Open failures
-// throw IoError.
+// tools write them (on Windows it stays inside its line); byte 26 (Ctrl-Z) ends the file; lines
+// have no length limit; an empty file has no lines and a file ending in a line end has no empty
+// line after its last line. Buffered; blocking. Open failures throw IoError.
 class TextReader {
  public:
   explicit TextReader(const std::string& path, std::size_t buffer_size = 256 * 1024);

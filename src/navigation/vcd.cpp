@@ -1,5 +1,6 @@
 #include "navigation/vcd.h"
 
+#include <optional>
 #include <utility>
 
 #include "base/errors.h"
@@ -7,9 +8,26 @@
 #include "core/text_file.h"
 #include "core/text_rules.h"
 #include "platform/drives.h"
+#include "platform/file.h"
+#include "platform/fs.h"
+#include "platform/path.h"
 #include "platform/paths.h"
 
 namespace zuruza {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// Bytes a Windows file name may not hold (a ':' would name a stream of
+// another file); any byte but the separator goes on POSIX.
+bool ForbiddenInNames(char c) {
+  if (kPathSep != '\\') return false;
+  return static_cast<unsigned char>(c) < 0x20 || c == '/' || c == ':' || c == '*' || c == '?' ||
+         c == '"' || c == '<' || c == '>' || c == '|';
+}
+
+}  // namespace
 
 std::string MatchKey(std::string_view entry) {
   const std::size_t slash = entry.rfind(kPathSep);
@@ -31,10 +49,10 @@ std::string CacheFileName(std::string_view mount_point) {
   for (char c : base) {
     if (c == kPathSep) {
       name += '_';
-    } else if (c == '_') {
-      name += "%5F";
-    } else if (c == '%') {
-      name += "%25";
+    } else if (c == '_' || c == '%' || ForbiddenInNames(c)) {
+      name += '%';
+      name += kHexDigits[static_cast<unsigned char>(c) >> 4];
+      name += kHexDigits[static_cast<unsigned char>(c) & 0xF];
     } else {
       name += c;
     }
@@ -44,7 +62,21 @@ std::string CacheFileName(std::string_view mount_point) {
 }
 
 std::string CacheFilePath(std::string_view mount_point) {
-  return CacheDirectory() + "vcd" + kPathSep + CacheFileName(mount_point);
+  const std::vector<std::string> files =
+      DriveTreeCacheFiles(mount_point, CacheFileName(mount_point));
+  // The newest of those there: a stale cache that could not be removed
+  // (a read-only one at a drive's root) never hides a fresher one.
+  std::optional<std::string> newest;
+  UnixNanos newest_time = 0;
+  for (const std::string& file : files) {
+    const std::optional<DirEntry> entry = StatPath(file);
+    if (!entry) continue;
+    if (!newest || entry->write_time > newest_time) {
+      newest = file;
+      newest_time = entry->write_time;
+    }
+  }
+  return newest.value_or(files.front());
 }
 
 void DirectoryTree::Clear() {
@@ -76,8 +108,13 @@ void DirectoryTree::WalkDirectoryTree(const std::string& path) {
 // walk builds no path twice.
 void DirectoryTree::Walk(DirectoryReader& reader, std::string& path, std::size_t depth) {
   if (listings_.size() <= depth) listings_.resize(depth + 1);
-  // The root's base is empty; its listing is "/" itself.
-  if (!reader.List(path.empty() ? std::string(1, kPathSep) : path, listings_[depth])) return;
+  // The root's base is empty ("/" is listed) or a drive ("c:", whose root
+  // is "c:\"); deeper paths are listed as they are.
+  const bool listed =
+      depth > 0 ? reader.List(path, listings_[depth])
+                : reader.List(path.empty() ? std::string(1, kPathSep) : WithTrailingSep(path),
+                              listings_[depth]);
+  if (!listed) return;
   const std::size_t base_size = path.size();
   // By index: deeper levels may grow listings_ and move this level's vector.
   for (std::size_t i = 0; i < listings_[depth].size(); ++i) {
@@ -110,11 +147,29 @@ void DirectoryTree::BuildTree(std::string_view mount_point) {
 }
 
 void DirectoryTree::SaveTreeCache(std::string_view mount_point) const {
-  // A failure here shows up as the writer's own error just below.
-  MakeDirectories(CacheDirectory() + "vcd");
+  const std::vector<std::string> files =
+      DriveTreeCacheFiles(mount_point, CacheFileName(mount_point));
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const bool last = i + 1 == files.size();
+    try {
+      // The last place is the user's own cache folder, made on first use; a
+      // failure here shows up as the writer's own error just below.
+      if (last) MakeDirectories(DirectoryToOpen(files[i]));
+      WriteCacheFile(files[i]);
+    } catch (const IoError&) {
+      if (last) throw;
+      continue;
+    }
+    // An older cache in a preferred place would be read instead.
+    for (std::size_t stale = 0; stale < i; ++stale) RemoveFile(files[stale]);
+    return;
+  }
+}
+
+void DirectoryTree::WriteCacheFile(const std::string& path) const {
   // Written whole and flushed before it replaces the old cache, so a failure
   // or a crash never leaves a cut list.
-  TextWriter writer(CacheFilePath(mount_point), TextWriter::Mode::kAtomic);
+  TextWriter writer(path, TextWriter::Mode::kAtomic);
   std::string line;
   for (const std::string& entry : entries_) {
     // A name with a line-end or Ctrl-Z byte must stay one entry when read back.
@@ -127,8 +182,9 @@ void DirectoryTree::SaveTreeCache(std::string_view mount_point) const {
 
 void DirectoryTree::LoadTreeCache(std::string_view mount_point) {
   Clear();
+  // The newest place holding one; anything there is read, so that a cache
+  // that is no file is reported.
   const std::string path = CacheFilePath(mount_point);
-  // Anything there is read, so that a cache that is no file is reported.
   if (!PathExists(path)) return;
   TextReader reader(path);
   std::string line;

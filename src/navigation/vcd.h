@@ -29,14 +29,17 @@ inline constexpr std::size_t kMatchKeyLimit = 200;
 // "/home/ana/Fotos" -> "/FOTOS".
 std::string MatchKey(std::string_view entry);
 
-// The cache file's name for a drive's mount point: "/" -> "root.dat",
-// "/media/usb disk" -> "media_usb disk.dat". Separators become '_'; '_' and
-// '%' are written %5F and %25 so that no two mount points share a name (and
-// "/root" is "%72oot.dat", as "root" belongs to "/"). Trailing separators do
-// not count.
+// The cache file's name for a drive's mount point in the user's cache
+// folder: "/" -> "root.dat", "/media/usb disk" -> "media_usb disk.dat".
+// Separators become '_'; '_' and '%' are written %5F and %25 so that no two
+// mount points share a name (and "/root" is "%72oot.dat", as "root" belongs
+// to "/"), and on Windows the bytes a file name may not hold alike ("C:" ->
+// "C%3A.dat"). Trailing separators do not count.
 std::string CacheFileName(std::string_view mount_point);
 
-// $XDG_CACHE_HOME/zuruza/vcd/<CacheFileName>.
+// The drive's cache file LoadTreeCache reads: the newest of those in the
+// places DriveTreeCacheFiles (platform/paths.h) gives, else the first place
+// ($XDG_CACHE_HOME/zuruza/vcd/<CacheFileName> on Linux).
 std::string CacheFilePath(std::string_view mount_point);
 
 // The path the entries of a drive start with: the mount point without its
@@ -61,10 +64,12 @@ class DirectoryTree {
   void SetMountPoints(std::vector<std::string> mount_points);
   // Writes the list to the drive's cache file, one entry a line (CR, LF and
   // Ctrl-Z bytes of names written as '?'), through a temporary file flushed
-  // and renamed into place. Failures throw IoError and leave the previous
-  // cache alone.
+  // and renamed into place: in the first of the cache places that takes it,
+  // then removing an older cache from the places before it. Failures throw
+  // IoError (when no place takes it) and leave the previous cache alone.
   void SaveTreeCache(std::string_view mount_point) const;
-  // Empties the list and reads the drive's cache file when there is one.
+  // Empties the list and reads the drive's cache file (CacheFilePath) when
+  // there is one.
   // Blank lines are skipped. A read failure throws IoError; the entries read
   // until then stay.
   void LoadTreeCache(std::string_view mount_point);
@@ -88,6 +93,7 @@ class DirectoryTree {
 
  private:
   void Add(std::string entry);
+  void WriteCacheFile(const std::string& path) const;
   void Walk(DirectoryReader& reader, std::string& path, std::size_t depth);
   std::ptrdiff_t Find(std::string_view text, std::ptrdiff_t selected, bool forward) const;
 

@@ -98,38 +98,6 @@ void ClearLeftoversOnce(const std::string& directory) {
   ClearLeftoverTemporaries(directory);
 }
 
-// The kind and attributes of what stands at `path`, links not followed; 0
-// or the errno when it cannot be told.
-int KindAt(const std::wstring& path, EntryKind& kind, DWORD& attributes) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-    const int error = internal::LastErrno();
-    if (error == ENOENT) return error;
-    // A device name ("NUL") has no attributes; its handle tells what it is.
-    const HANDLE handle = CreateFileW(
-        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return error;
-    const bool device = GetFileType(handle) != FILE_TYPE_DISK;
-    CloseHandle(handle);
-    if (!device) return error;
-    kind = EntryKind::kOther;
-    attributes = 0;
-    return 0;
-  }
-  DWORD tag = 0;
-  if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return internal::LastErrno();
-    tag = found.dwReserved0;
-    FindClose(search);
-  }
-  kind = internal::KindFromAttributes(data.dwFileAttributes, tag);
-  attributes = data.dwFileAttributes;
-  return 0;
-}
-
 // An open file's attributes changed: `set` added and `cleared` taken away.
 bool ChangeAttributes(HANDLE handle, DWORD set, DWORD cleared) {
   FILE_BASIC_INFO info;
@@ -259,7 +227,7 @@ void AtomicFile::Commit() {
   const std::wstring destination = internal::WidePath(destination_);
   EntryKind kind = EntryKind::kOther;
   DWORD attributes = 0;
-  const bool replacing = KindAt(destination, kind, attributes) == 0;
+  const bool replacing = internal::KindAt(destination, kind, attributes) == 0;
   // Only a file or a link is replaced: never a device or directory (a
   // backup, which mirrors its source, may replace all but a directory).
   if (replacing && kind != EntryKind::kFile && kind != EntryKind::kSymlink &&

@@ -17,38 +17,6 @@ std::function<int(const std::string&, std::uint64_t)>& ReplacementFault() {
   return fault;
 }
 
-// The kind and attributes of what stands at `path`, links not followed; 0
-// or the errno when it cannot be told.
-int KindAt(const std::wstring& path, EntryKind& kind, DWORD& attributes) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-    const int error = internal::LastErrno();
-    if (error == ENOENT) return error;
-    // A device name ("NUL") has no attributes; its handle tells what it is.
-    const HANDLE handle = CreateFileW(
-        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return error;
-    const bool device = GetFileType(handle) != FILE_TYPE_DISK;
-    CloseHandle(handle);
-    if (!device) return error;
-    kind = EntryKind::kOther;
-    attributes = 0;
-    return 0;
-  }
-  DWORD tag = 0;
-  if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return internal::LastErrno();
-    tag = found.dwReserved0;
-    FindClose(search);
-  }
-  kind = internal::KindFromAttributes(data.dwFileAttributes, tag);
-  attributes = data.dwFileAttributes;
-  return 0;
-}
-
 // True for an open regular file: no directory, link or device.
 bool IsOpenRegularFile(HANDLE handle) {
   if (GetFileType(handle) != FILE_TYPE_DISK) return false;
@@ -71,7 +39,8 @@ void AtomicReplacement::OpenSource(const std::string& path) {
   // A cheap check first, so that devices are never opened for their data.
   EntryKind kind = EntryKind::kOther;
   DWORD attributes = 0;
-  if (const int error = KindAt(wide, kind, attributes); error != 0) ThrowIoErrorFromErrno(error);
+  if (const int error = internal::KindAt(wide, kind, attributes); error != 0)
+    ThrowIoErrorFromErrno(error);
   if (kind != EntryKind::kFile || (attributes & FILE_ATTRIBUTE_READONLY) != 0)
     ThrowIoErrorFromErrno(EACCES);
   // Read and write access, although only reading happens: a file the person

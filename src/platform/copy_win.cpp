@@ -56,38 +56,6 @@ class Handle {
   HANDLE handle_;
 };
 
-// The kind and attributes of what stands at `path`, links not followed; 0
-// or the errno when it cannot be told.
-int KindAt(const std::wstring& path, EntryKind& kind, DWORD& attributes) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-    const int error = internal::LastErrno();
-    if (error == ENOENT) return error;
-    // A device name ("NUL") has no attributes; its handle tells what it is.
-    const HANDLE handle = CreateFileW(
-        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return error;
-    const bool device = GetFileType(handle) != FILE_TYPE_DISK;
-    CloseHandle(handle);
-    if (!device) return error;
-    kind = EntryKind::kOther;
-    attributes = 0;
-    return 0;
-  }
-  DWORD tag = 0;
-  if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return internal::LastErrno();
-    tag = found.dwReserved0;
-    FindClose(search);
-  }
-  kind = internal::KindFromAttributes(data.dwFileAttributes, tag);
-  attributes = data.dwFileAttributes;
-  return 0;
-}
-
 bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
   return a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow &&
          a.ftLastWriteTime.dwHighDateTime == b.ftLastWriteTime.dwHighDateTime &&
@@ -249,7 +217,7 @@ CopyOutcome CopyLink(const std::string& source, const std::string& destination, 
     // folder stays, and so does the copy's failure.
     EntryKind kind = EntryKind::kOther;
     DWORD existing = 0;
-    if (error == ERROR_ACCESS_DENIED && KindAt(target, kind, existing) == 0 &&
+    if (error == ERROR_ACCESS_DENIED && internal::KindAt(target, kind, existing) == 0 &&
         (kind == EntryKind::kSymlink || kind == EntryKind::kFile) &&
         (directory || (existing & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
       const bool removed = (existing & FILE_ATTRIBUTE_DIRECTORY) != 0
@@ -285,7 +253,7 @@ CopyOutcome CopyFilePreservingTime(const std::string& source, const std::string&
   const std::wstring wide = internal::WidePath(source);
   EntryKind kind = EntryKind::kOther;
   DWORD attributes = 0;
-  if (const int error = KindAt(wide, kind, attributes); error != 0) {
+  if (const int error = internal::KindAt(wide, kind, attributes); error != 0) {
     if (error == ENOENT) return CopyOutcome::kSourceGone;
     ThrowIoErrorFromErrno(error);
   }

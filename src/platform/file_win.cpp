@@ -27,6 +27,24 @@ constexpr std::size_t kMaxTransfer = 1u << 30;
 
 [[noreturn]] void ThrowLastError() { ThrowIoErrorFromErrno(LastErrno()); }
 
+// Why `path` did not open, from the last error. A file standing where a
+// folder of the path should be fails as a missing path here; POSIX tells
+// ENOTDIR, and so does this.
+[[noreturn]] void ThrowOpenError(const std::string& path) {
+  const DWORD error = GetLastError();
+  if (error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND) {
+    std::string folder = path;
+    for (std::size_t sep; (sep = folder.find_last_of("\\/")) != std::string::npos && sep > 0;) {
+      folder.resize(sep);
+      const DWORD attributes = GetFileAttributesW(WidePath(folder).c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) ThrowIoErrorFromErrno(ENOTDIR);
+      break;
+    }
+  }
+  ThrowIoErrorFromErrno(ErrnoFromWin32(error));
+}
+
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -181,7 +199,7 @@ int OpenDataFile(const std::string& path, DataOpen how) {
   }
   // A directory does not open without backup semantics: "File access denied".
   const HANDLE handle = OpenHandle(path, access, disposition, FILE_ATTRIBUTE_NORMAL);
-  if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
+  if (handle == INVALID_HANDLE_VALUE) ThrowOpenError(path);
   if (const int error = RefusedHandle(handle, writing); error != 0) Refuse(handle, error);
   if (how == DataOpen::kCreateReplace || how == DataOpen::kReplaceExisting) {
     if (!SetEndOfFile(handle)) Refuse(handle, LastErrno());
@@ -366,7 +384,7 @@ int OpenRegularFileToRead(const std::string& path, OpenedFileStatus& status) {
   if (IsDeviceName(path)) ThrowIoErrorFromErrno(EACCES);
   // The link itself is opened, never its target; a directory does not open.
   HANDLE handle = OpenHandle(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
-  if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
+  if (handle == INVALID_HANDLE_VALUE) ThrowOpenError(path);
   if (GetFileType(handle) != FILE_TYPE_DISK) Refuse(handle, EACCES);
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(handle, &info)) Refuse(handle, LastErrno());
@@ -380,7 +398,7 @@ int OpenRegularFileToRead(const std::string& path, OpenedFileStatus& status) {
     // behind the point: opened again through it, as long as it is the same file.
     CloseHandle(handle);
     handle = OpenHandle(path, GENERIC_READ, OPEN_EXISTING, 0);
-    if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
+    if (handle == INVALID_HANDLE_VALUE) ThrowOpenError(path);
     BY_HANDLE_FILE_INFORMATION again;
     if (!GetFileInformationByHandle(handle, &again)) Refuse(handle, LastErrno());
     if (IdentityFrom(again) != IdentityFrom(info) || GetFileType(handle) != FILE_TYPE_DISK)
@@ -415,7 +433,7 @@ int OpenRegularFileForDating(const std::string& path) {
   // permission on POSIX.
   const HANDLE handle = OpenHandle(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
-  if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
+  if (handle == INVALID_HANDLE_VALUE) ThrowOpenError(path);
   FILE_ATTRIBUTE_TAG_INFO info{};
   const bool regular =
       GetFileType(handle) == FILE_TYPE_DISK &&

@@ -1,8 +1,9 @@
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
-#include <cwchar>
 #include <string_view>
+#include <vector>
 
 #include "platform/fs.h"
 #include "platform/win_internal.h"
@@ -14,9 +15,7 @@ using internal::KindFromAttributes;
 using internal::UnixFromFileTime;
 using internal::WidePath;
 
-bool IsDotOrDotDot(const wchar_t* name) {
-  return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
-}
+bool IsDotOrDotDot(std::wstring_view name) { return name == L"." || name == L".."; }
 
 // Assigns into an existing slot where there is one, so that repeated listings
 // reuse both the vector and the names' buffers.
@@ -25,20 +24,25 @@ DirEntry& NextSlot(std::vector<DirEntry>& entries, std::size_t index) {
   return entries.emplace_back();
 }
 
-// The find data holds all an entry needs: no entry is opened or stat'ed.
-void FillFromFindData(const WIN32_FIND_DATAW& data, DirEntry& entry) {
-  // The reparse tag is only meaningful on a reparse point.
-  entry.kind = KindFromAttributes(data.dwFileAttributes, data.dwReserved0);
+FILETIME FileTimeOf(const LARGE_INTEGER& time) {
+  return FILETIME{time.LowPart, static_cast<DWORD>(time.HighPart)};
+}
+
+// The directory record holds all an entry needs: no entry is opened or
+// stat'ed.
+void FillFromRecord(const FILE_FULL_DIR_INFO& record, DirEntry& entry) {
+  // The record's EA size holds the reparse tag of a reparse point.
+  const DWORD tag = (record.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? record.EaSize : 0;
+  entry.kind = KindFromAttributes(record.FileAttributes, tag);
   entry.size = entry.kind == EntryKind::kDirectory
                    ? 0
-                   : (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  entry.write_time = UnixFromFileTime(data.ftLastWriteTime);
-  entry.access_time = UnixFromFileTime(data.ftLastAccessTime);
+                   : static_cast<std::uint64_t>(record.EndOfFile.QuadPart);
+  entry.write_time = UnixFromFileTime(FileTimeOf(record.LastWriteTime));
+  entry.access_time = UnixFromFileTime(FileTimeOf(record.LastAccessTime));
   // FAT volumes that keep no creation time report zero.
-  const FILETIME& created = data.ftCreationTime;
-  entry.creation_time = created.dwLowDateTime == 0 && created.dwHighDateTime == 0
+  entry.creation_time = record.CreationTime.QuadPart == 0
                             ? entry.write_time
-                            : UnixFromFileTime(created);
+                            : UnixFromFileTime(FileTimeOf(record.CreationTime));
   entry.detailed = true;
 }
 
@@ -51,27 +55,65 @@ bool IsNonDirectory(std::string path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool IsDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
+// The records of a directory, read in batches through a handle of its own
+// that shares deletion: a folder being listed can still be removed or
+// renamed, as on POSIX (a find handle refuses both until it is closed).
+class DirectoryRead {
+ public:
+  DirectoryRead() = default;
+  ~DirectoryRead() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  DirectoryRead(const DirectoryRead&) = delete;
+  DirectoryRead& operator=(const DirectoryRead&) = delete;
 
-// Starts a search of every name in `dir_path`; 0 or the errno. On success
-// `handle` may be INVALID_HANDLE_VALUE: a root without a single entry.
-int StartSearch(const std::string& dir_path, WIN32_FIND_DATAW& data, HANDLE& handle) {
-  handle = INVALID_HANDLE_VALUE;
-  if (dir_path.empty()) return ENOENT;
-  const std::wstring pattern = WidePath(WithTrailingSep(dir_path) + '*');
-  handle = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                            FIND_FIRST_EX_LARGE_FETCH);
-  if (handle != INVALID_HANDLE_VALUE) return 0;
-  const DWORD error = GetLastError();
-  // Only a root lacks "." and "..", so only a root can have nothing to find.
-  if (error == ERROR_FILE_NOT_FOUND && IsDirectory(dir_path)) return 0;
-  const int errno_value = internal::ErrnoFromWin32(error);
-  if (errno_value == ENOENT && IsNonDirectory(dir_path)) return ENOTDIR;
-  return errno_value;
-}
+  // 0 or the errno.
+  int Open(const std::string& dir_path) {
+    if (dir_path.empty()) return ENOENT;
+    handle_ = CreateFileW(WidePath(dir_path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      const int error = internal::LastErrno();
+      return error == ENOENT && IsNonDirectory(dir_path) ? ENOTDIR : error;
+    }
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(handle_, FileBasicInfo, &basic, sizeof basic))
+      return internal::LastErrno();
+    return (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : ENOTDIR;
+  }
+
+  // The next record; null at the end or on a failure (error() tells).
+  const FILE_FULL_DIR_INFO* Next() {
+    if (current_ != nullptr && current_->NextEntryOffset != 0) {
+      current_ = reinterpret_cast<const FILE_FULL_DIR_INFO*>(
+          reinterpret_cast<const char*>(current_) + current_->NextEntryOffset);
+      return current_;
+    }
+    if (buffer_.empty()) buffer_.resize(kBufferBytes / sizeof(std::uint64_t));
+    current_ = nullptr;
+    if (!GetFileInformationByHandleEx(handle_, FileFullDirectoryInfo, buffer_.data(),
+                                      kBufferBytes)) {
+      // A root without a single entry has nothing to find at all.
+      const DWORD error = GetLastError();
+      if (error != ERROR_NO_MORE_FILES && error != ERROR_FILE_NOT_FOUND)
+        error_ = internal::ErrnoFromWin32(error);
+      return nullptr;
+    }
+    current_ = reinterpret_cast<const FILE_FULL_DIR_INFO*>(buffer_.data());
+    return current_;
+  }
+
+  int error() const { return error_; }
+
+ private:
+  static constexpr DWORD kBufferBytes = 64 * 1024;
+
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::vector<std::uint64_t> buffer_;  // aligned as the records need
+  const FILE_FULL_DIR_INFO* current_ = nullptr;
+  int error_ = 0;
+};
 
 // The names as found, one after another, for the sort to compare as wide
 // strings without a conversion per comparison.
@@ -161,11 +203,8 @@ void AssignUtf8(std::wstring_view wide, std::string& into) {
 }  // namespace
 
 int DirectoryAccessError(const std::string& dir_path) {
-  WIN32_FIND_DATAW data;
-  HANDLE handle;
-  const int error = StartSearch(dir_path, data, handle);
-  if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
-  return error;
+  DirectoryRead read;
+  return read.Open(dir_path);
 }
 
 bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries,
@@ -179,32 +218,25 @@ bool ListDirectory(const std::string& dir_path, std::vector<DirEntry>& entries,
     entries.clear();
     return false;
   };
-  WIN32_FIND_DATAW data;
-  HANDLE handle;
-  if (const int error = StartSearch(dir_path, data, handle); error != 0) return fail(error);
+  DirectoryRead read;
+  if (const int error = read.Open(dir_path); error != 0) return fail(error);
 
   NextSlot(entries, 0).name.assign(".");
   NextSlot(entries, 1).name.assign("..");
   std::size_t count = 2;
   const bool only_directories = detail == EntryDetail::kDirectories;
   WideNames wide;
-  int error = 0;
-  if (handle != INVALID_HANDLE_VALUE) {
-    do {
-      if (IsDotOrDotDot(data.cFileName)) continue;
-      DirEntry& entry = NextSlot(entries, count);
-      FillFromFindData(data, entry);
-      if (only_directories && !entry.IsDirectory()) continue;
-      const std::size_t length = std::wcslen(data.cFileName);
-      wide.Add(data.cFileName, length);
-      AssignUtf8(std::wstring_view(data.cFileName, length), entry.name);
-      ++count;
-    } while (FindNextFileW(handle, &data));
-    if (const DWORD last = GetLastError(); last != ERROR_NO_MORE_FILES)
-      error = internal::ErrnoFromWin32(last);
-    FindClose(handle);
+  while (const FILE_FULL_DIR_INFO* record = read.Next()) {
+    const std::wstring_view name(record->FileName, record->FileNameLength / sizeof(wchar_t));
+    if (IsDotOrDotDot(name)) continue;
+    DirEntry& entry = NextSlot(entries, count);
+    FillFromRecord(*record, entry);
+    if (only_directories && !entry.IsDirectory()) continue;
+    wide.Add(name.data(), name.size());
+    AssignUtf8(name, entry.name);
+    ++count;
   }
-  if (error != 0) return fail(error);
+  if (read.error() != 0) return fail(read.error());
   entries.resize(count);
   SortEntries(entries, wide);
   // A root gives no dot entries and a FAT folder stale ones: both are read

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zuruza {
@@ -27,6 +28,13 @@ std::string DefaultReportPath(const std::string& file_name);
 // file: the home directory, then $TMPDIR/zelq/ ("c:\" then "c:\zelq\" on
 // Windows). Each with a trailing separator.
 std::vector<std::string> ResultsFolders();
+// The files a drive's directory tree is cached in, in order of preference:
+// on Windows "vcd.dat" at the root of the drive mounted at `mount_point`
+// ("C:\vcd.dat" for "C:"), where the program always kept it; last, on every
+// system, `user_file_name` in the vcd folder of the user's cache directory,
+// a folder its writer creates.
+std::vector<std::string> DriveTreeCacheFiles(std::string_view mount_point,
+                                             std::string_view user_file_name);
 // Creates the directory and its missing parents; false on failure.
 bool MakeDirectories(const std::string& path);
 

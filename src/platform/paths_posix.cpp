@@ -77,6 +77,10 @@ std::vector<std::string> ResultsFolders() {
   return {HomeDirectory(), TempDirectory() + "zelq" + kPathSep};
 }
 
+std::vector<std::string> DriveTreeCacheFiles(std::string_view, std::string_view user_file_name) {
+  return {CacheDirectory() + "vcd" + kPathSep + std::string(user_file_name)};
+}
+
 bool MakeDirectories(const std::string& path) {
   if (path.empty()) return false;
   // Each prefix ending before a separator is a parent. Some systems report

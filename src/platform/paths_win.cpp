@@ -70,6 +70,16 @@ std::vector<std::string> ResultsFolders() {
   return {std::string(kDefaultFolder), std::string(kDefaultFolder) + "zelq\\"};
 }
 
+std::vector<std::string> DriveTreeCacheFiles(std::string_view mount_point,
+                                             std::string_view user_file_name) {
+  std::vector<std::string> files;
+  // The drive's own file first: the program always kept it there, and a
+  // drive's tree goes with the drive.
+  if (!mount_point.empty()) files.push_back(WithTrailingSep(mount_point) + "vcd.dat");
+  files.push_back(CacheDirectory() + "vcd\\" + std::string(user_file_name));
+  return files;
+}
+
 bool MakeDirectories(const std::string& path) {
   if (path.empty()) return false;
   // The drive ("c:") or the share ("\\server\share") at the start is no

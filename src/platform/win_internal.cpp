@@ -152,6 +152,36 @@ EntryKind KindFromAttributes(DWORD attributes, DWORD reparse_tag) {
   return EntryKind::kFile;
 }
 
+int KindAt(const std::wstring& path, EntryKind& kind, DWORD& attributes) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    const int error = LastErrno();
+    if (error == ENOENT) return error;
+    // A device name ("NUL") has no attributes; its handle tells what it is.
+    const HANDLE handle = CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return error;
+    const bool device = GetFileType(handle) != FILE_TYPE_DISK;
+    CloseHandle(handle);
+    if (!device) return error;
+    kind = EntryKind::kOther;
+    attributes = 0;
+    return 0;
+  }
+  DWORD tag = 0;
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return LastErrno();
+    tag = found.dwReserved0;
+    FindClose(search);
+  }
+  kind = KindFromAttributes(data.dwFileAttributes, tag);
+  attributes = data.dwFileAttributes;
+  return 0;
+}
+
 HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
 
 int DescriptorOf(HANDLE handle, int flags) {

@@ -40,6 +40,11 @@ FILETIME FileTimeFromUnix(UnixNanos time);
 // attributes say.
 EntryKind KindFromAttributes(DWORD attributes, DWORD reparse_tag);
 
+// The kind and attributes of what stands at `path` (a wide path), links not
+// followed; 0 or the errno when it cannot be told. A device ("NUL") is
+// kOther with no attributes.
+int KindAt(const std::wstring& path, EntryKind& kind, DWORD& attributes);
+
 // The handle under a C runtime descriptor (INVALID_HANDLE_VALUE for a bad one).
 HANDLE HandleOf(int fd);
 // A C runtime descriptor owning `handle` (`flags`: _O_RDONLY, _O_APPEND, ...,

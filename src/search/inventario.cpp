@@ -10,6 +10,7 @@
 #include "core/numbers.h"
 #include "core/text_rules.h"
 #include "platform/fs.h"
+#include "platform/line_ends.h"
 #include "platform/path.h"
 #include "platform/paths.h"
 #include "search/busca.h"
@@ -29,13 +30,28 @@ std::size_t FindHeaderMark(std::string_view block, std::size_t from) {
                                kListingHeaderMark.size());
   return mark == nullptr ? std::string_view::npos : static_cast<std::size_t>(mark - block.data());
 }
-// The line rules of TextReader: a line ends at a CR, at an LF (a lone one
-// too), or at a CR LF taken as one.
-bool IsLineEndByte(char c) { return c == '\r' || c == '\n'; }
+
+// Whether `text` ends with a line end, by the line rules of TextReader: a
+// line ends at a CR, at a CR LF taken as one, or at a lone LF where this
+// system's lines end so (platform/line_ends.h).
+bool EndsWithLineEnd(std::string_view text) {
+  if (text.empty()) return false;
+  if (text.back() == '\r') return true;
+  return text.back() == '\n' &&
+         (kLoneLfEndsLine || (text.size() > 1 && text[text.size() - 2] == '\r'));
+}
 
 // Start of the line holding the byte at `at` (not itself a line-end byte) of
-// a block of whole lines: just after the last line-end byte before it.
+// a block of whole lines: just after the last line end before it.
 std::size_t LineStart(std::string_view block, std::size_t at) {
+  if constexpr (!kLoneLfEndsLine) {
+    // Every line end holds a CR; the LF of a CR LF goes with it.
+    const char* cr = FindLastByte(block.data(), '\r', at);
+    if (cr == nullptr) return 0;
+    std::size_t start = static_cast<std::size_t>(cr - block.data()) + 1;
+    if (start < at && block[start] == '\n') ++start;
+    return start;
+  }
   // The C library's search runs far faster than a byte loop. Listings end their lines with
   // CR LF or LF, so the LF found first bounds the search for a lone CR.
   std::size_t start = 0;
@@ -51,7 +67,7 @@ std::size_t LineStart(std::string_view block, std::size_t at) {
 // Where the line holding the byte at `at` ends: its first line-end byte, or
 // the block's end.
 std::size_t LineStop(std::string_view block, std::size_t at) {
-  const std::size_t stop = block.find_first_of("\r\n", at);
+  const std::size_t stop = kLoneLfEndsLine ? block.find_first_of("\r\n", at) : block.find('\r', at);
   return stop == std::string_view::npos ? block.size() : stop;
 }
 
@@ -61,7 +77,7 @@ bool DirectoryBefore(std::string_view block, std::size_t end, std::string& dir) 
   while (end > 0) {
     // The line ending just before `end`: drop its line end first.
     std::size_t stop = end;
-    if (block[stop - 1] == '\n') --stop;
+    if (EndsWithLineEnd(block.substr(0, stop)) && block[stop - 1] == '\n') --stop;
     if (stop > 0 && block[stop - 1] == '\r') --stop;  // a CR alone, or the CR of a CR LF
     std::size_t start = LineStart(block, stop);
     std::string_view line = block.substr(start, stop - start);
@@ -72,6 +88,13 @@ bool DirectoryBefore(std::string_view block, std::size_t end, std::string& dir) 
     end = start;
   }
   return false;
+}
+
+// Whether a line of the listing index is a path of its own rather than a
+// file beside the index: on Windows a person may write "d:" or "/" in it.
+bool IsWholePath(std::string_view line) {
+  if (line.find(kPathSep) != std::string_view::npos) return true;
+  return kPathSep == '\\' && line.find_first_of("/:") != std::string_view::npos;
 }
 
 }  // namespace
@@ -89,7 +112,7 @@ std::vector<std::string> LoadListingIndex(const std::string& program_dir) {
   std::string line;
   while (reader.ReadLine(line)) {
     if (IsBlank(line)) continue;  // a stray empty line names no listing
-    listings.push_back(line.find(kPathSep) != std::string::npos ? line : program_dir + line);
+    listings.push_back(IsWholePath(line) ? line : program_dir + line);
   }
   return listings;
 }
@@ -329,7 +352,7 @@ ListingSearchResult SearchByBlocks(TextReader& listing, const std::string& upper
     DirectoryBefore(block, block.size(), matcher.current_dir());
     line_ends += static_cast<int>(CountLineEnds(block.substr(counted)));
     // A last line without an end still counts.
-    if (!IsLineEndByte(block.back())) ++line_ends;
+    if (!EndsWithLineEnd(block)) ++line_ends;
     lines_before += line_ends;
   }
   return matcher.Finish(lines_before);

@@ -25,8 +25,9 @@ inline constexpr std::string_view kResultsFileName = "_buscazzz.txt";
 
 // The listings named in the index "_indice_listados.txt" of `program_dir`
 // (a directory with its trailing separator), created holding the default
-// listing's name when missing. A line holding a separator is a whole path;
-// any other line is a file name in `program_dir`.
+// listing's name when missing. A line holding a separator (on Windows also a
+// '/' or a drive's ':') is a whole path; any other line is a file name in
+// `program_dir`.
 std::vector<std::string> LoadListingIndex(const std::string& program_dir);
 
 // Appends a listing path as a new line of the index.

@@ -178,8 +178,8 @@ TEST_F(DuplicateFinderTest, ReportFileGetsPaneLinesResultAndItsOwnSummaryTitle) 
   request.report_path = tree_.Path("out.txt");
   request.batch_mode = true;
   finder_.RunDuplicateSearch(request);
-  const Lines summary = {"1;2;" + tree_.Path("b/"), "1;0;" + tree_.Path("c/sub/"), "1;0;" + tree_.Path("d/"),
-                         "2;2;" + tree_.Path("e/")};
+  const Lines summary = {"1;2;" + tree_.Path("b/"), "1;0;" + tree_.Path("c/sub/"),
+                         "1;0;" + tree_.Path("d/"), "2;2;" + tree_.Path("e/")};
   Lines expected = {"LISTA DE ARCHIVOS REPETIDOS: ",
                     "(Se buscan ficheros de mismo tamaño y mismo nombre)",
                     tree_.Path("b/f"),
@@ -285,9 +285,11 @@ TEST_F(DuplicateFinderTest, ContentGroupsGatherEqualFilesWhateverTheirNames) {
             (Lines{"LISTA DE ARCHIVOS DE MISMO CONTENIDO: ",
                    "(Se buscan ficheros de mismo contenido, sea cual sea su nombre)"}));
   // The group holding most bytes first; a hard link is shown, not counted.
-  EXPECT_EQ(Found(), (Lines{"", "Grupo 1: 2 ficheros de 10 bytes", tree_.Path("d/grande"), tree_.Path("e/copia"),
-                            "", "Grupo 2: 2 ficheros de 3 bytes", tree_.Path("d/otro.bin"), tree_.Path("e/mismo"),
-                            tree_.Path("uno.txt") + " (enlace duro de " + tree_.Path("e/mismo") + ")"}));
+  EXPECT_EQ(
+      Found(),
+      (Lines{"", "Grupo 1: 2 ficheros de 10 bytes", tree_.Path("d/grande"), tree_.Path("e/copia"),
+             "", "Grupo 2: 2 ficheros de 3 bytes", tree_.Path("d/otro.bin"), tree_.Path("e/mismo"),
+             tree_.Path("uno.txt") + " (enlace duro de " + tree_.Path("e/mismo") + ")"}));
   EXPECT_EQ(finder_.repeated_files(), 2);
   ASSERT_EQ(finder_.summary().entries().size(), 1u);
   EXPECT_EQ(finder_.summary().entries()[0].directory, tree_.Path("e/"));

@@ -51,7 +51,7 @@ int IoCodeOf(Call call) {
 }
 
 TEST(TextReader, SplitsLinesByTheLineRules) {
-  constexpr bool kLf = kLoneLfEndsLine;
+  constexpr bool lf_ends = kLoneLfEndsLine;
   struct Row {
     const char* name;
     std::string content;
@@ -63,13 +63,14 @@ TEST(TextReader, SplitsLinesByTheLineRules) {
       {"no line end", "abc", {"abc"}, 3},
       {"cr lf", "a\r\nb\r\n", {"a", "b"}, 6},
       {"lone cr", "a\rb", {"a", "b"}, 3},
-      // A lone LF ends a line, or on Windows stays inside it (the second lines).
-      {"lone lf ends a line", "a\nb\r\n", kLf ? Lines{"a", "b"} : Lines{"a\nb"}, 5},
-      {"lf file", "a\nb\n", kLf ? Lines{"a", "b"} : Lines{"a\nb\n"}, 4},
+      // A lone LF ends a line (the first lines given), or on Windows stays
+      // inside it (the second).
+      {"lone lf ends a line", "a\nb\r\n", lf_ends ? Lines{"a", "b"} : Lines{"a\nb"}, 5},
+      {"lf file", "a\nb\n", lf_ends ? Lines{"a", "b"} : Lines{"a\nb\n"}, 4},
       {"two crs", "a\r\r", {"a", ""}, 3},
-      {"lf cr lf", "a\n\r\n", kLf ? Lines{"a", ""} : Lines{"a\n"}, 4},
-      {"second lf is an empty line", "a\r\n\n", kLf ? Lines{"a", ""} : Lines{"a", "\n"}, 4},
-      {"lf cr is two line ends", "a\n\rb", kLf ? Lines{"a", "", "b"} : Lines{"a\n", "b"}, 4},
+      {"lf cr lf", "a\n\r\n", lf_ends ? Lines{"a", ""} : Lines{"a\n"}, 4},
+      {"second lf is an empty line", "a\r\n\n", lf_ends ? Lines{"a", ""} : Lines{"a", "\n"}, 4},
+      {"lf cr is two line ends", "a\n\rb", lf_ends ? Lines{"a", "", "b"} : Lines{"a\n", "b"}, 4},
       {"single cr", "\r", {""}, 1},
       {"ctrl-z ends file mid line",
        "ab\x1a"

@@ -160,14 +160,17 @@ TEST_F(BackupTest, OkRecreatesTheDirectoriesAndRetries) {
   SetCopyFaultForTesting([&](const std::string& dest) {
     if (dest.find("b.bin") == std::string::npos || failures == 0) return 0;
     --failures;
-    // As if the full disk had been replaced by an empty one.
+    return ENOSPC;
+  });
+  // Before answering, the full disk is replaced by an empty one.
+  prompter_.on_question = [&] {
     std::error_code error;
     std::filesystem::remove_all(tree_.Path("dst/sub"), error);
     EXPECT_FALSE(error) << error.message();
-    return ENOSPC;
-  });
+  };
   prompter_.ok_answers = {true};
   EXPECT_EQ(Run(), BackupEnd::kFinished);
+  EXPECT_EQ(prompter_.questions.size(), 1u);
   EXPECT_EQ(tree_.ReadFile("dst/sub/deep/b.bin"), "1234567890");
   EXPECT_EQ(Summary(), "3 ficheros copiados. (15 bytes)");
 }

@@ -83,9 +83,9 @@ TEST(ListDirectory, EachDetailStatsOnlyWhatItNamesAndKnowsTheKinds) {
     std::set<std::string> detailed;
     for (const DirEntry& entry : entries) {
       if (entry.detailed) detailed.insert(entry.name);
-      // Windows reads each entry's size and times with its name, so every
-      // entry but the dot entries comes detailed without a stat there.
-      if (kPathSep == '\\' && entry.name != "." && entry.name != "..")
+      // Where each entry's size and times come with its name, every entry
+      // but the dot entries comes detailed without a stat.
+      if (testing::ListingsReadEveryDetail() && entry.name != "." && entry.name != "..")
         row.detailed.insert(entry.name);
     }
     EXPECT_EQ(detailed, row.detailed) << static_cast<int>(row.detail);
@@ -156,7 +156,8 @@ TEST(DirectoryReader, FoldersChangedWhileReadAheadAreAnsweredAsTheyWereOrAreNow)
     std::vector<DirEntry> entries;
     ASSERT_TRUE(reader.List(tree.root(), entries));
     // The threads are reading below: the folder goes, and comes back anew.
-    // Windows refuses to remove a folder in the instant a thread lists it.
+    // On Windows a folder goes only when the last listing of it ends, and
+    // its parent cannot go before: the removal is tried again.
     std::error_code error;
     for (int tries = 0; tries < 1000; ++tries) {
       std::filesystem::remove_all(changed, error);

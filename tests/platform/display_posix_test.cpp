@@ -1,5 +1,3 @@
-#include "platform/display.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -7,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/display.h"
 #include "platform/testing/environment.h"
 
 namespace zuruza {

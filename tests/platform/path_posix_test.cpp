@@ -1,8 +1,8 @@
-#include "platform/path.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "platform/path.h"
 
 namespace zuruza {
 namespace {

@@ -1,5 +1,3 @@
-#include "platform/paths.h"
-
 #include <errno.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,6 +7,7 @@
 #include <string>
 
 #include "platform/fs.h"
+#include "platform/paths.h"
 #include "platform/testing/environment.h"
 #include "platform/testing/identity.h"
 #include "platform/testing/process_settings.h"

@@ -12,6 +12,7 @@
 #include "base/errors.h"
 #include "platform/fs.h"
 #include "platform/testing/environment.h"
+#include "platform/testing/system_traits.h"
 #include "search/busca_test_support.h"
 #include "support/temp_tree.h"
 
@@ -27,9 +28,9 @@ TEST_F(FileSearchTest, EmptyTextListsEveryEntryDescendingFirstWithDotEntries) {
   std::vector<std::string> expected = {
       r + ".",
       r + "..",
-      r + "sub/.",
-      r + "sub/..",
-      r + "sub/x.txt",
+      tree.Path("sub/."),
+      tree.Path("sub/.."),
+      tree.Path("sub/x.txt"),
       r + "sub",  // a directory is listed after what was found inside it
       r + "top.txt",
       "",
@@ -46,15 +47,16 @@ TEST_F(FileSearchTest, ProgressNamesEachSubdirectoryBeforeItIsEntered) {
 }
 
 TEST_F(FileSearchTest, NameTestIsAsciiCaseInsensitiveAndExactForOtherBytes) {
-  TempTree tree("Carta.DOC\ncarta.doc\nmapa.txt\nÁrbol.txt\nárbol.txt\n lead.txt\n");
+  // Names that differ in more than case: some systems take those as one.
+  TempTree tree("Carta.DOC\nmi carta.doc\nmapa.txt\nÁrbol.txt\nmi árbol.txt\n lead.txt\n");
   const std::string& r = tree.root();
   struct Row {
     std::string text;
     std::vector<std::string> names;
   } rows[] = {
-      {"CARTA", {"Carta.DOC", "carta.doc"}},
-      {"árbol", {"árbol.txt"}},  // the accented capital is another byte sequence
-      {" lead", {" lead.txt"}},  // compared as typed, leading blank included
+      {"CARTA", {"Carta.DOC", "mi carta.doc"}},
+      {"árbol", {"mi árbol.txt"}},  // the accented capital is another byte sequence
+      {" lead", {" lead.txt"}},     // compared as typed, leading blank included
       {"lead ", {}},
   };
   for (const Row& row : rows) {
@@ -158,6 +160,8 @@ TEST_F(FileSearchTest, InvalidDateStopsTheSearchEvenWhenNoNameMatches) {
 }
 
 TEST_F(FileSearchTest, DateWindowComparesLocalClockTimesAcrossClockChanges) {
+  if (!::zuruza::testing::TimeZoneFollowsTz())
+    GTEST_SKIP() << "the time zone does not follow TZ on this system";
   if (!PathExists("/usr/share/zoneinfo/Europe/Madrid")) GTEST_SKIP() << "no time zone data";
   ::zuruza::testing::SetEnv("TZ", "Europe/Madrid");  // TearDown puts the zone back
   tzset();
@@ -238,13 +242,15 @@ TEST_F(FileSearchTest, ChangeDateRedatesListedFilesToMidnightOnly) {
 }
 
 TEST_F(FileSearchTest, LinksAreEntriesNeverFollowed) {
+  if (!::zuruza::testing::CanMakeLinks()) GTEST_SKIP() << "no symbolic links on this system";
   TempTree tree("d/f.txt\nd/up->..\nd/self->.\n");
   std::vector<std::string> lines = Run(Request(tree.root(), "up"));
-  EXPECT_EQ(lines[0], tree.root() + "d/up");
+  EXPECT_EQ(lines[0], tree.Path("d/up"));
   EXPECT_EQ(search_.state().dirs_examined, 1);
 }
 
 TEST_F(FileSearchTest, NamesThatAreNotUtf8AreListedByteForByte) {
+  if (!::zuruza::testing::NamesAreBytes()) GTEST_SKIP() << "names are no bytes on this system";
   TempTree tree(std::string("caf\xe9.txt\n"));
   std::vector<std::string> lines = Run(Request(tree.root(), "CAF"));
   EXPECT_EQ(lines[0], tree.root() + "caf\xe9.txt");

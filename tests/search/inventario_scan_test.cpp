@@ -31,7 +31,7 @@ std::string RandomLine(std::mt19937& rng) {
       "(          12) 99/99/2001         > /x/AAA",
       "",
       "Se han encontrado 3 ficheros.",
-      "a<d>/\n_A",  // a lone LF ends a line too
+      "a<d>/\n_A",  // a lone LF, a line end where the system takes it as one
       "sin cierre ) ni > nada",
   };
   std::string line = kShapes[rng() % kShapes.size()];
@@ -50,7 +50,7 @@ std::string RandomListing(std::mt19937& rng) {
         break;  // a CR alone ends a line too
       case 2:
         text += "\n";
-        break;  // and so does an LF alone
+        break;  // and an LF alone where the system takes it as one
       case 1:
         if (i + 1 == lines) break;
         [[fallthrough]];

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/directory_reader.h"
+#include "platform/testing/system_traits.h"
 #include "support/temp_tree.h"
 
 namespace zuruza::testing {
@@ -16,13 +17,21 @@ namespace zuruza::testing {
 inline void FillRandomTree(TempTree& tree, unsigned seed, int folders = 40,
                            int big_folder_entries = 3000) {
   std::mt19937 random(seed);
-  const std::vector<std::string> names = {"a",         "b.txt",     "\xC3\x91.dat",
-                                          "x\x01y",    "tab\tname", "\xff",
-                                          "UPPER.TXT", "dup.bin",   ".hidden"};
+  const bool bytes = NamesAreBytes();
+  const std::vector<std::string> names = {"a",
+                                          "b.txt",
+                                          "\xC3\x91.dat",
+                                          bytes ? "x\x01y" : "x y",
+                                          bytes ? "tab\tname" : "tab name",
+                                          bytes ? "\xff" : "\xC3\xBF",
+                                          "UPPER.TXT",
+                                          "dup.bin",
+                                          ".hidden"};
   std::vector<std::string> dirs = {""};
   for (int i = 0; i < folders; ++i) {
     const std::string& parent = dirs[random() % dirs.size()];
-    std::string dir = parent + "d" + std::to_string(i) + (i % 7 == 0 ? "\x02" : "") + "/";
+    std::string dir =
+        parent + "d" + std::to_string(i) + (i % 7 == 0 ? (bytes ? "\x02" : "~") : "") + "/";
     tree.AddDirectory(dir);
     dirs.push_back(std::move(dir));
   }
@@ -31,7 +40,7 @@ inline void FillRandomTree(TempTree& tree, unsigned seed, int folders = 40,
       const std::string& name = names[random() % names.size()];
       tree.AddFile(dir + name, std::string(random() % 4, 'z'));
     }
-    if (random() % 5 == 0) tree.AddLink(dir + "up", "..");
+    if (random() % 5 == 0 && CanMakeLinks()) tree.AddLink(dir + "up", "..");
   }
   tree.AddDirectory("big/");
   for (int i = 0; i < big_folder_entries; ++i)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,7 @@ class ScriptedPrompter : public Prompter {
   }
   bool AskOkCancel(std::string_view text) override {
     questions.emplace_back(text);
+    if (on_question) on_question();
     if (ok_answers.empty()) return false;
     bool answer = ok_answers.front();
     ok_answers.pop_front();
@@ -43,6 +45,8 @@ class ScriptedPrompter : public Prompter {
 
   std::deque<std::optional<std::string>> input_answers;  // nullopt = Cancel
   std::deque<bool> ok_answers;
+  // Runs while a question waits for its answer (the person acting on it).
+  std::function<void()> on_question;
   std::deque<std::optional<std::string>> dialog_answers;  // nullopt = Cancel
   std::vector<std::string> messages, errors, prompts, questions;
   std::vector<std::string> dialog_near;  // where each file dialog was asked to open

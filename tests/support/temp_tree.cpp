@@ -6,8 +6,10 @@
 #include <stdexcept>
 
 #include "platform/fs.h"
+#include "platform/testing/deep_tree.h"
 #include "platform/testing/file_times.h"
 #include "platform/testing/scratch_space.h"
+#include "platform/testing/system_traits.h"
 
 namespace zuruza::testing {
 
@@ -15,11 +17,30 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A std::filesystem path from the program's UTF-8 text: narrow paths there
-// are in the ANSI code page on Windows, so the text goes as UTF-8 instead.
+// A std::filesystem path from the program's text: where names are UTF-16
+// (Windows), narrow paths are in the ANSI code page, so the text goes as
+// UTF-8 instead; elsewhere its bytes are the name.
 fs::path FsPath(const std::string& text) {
-  if constexpr (kPathSep == '\\') return fs::path(std::u8string(text.begin(), text.end()));
+  if (!NamesAreBytes()) return fs::path(std::u8string(text.begin(), text.end()));
   return fs::path(text);
+}
+
+// Removes `dir` and what it holds, as far as it can. An entry that stays (a
+// file a test left open, on Windows) leaves its folders behind, where
+// fs::remove_all would try again forever.
+void RemoveTree(const fs::path& dir) {
+  std::error_code ignored;
+  for (fs::directory_iterator it(dir, ignored), end; it != end; it.increment(ignored)) {
+    const bool link = it->is_symlink(ignored);
+    if (!link && it->is_directory(ignored)) {
+      RemoveTree(it->path());
+    } else if (!fs::remove(it->path(), ignored) && !link) {
+      // A read-only file (Windows) goes once it may be written.
+      fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+      fs::remove(it->path(), ignored);
+    }
+  }
+  fs::remove(dir, ignored);
 }
 
 }  // namespace
@@ -51,7 +72,10 @@ TempTree::~TempTree() {
     if (it->is_directory(ignored) && !it->is_symlink(ignored))
       fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
-  fs::remove_all(FsPath(root_), ignored);
+  RemoveTree(FsPath(root_));
+  // A chain of folders deeper than the longest path goes level by level.
+  const std::string root = root_.substr(0, root_.size() - 1);
+  if (PathExists(root)) RemoveDeep(root);
 }
 
 // Descriptions and tests name entries with "/"; the path uses the system's

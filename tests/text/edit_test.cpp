@@ -153,11 +153,11 @@ TEST_F(EditorTest, ReadsTheLineRulesOfTextFiles) {
   struct Row {
     std::string content, expected;
   } rows[] = {
-      {"", ""},                        // no lines, still an output
+      {"", ""},  // no lines, still an output
       // Lone LF: a line end, kept in the output (on Windows a byte of its line).
       {"uno\ndos\n", kLoneLfEndsLine ? "-uno\n-dos\n" : "-uno\ndos\n\r\n"},
-      {"a\r\nb", "-a\r\n-b\r\n"},      // a last line without its end
-      {"a\rb\r\n", "-a\r\n-b\r\n"},    // a lone CR ends a line
+      {"a\r\nb", "-a\r\n-b\r\n"},    // a last line without its end
+      {"a\rb\r\n", "-a\r\n-b\r\n"},  // a lone CR ends a line
       {"a\r\n\x1a"
        "b\r\nc\r\n",
        "-a\r\n"},  // nothing after a Ctrl-Z

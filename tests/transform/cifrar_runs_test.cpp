@@ -172,11 +172,11 @@ TEST_F(CipherTest, ReadOnlyFileIsRefusedAndLeftAlone) {
     }
     return false;
   };
-  EXPECT_AS_NOBODY(testing::RunAsNobody(
-      [&] { return IsExistingDirectory(root); },
-      [&] {
-        return refused(root + "ro.txt") && (!read_only_dir || refused(root + "rodir/f.txt"));
-      }));
+  EXPECT_AS_NOBODY(testing::RunAsNobody([&] { return IsExistingDirectory(root); },
+                                        [&] {
+                                          return refused(root + "ro.txt") &&
+                                                 (!read_only_dir || refused(root + "rodir/f.txt"));
+                                        }));
   EXPECT_EQ(tree_.ReadFile("ro.txt"), "solo lectura");
   EXPECT_EQ(tree_.ReadFile("rodir/f.txt"), "en directorio de solo lectura");
   EXPECT_EQ(Names("rodir"), Strings{"f.txt"});
@@ -254,8 +254,8 @@ TEST_F(CipherTest, DirectoryRunCiphersEveryRegularFileOnceDepthFirst) {
   if (fifos) {
     EXPECT_EQ(StatPath(tree_.Path("fifo"))->kind, EntryKind::kOther);
   }
-  Strings names = {".oculto", "A.txt", "b.txt", "dirlink", "enlace", "fifo",
-                   "sub",     "vacio", "x",     "x.2"};
+  Strings names = {".oculto", "A.txt", "b.txt", "dirlink", "enlace",
+                   "fifo",    "sub",   "vacio", "x",       "x.2"};
   std::erase_if(names, [&](const std::string& name) {
     return (!links && (name == "dirlink" || name == "enlace")) || (!fifos && name == "fifo");
   });

@@ -15,6 +15,9 @@ bool HasPosixProcesses();
 // File names that are any bytes but the separator and NUL (on Windows they
 // are UTF-16 text).
 bool NamesAreBytes();
+// Listings that read every entry's size and times with its name, so no
+// entry is left without details (Windows).
+bool ListingsReadEveryDetail();
 // Symbolic links a test can make and the system shows as links: probed
 // once (Wine, and Windows without the right to make links, have none).
 bool CanMakeLinks();

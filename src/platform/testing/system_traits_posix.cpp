@@ -5,6 +5,7 @@ namespace zuruza::testing {
 bool HasFifos() { return true; }
 bool HasPermissionBits() { return true; }
 bool HasPosixProcesses() { return true; }
+bool ListingsReadEveryDetail() { return false; }
 bool NamesAreBytes() { return true; }
 bool CanMakeLinks() { return true; }
 

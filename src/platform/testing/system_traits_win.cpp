@@ -25,6 +25,7 @@ bool ProbeLinks() {
 bool HasFifos() { return false; }
 bool HasPermissionBits() { return false; }
 bool HasPosixProcesses() { return false; }
+bool ListingsReadEveryDetail() { return true; }
 bool NamesAreBytes() { return false; }
 
 bool CanMakeLinks() {
