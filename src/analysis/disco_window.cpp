@@ -48,7 +48,7 @@ Tform_disco::Tform_disco(QWidget* parent)
     : ReportWindow(OccupancyOptions(), parent), occupancy_(*this) {
   CheckBox1 = ReportCheck;
   QLabel* label1 = NewCaption(Panel1, "Label1", "Directorio a Examinar:");
-  Edit1 = NewField(Panel1, "Edit1", label1, "/");
+  Edit1 = NewField(Panel1, "Edit1", label1, ToQt(DefaultDriveFolder()));
   QLabel* label2 = NewCaption(Panel1, "Label2", "Niveles de directorios a Mostrar (Profundidad)");
   Edit3 = NewField(Panel1, "Edit3", label2, "99");
   Button1 = Button(Panel1, "CALCULAR ARBOL");
@@ -108,8 +108,9 @@ TForm_comp::TForm_comp(QWidget* parent)
     : ReportWindow(ComparatorOptions(), parent), comparator_(*this, prompter()) {
   CheckBox1 = ReportCheck;
   QLabel* label1 = NewCaption(Panel1, "Label1", "Directorios a Comparar:");
-  Edit1 = NewField(Panel1, "Edit1", "Primer directorio a comparar", "/home");
-  Edit3 = NewField(Panel1, "Edit3", "Segundo directorio a comparar", "/backup/home");
+  Edit1 = NewField(Panel1, "Edit1", "Primer directorio a comparar", ToQt(DefaultUsersFolder()));
+  Edit3 =
+      NewField(Panel1, "Edit3", "Segundo directorio a comparar", ToQt(DefaultSecondUsersFolder()));
   label1->setBuddy(Edit1);
   Button1 = Button(Panel1, "COMPARAR");
 

@@ -43,7 +43,7 @@ TForm_repes::TForm_repes(const bool* batch_mode, QWidget* parent)
   CheckBox2 = ReportCheck;
 
   QLabel* label1 = NewCaption(Panel1, "Label1", "Directorio BASE donde buscar repes:");
-  Edit1 = NewField(Panel1, "Edit1", label1, "/home");
+  Edit1 = NewField(Panel1, "Edit1", label1, ToQt(DefaultUsersFolder()));
   Button1 = NewButton(Panel1, "Button1", "BUSCA REPES");
   Button1->setDefault(true);
   CheckBox1 = NewCheck(Panel1, "CheckBox1", "Mostrar más DATOS y Fich. Origen.");

@@ -7,78 +7,31 @@
 #include <cerrno>
 #include <climits>
 #include <ctime>
-#include <mutex>
+#include <optional>
 #include <string_view>
-#include <unordered_set>
 
 #include "base/errors.h"
 #include "platform/atomic_file.h"
 #include "platform/file.h"
 #include "platform/path.h"
+#include "platform/temporary_names.h"
 
 namespace zuruza {
 
 namespace {
 
-// Cut so that the temporary name stays within the longest name the file
-// system takes whenever the destination's does.
-constexpr std::size_t kNameKept = 100;
-
-// Takes ".<digits>" off the end of `text`.
-bool TakeNumber(std::string_view& text, long long& number) {
-  const std::size_t dot = text.rfind('.');
-  if (dot == std::string_view::npos) return false;
-  const std::string_view digits = text.substr(dot + 1);
-  if (digits.empty() || digits.size() > 18) return false;
-  number = 0;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') return false;
-    number = number * 10 + (c - '0');
-  }
-  text = text.substr(0, dot);
-  return true;
-}
-
-constexpr std::string_view kTemporarySuffix = ".zuruza.tmp";
-// A temporary untouched this long is no live writer's, wherever that runs
-// (another machine on a shared folder, another container).
-constexpr std::int64_t kLeftoverAgeSeconds = 3600;
-
-// True for ".~<name>.<pid>.<n>.zuruza.tmp" of a process that no longer runs.
+// True for a temporary of a process that no longer runs.
 bool IsLeftoverOfGoneProcess(std::string_view name) {
-  if (!name.starts_with(".~") || !name.ends_with(kTemporarySuffix)) return false;
-  std::string_view rest = name.substr(0, name.size() - kTemporarySuffix.size());
-  long long attempt = 0;
-  long long pid = 0;
-  if (!TakeNumber(rest, attempt) || !TakeNumber(rest, pid) || rest.size() <= 2) return false;
-  if (pid <= 0 || pid > INT_MAX || pid == ::getpid()) return false;
-  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-}
-
-// The folders cleared (or created) by this process, without a final "/".
-std::mutex cleared_mutex;
-std::unordered_set<std::string> cleared_folders;
-
-std::string FolderKey(const std::string& directory) {
-  std::string key = directory;
-  while (key.size() > 1 && key.back() == '/') key.pop_back();
-  return key;
+  const std::optional<long long> pid = internal::TemporaryOwner(name);
+  if (!pid || *pid <= 0 || *pid > INT_MAX || *pid == ::getpid()) return false;
+  return ::kill(static_cast<pid_t>(*pid), 0) != 0 && errno == ESRCH;
 }
 
 void ClearLeftoversOnce(const std::string& directory) {
-  {
-    const std::lock_guard<std::mutex> lock(cleared_mutex);
-    if (!cleared_folders.insert(FolderKey(directory)).second) return;
-  }
-  ClearLeftoverTemporaries(directory);
+  if (internal::FirstClearOf(directory)) ClearLeftoverTemporaries(directory);
 }
 
 }  // namespace
-
-void NoteNewFolder(const std::string& directory) {
-  const std::lock_guard<std::mutex> lock(cleared_mutex);
-  cleared_folders.insert(FolderKey(directory));
-}
 
 void ClearLeftoverTemporaries(const std::string& directory) {
   DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
@@ -91,7 +44,8 @@ void ClearLeftoverTemporaries(const std::string& directory) {
     struct stat st {};
     if (::fstatat(dir_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) continue;
-    if (st.st_uid != ::geteuid() || ::time(nullptr) - st.st_mtime < kLeftoverAgeSeconds) continue;
+    if (st.st_uid != ::geteuid() || ::time(nullptr) - st.st_mtime < internal::kLeftoverAgeSeconds)
+      continue;
     ::unlinkat(dir_fd, entry->d_name, 0);
   }
   ::closedir(dir);
@@ -100,8 +54,9 @@ void ClearLeftoverTemporaries(const std::string& directory) {
 std::string TemporaryNameFor(const std::string& destination, int attempt) {
   const std::string dir = FolderOf(destination);
   const std::string name = destination.substr(dir.size());
-  return dir + ".~" + name.substr(0, kNameKept) + "." + std::to_string(::getpid()) + "." +
-         std::to_string(attempt) + std::string(kTemporarySuffix);
+  return dir + ".~" + name.substr(0, internal::kTemporaryNameKept) + "." +
+         std::to_string(::getpid()) + "." + std::to_string(attempt) +
+         std::string(internal::kTemporarySuffix);
 }
 
 AtomicFile::AtomicFile(const std::string& destination, std::uint32_t create_mode)

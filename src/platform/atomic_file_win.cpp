@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <mutex>
 #include <optional>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -14,35 +12,13 @@
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/path.h"
+#include "platform/temporary_names.h"
 #include "platform/win_internal.h"
 
 namespace zuruza {
 
 namespace {
 
-// Cut so that the temporary name stays within the longest name the file
-// system takes whenever the destination's does.
-constexpr std::size_t kNameKept = 100;
-
-// Takes ".<digits>" off the end of `text`.
-bool TakeNumber(std::string_view& text, long long& number) {
-  const std::size_t dot = text.rfind('.');
-  if (dot == std::string_view::npos) return false;
-  const std::string_view digits = text.substr(dot + 1);
-  if (digits.empty() || digits.size() > 18) return false;
-  number = 0;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') return false;
-    number = number * 10 + (c - '0');
-  }
-  text = text.substr(0, dot);
-  return true;
-}
-
-constexpr std::string_view kTemporarySuffix = ".zuruza.tmp";
-// A temporary untouched this long is no live writer's, wherever that runs
-// (another machine on a shared folder).
-constexpr std::int64_t kLeftoverAgeSeconds = 3600;
 constexpr UnixNanos kNanosPerSecond = 1'000'000'000;
 
 // Attributes a rewritten file keeps from the one it replaces. Read-only is
@@ -61,16 +37,12 @@ bool ProcessIsGone(DWORD pid) {
   return gone;
 }
 
-// The process id in ".~<name>.<pid>.<n>.zuruza.tmp", another process's;
-// none for any other name.
+// The process id of another process's temporary; none for any other name.
 std::optional<DWORD> PidOfTemporary(std::string_view name) {
-  if (!name.starts_with(".~") || !name.ends_with(kTemporarySuffix)) return std::nullopt;
-  std::string_view rest = name.substr(0, name.size() - kTemporarySuffix.size());
-  long long attempt = 0;
-  long long pid = 0;
-  if (!TakeNumber(rest, attempt) || !TakeNumber(rest, pid) || rest.size() <= 2) return std::nullopt;
-  if (pid <= 0 || pid > 0xFFFFFFFFLL || pid == GetCurrentProcessId()) return std::nullopt;
-  return static_cast<DWORD>(pid);
+  const std::optional<long long> pid = internal::TemporaryOwner(name);
+  if (!pid || *pid <= 0 || *pid > 0xFFFFFFFFLL || *pid == GetCurrentProcessId())
+    return std::nullopt;
+  return static_cast<DWORD>(*pid);
 }
 
 UnixNanos Now() {
@@ -79,23 +51,8 @@ UnixNanos Now() {
   return internal::UnixFromFileTime(now);
 }
 
-// The folders cleared (or created) by this process, without a final
-// separator.
-std::mutex cleared_mutex;
-std::unordered_set<std::string> cleared_folders;
-
-std::string FolderKey(const std::string& directory) {
-  std::string key = directory;
-  while (key.size() > 1 && (key.back() == '\\' || key.back() == '/')) key.pop_back();
-  return key;
-}
-
 void ClearLeftoversOnce(const std::string& directory) {
-  {
-    const std::lock_guard<std::mutex> lock(cleared_mutex);
-    if (!cleared_folders.insert(FolderKey(directory)).second) return;
-  }
-  ClearLeftoverTemporaries(directory);
+  if (internal::FirstClearOf(directory)) ClearLeftoverTemporaries(directory);
 }
 
 // An open file's attributes changed: `set` added and `cleared` taken away.
@@ -120,11 +77,6 @@ bool RemoveFileAt(const std::wstring& path) {
 
 }  // namespace
 
-void NoteNewFolder(const std::string& directory) {
-  const std::lock_guard<std::mutex> lock(cleared_mutex);
-  cleared_folders.insert(FolderKey(directory));
-}
-
 void ClearLeftoverTemporaries(const std::string& directory) {
   const std::string dir = directory.empty() ? "." : directory;
   std::vector<DirEntry> entries;
@@ -138,7 +90,7 @@ void ClearLeftoverTemporaries(const std::string& directory) {
     if (!entry.detailed && FillEntryDetails(dir, entry) != 0) continue;
     // Untouched for a while. Whose it is goes unasked: on Windows the
     // folder's access rules decide who may remove it.
-    if (now - entry.write_time < kLeftoverAgeSeconds * kNanosPerSecond) continue;
+    if (now - entry.write_time < internal::kLeftoverAgeSeconds * kNanosPerSecond) continue;
     if (!ProcessIsGone(*pid)) continue;
     const std::wstring path = internal::WidePath(WithTrailingSep(dir) + entry.name);
     // A link to a directory goes as a directory does.
@@ -154,12 +106,12 @@ std::string TemporaryNameFor(const std::string& destination, int attempt) {
   const std::string dir = FolderOf(destination);
   const std::string_view name = std::string_view(destination).substr(dir.size());
   // Names are UTF-16 on the disk: the cut never splits a character.
-  std::size_t kept = std::min(kNameKept, name.size());
+  std::size_t kept = std::min(internal::kTemporaryNameKept, name.size());
   while (kept > 0 && kept < name.size() && (static_cast<unsigned char>(name[kept]) & 0xC0) == 0x80)
     --kept;
   return dir + ".~" + std::string(name.substr(0, kept)) + "." +
          std::to_string(GetCurrentProcessId()) + "." + std::to_string(attempt) +
-         std::string(kTemporarySuffix);
+         std::string(internal::kTemporarySuffix);
 }
 
 AtomicFile::AtomicFile(const std::string& destination, std::uint32_t create_mode)

@@ -35,6 +35,12 @@ std::vector<std::string> ResultsFolders();
 // a folder its writer creates.
 std::vector<std::string> DriveTreeCacheFiles(std::string_view mount_point,
                                              std::string_view user_file_name);
+// The folders the tools' fields start with: the users' folders ("/home";
+// "c:\users" on Windows), their copy on a second disk ("/backup/home";
+// "d:\users"), and a whole system drive ("/"; "c:").
+std::string DefaultUsersFolder();
+std::string DefaultSecondUsersFolder();
+std::string DefaultDriveFolder();
 // Creates the directory and its missing parents; false on failure.
 bool MakeDirectories(const std::string& path);
 

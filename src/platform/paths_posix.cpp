@@ -73,6 +73,10 @@ std::string ProgramDirectory() {
 
 std::string DefaultReportPath(const std::string& file_name) { return HomeDirectory() + file_name; }
 
+std::string DefaultUsersFolder() { return "/home"; }
+std::string DefaultSecondUsersFolder() { return "/backup/home"; }
+std::string DefaultDriveFolder() { return "/"; }
+
 std::vector<std::string> ResultsFolders() {
   return {HomeDirectory(), TempDirectory() + "zelq" + kPathSep};
 }

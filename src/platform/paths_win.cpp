@@ -66,6 +66,10 @@ std::string DefaultReportPath(const std::string& file_name) {
   return std::string(kDefaultFolder) + file_name;
 }
 
+std::string DefaultUsersFolder() { return "c:\\users"; }
+std::string DefaultSecondUsersFolder() { return "d:\\users"; }
+std::string DefaultDriveFolder() { return "c:"; }
+
 std::vector<std::string> ResultsFolders() {
   return {std::string(kDefaultFolder), std::string(kDefaultFolder) + "zelq\\"};
 }

@@ -23,4 +23,10 @@ UnixNanos FloorToStep(UnixNanos time, UnixNanos step);
 // (empty: ask the file system).
 void SetWriteTimeStepForTesting(std::function<UnixNanos(const std::string& path)> step);
 
+namespace internal {
+// The step the file system holding `path` keeps, asked of the system: each
+// backend's own answer to WriteTimeStep.
+UnixNanos FileSystemWriteTimeStep(const std::string& path);
+}  // namespace internal
+
 }  // namespace zuruza

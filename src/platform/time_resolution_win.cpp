@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <utility>
 
 #include "platform/time_resolution.h"
 #include "platform/win_internal.h"
@@ -16,15 +15,9 @@ constexpr UnixNanos kExfatStep = 10'000'000;
 // (NTFS, ReFS and network shares keep that step).
 constexpr UnixNanos kFileTimeStep = 100;
 
-std::function<UnixNanos(const std::string&)>& StepHook() {
-  static std::function<UnixNanos(const std::string&)> hook;
-  return hook;
-}
-
 }  // namespace
 
-UnixNanos WriteTimeStep(const std::string& path) {
-  if (StepHook()) return StepHook()(path);
+UnixNanos internal::FileSystemWriteTimeStep(const std::string& path) {
   // Asked through a handle of the path itself, which finds its volume
   // wherever it is mounted (a drive, a folder, a share).
   const HANDLE handle = CreateFileW(internal::WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
@@ -41,16 +34,6 @@ UnixNanos WriteTimeStep(const std::string& path) {
     return kFatStep;
   if (std::wcscmp(file_system, L"exFAT") == 0) return kExfatStep;
   return kFileTimeStep;
-}
-
-UnixNanos FloorToStep(UnixNanos time, UnixNanos step) {
-  if (step <= 1) return time;
-  const UnixNanos rest = time % step;
-  return rest < 0 ? time - rest - step : time - rest;
-}
-
-void SetWriteTimeStepForTesting(std::function<UnixNanos(const std::string& path)> step) {
-  StepHook() = std::move(step);
 }
 
 }  // namespace zuruza

@@ -44,6 +44,9 @@ TEST(WindowsPaths, PartsOfAPathWithADrive) {
 TEST(WindowsPaths, ProgramFilesWhereTheProgramAlwaysKeptThem) {
   EXPECT_EQ(DefaultReportPath("bbb.tmp"), "c:\\bbb.tmp");
   EXPECT_EQ(ResultsFolders(), (std::vector<std::string>{"c:\\", "c:\\zelq\\"}));
+  EXPECT_EQ((std::vector<std::string>{DefaultUsersFolder(), DefaultSecondUsersFolder(),
+                                      DefaultDriveFolder()}),
+            (std::vector<std::string>{"c:\\users", "d:\\users", "c:"}));
   // The listing index lives beside the program.
   EXPECT_EQ(DataDirectory(), ProgramDirectory());
   EXPECT_TRUE(IsExistingFile(ProgramDirectory() + "core_tests.exe"));
