@@ -12,6 +12,7 @@
 #include "platform/testing/identity.h"
 #include "platform/testing/special_files.h"
 #include "platform/testing/system_traits.h"
+#include "platform/time_resolution.h"
 #include "support/as_nobody.h"
 #include "support/temp_tree.h"
 
@@ -20,19 +21,21 @@ namespace {
 
 using testing::TempTree;
 
+// A time as the file system keeps it: cut down to its step.
+UnixNanos Kept(UnixNanos time) { return FloorToStep(time, testing::FileTimeStep()); }
+
 // --- StatPath ---
 
 TEST(StatPath, FileHasNameKindSizeAndTimes) {
   TempTree tree("dir/\ndir/report.txt=hello\n");
-  // Multiples of 100 ns, the step Windows keeps.
-  SetTimes(tree.Path("dir/report.txt"), {1'300'000'000, 500}, {1'200'000'000, 600});
+  SetTimes(tree.Path("dir/report.txt"), {1'300'000'000, 5}, {1'200'000'000, 6});
   const auto entry = StatPath(tree.Path("dir/report.txt"));
   ASSERT_TRUE(entry.has_value());
   EXPECT_EQ(entry->name, "report.txt");
   EXPECT_EQ(entry->kind, EntryKind::kFile);
   EXPECT_EQ(entry->size, 5u);
-  EXPECT_EQ(entry->write_time, 1'200'000'000 * kSecond + 600);
-  EXPECT_EQ(entry->access_time, 1'300'000'000 * kSecond + 500);
+  EXPECT_EQ(entry->write_time, Kept(1'200'000'000 * kSecond + 6));
+  EXPECT_EQ(entry->access_time, Kept(1'300'000'000 * kSecond + 5));
 }
 
 TEST(StatPath, LinkIsNotFollowed) {
@@ -131,14 +134,13 @@ TEST(ExistenceChecks, LinksFollowedForFileAndDirectoryButNotForExistence) {
 
 TEST(SetWriteTime, ChangesWriteTimeAndKeepsAccessTime) {
   TempTree tree("f=content\n");
-  // Multiples of 100 ns, the step Windows keeps.
-  SetTimes(tree.Path("f"), {1'000'000'000, 100}, {1'000'000'000, 200});
-  const UnixNanos wanted = 1'234'567'890 * kSecond + 987'654'300;
+  SetTimes(tree.Path("f"), {1'000'000'000, 111}, {1'000'000'000, 222});
+  const UnixNanos wanted = 1'234'567'890 * kSecond + 987'654'321;
   ASSERT_TRUE(SetWriteTime(tree.Path("f"), wanted));
   const auto entry = StatPath(tree.Path("f"));
   ASSERT_TRUE(entry.has_value());
-  EXPECT_EQ(entry->write_time, wanted);
-  EXPECT_EQ(entry->access_time, 1'000'000'000 * kSecond + 100);
+  EXPECT_EQ(entry->write_time, Kept(wanted));
+  EXPECT_EQ(entry->access_time, Kept(1'000'000'000 * kSecond + 111));
   EXPECT_EQ(tree.ReadFile("f"), "content");
 }
 
@@ -147,13 +149,12 @@ TEST(SetWriteTime, InstantsAroundEpochAreStoredExactly) {
   struct Row {
     UnixNanos when;
   };
-  // Multiples of 100 ns, the step Windows keeps.
-  const Row rows[] = {{-100}, {-kSecond}, {-kSecond - 100}, {-1'500'000'000}, {0}, {kSecond - 100}};
+  const Row rows[] = {{-1}, {-kSecond}, {-kSecond - 1}, {-1'500'000'000}, {0}, {kSecond - 1}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.when);
     ASSERT_TRUE(SetWriteTime(tree.Path("f"), row.when));
     const testing::FileTimes times = TimesOf(tree.Path("f"));
-    EXPECT_EQ(times.write.seconds * kSecond + times.write.nanoseconds, row.when);
+    EXPECT_EQ(times.write.seconds * kSecond + times.write.nanoseconds, Kept(row.when));
     EXPECT_GE(times.write.nanoseconds, 0);
     EXPECT_LT(times.write.nanoseconds, 1'000'000'000);
   }

@@ -18,6 +18,7 @@
 #include "platform/testing/file_times.h"
 #include "platform/testing/special_files.h"
 #include "platform/testing/system_traits.h"
+#include "platform/time_resolution.h"
 #include "support/as_nobody.h"
 #include "support/temp_tree.h"
 
@@ -155,15 +156,16 @@ TEST(ListDirectory, SizeBeyondFourGibibytesKeepsAllBits) {
 
 TEST(ListDirectory, TimesAreNanosecondsSinceEpoch) {
   TempTree tree("f=x\nold=y\n");
-  // Multiples of 100 ns, the step Windows keeps.
-  SetTimes(tree.Path("f"), {1'600'000'000, 123'456'700}, {1'500'000'000, 987'654'300});
+  SetTimes(tree.Path("f"), {1'600'000'000, 123'456'789}, {1'500'000'000, 987'654'321});
   SetTimes(tree.Path("old"), {-10, 0}, {-1, 250'000'000});  // before 1970
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(tree.root(), entries));
   const DirEntry* f = Find(entries, "f");
   ASSERT_NE(f, nullptr);
-  EXPECT_EQ(f->write_time, 1'500'000'000 * kSecond + 987'654'300);
-  EXPECT_EQ(f->access_time, 1'600'000'000 * kSecond + 123'456'700);
+  // Cut down to the step the file system keeps them in.
+  const UnixNanos step = testing::FileTimeStep();
+  EXPECT_EQ(f->write_time, FloorToStep(1'500'000'000 * kSecond + 987'654'321, step));
+  EXPECT_EQ(f->access_time, FloorToStep(1'600'000'000 * kSecond + 123'456'789, step));
   const DirEntry* old = Find(entries, "old");
   ASSERT_NE(old, nullptr);
   EXPECT_EQ(old->write_time, -750'000'000);

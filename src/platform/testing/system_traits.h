@@ -18,6 +18,9 @@ bool NamesAreBytes();
 // Listings that read every entry's size and times with its name, so no
 // entry is left without details (Windows).
 bool ListingsReadEveryDetail();
+// The finest step file times are kept in, in nanoseconds: 1 on Linux, 100
+// (FILETIME's) on Windows.
+long long FileTimeStep();
 // Symbolic links a test can make and the system shows as links: probed
 // once (Wine, and Windows without the right to make links, have none).
 bool CanMakeLinks();

@@ -2,6 +2,7 @@
 
 namespace zuruza::testing {
 
+long long FileTimeStep() { return 1; }
 bool HasFifos() { return true; }
 bool HasPermissionBits() { return true; }
 bool HasPosixProcesses() { return true; }

@@ -22,6 +22,7 @@ bool ProbeLinks() {
 
 }  // namespace
 
+long long FileTimeStep() { return 100; }
 bool HasFifos() { return false; }
 bool HasPermissionBits() { return false; }
 bool HasPosixProcesses() { return false; }
